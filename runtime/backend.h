@@ -1,0 +1,94 @@
+// The only boundary between the runtime and the platform: a window with an
+// image, its input events, a clock, a beep and a message box.
+//
+// Two implementations: the SDL2 window (backend_sdl) and the headless backend
+// (backend_headless: in-memory image, virtual clock, injected events). Everything
+// above this interface is the same code in tests and in the real window.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "runtime/image.h"
+
+namespace zell {
+
+// Keys that arrive as key-down messages rather than characters.
+enum class Key {
+    None, Enter, Esc, Backspace, Tab, Right, Left, Up, Down, Home, End, PageUp, PageDown,
+    Insert, Delete, Clear, Execute, Shift, Ctrl,
+    F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12,
+};
+
+enum class MouseButton { Left = 0, Right = 1 };
+
+// Receives the platform's input, in client pixel coordinates (origin top-left).
+// The runtime's input layer implements it.
+class InputSink {
+public:
+    virtual ~InputSink() = default;
+    // A non-character key went down (cursor keys, Home, Delete, F-keys, Shift, Ctrl ...).
+    virtual void key_down(Key key, bool shift, bool ctrl) = 0;
+    virtual void key_up(Key key) = 0;
+    // One character code from the keyboard: Enter 13, Esc 27, Backspace 8, Tab 9, Ctrl+C 3,
+    // or a printable ASCII byte.
+    virtual void char_typed(uint8_t code) = 0;
+    // Text entered through the keyboard layout or an input method, as UTF-8.
+    virtual void text_typed(std::string_view utf8) = 0;
+    // buttons: bit 0 left held, bit 1 right held.
+    virtual void mouse_move(int x, int y, unsigned buttons) = 0;
+    virtual void mouse_down(MouseButton b, int x, int y, uint64_t time_ms) = 0;
+    virtual void mouse_up(MouseButton b, int x, int y) = 0;
+    // The user asked to close the window.
+    virtual void close_requested() = 0;
+};
+
+struct WindowSpec {
+    std::string title;  // UTF-8
+    int client_width = 648;
+    int client_height = 702;
+    int x = 0, y = 0;   // outer position
+    bool resizable = true;
+    bool minimizable = true;
+    bool maximizable = false;
+    bool visible = true;
+};
+
+struct LocalTime {
+    int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual const char* name() const = 0;
+
+    // Creates and shows the main window; false when it cannot be created.
+    virtual bool open_window(const WindowSpec& spec) = 0;
+    virtual bool has_window() const = 0;
+    virtual void close_window() = 0;
+
+    // Delivers pending events to the sink. With wait_ms > 0 the backend may block up to
+    // that long until the first event arrives (the program is idle, waiting for input).
+    virtual void pump(InputSink& sink, int wait_ms) = 0;
+
+    // Shows the image in the window (648 x 702 for this program).
+    virtual void present(const Image& visible) = 0;
+
+    // Monotonic clock in microseconds; virtual on the headless backend.
+    virtual uint64_t now_us() = 0;
+    // Blocks for us microseconds (advances the virtual clock on the headless backend).
+    virtual void sleep_us(uint64_t us) = 0;
+    virtual LocalTime local_time() = 0;
+
+    virtual void beep() = 0;
+    // A modal message (start-up failures, reports without a window). Text is UTF-8.
+    virtual void message_box(const std::string& title, const std::string& text) = 0;
+    // Enables typed text (input method) while the program reads a line.
+    virtual void set_text_input(bool on) = 0;
+};
+
+}  // namespace zell

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian packages listed in debian-packages.txt that are missing.
+# Uses sudo when not run as root. Does nothing (and needs no network) when all are present.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' debian-packages.txt)
+missing=()
+for p in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+echo "Installing missing packages: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
