@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "runtime/errors.h"
+#include "runtime/sjis.h"
+#include "runtime/tables.h"
+
+namespace zell {
+namespace {
+
+TEST(Errors, CarryNumberDetailAndTheCallersPosition) {
+    unsigned line = 0;
+    try {
+        line = __LINE__ + 1;
+        raise_error(err::kSubscript, 0x3907);
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 9);
+        EXPECT_EQ(e.detail(), 0x3907u);
+        EXPECT_EQ(Position::of(e.where()).file, "errors_test.cpp");
+        EXPECT_EQ(e.where().line(), line);
+        return;
+    }
+    FAIL() << "no error raised";
+}
+
+TEST(Errors, EveryNumberTheServicesRaiseHasAText) {
+    for (int n : {2, 3, 4, 5, 6, 7, 9, 10, 11, 13, 27, 32, 81, 1000, 1002})
+        EXPECT_FALSE(error_text(n).empty()) << n;
+    EXPECT_TRUE(error_text(12345).empty());
+}
+
+TEST(Tables, IndexesZeroToBoundAndRaiseNineOutside) {
+    Table<float> t(20);
+    t(0) = 1;
+    t(20) = 2;
+    EXPECT_EQ(t(20.4f), 2);
+    EXPECT_THROW(t(21), RuntimeError);
+    EXPECT_THROW(t(-1), RuntimeError);
+    EXPECT_THROW(t(20.5f), RuntimeError);  // rounds to 21
+    try {
+        t(21);
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::kSubscript);
+    }
+}
+
+TEST(Tables, TwoDimensionsCheckEachIndex) {
+    Table2<float> t(12, 2, -1.0f);
+    t(12, 2) = 5;
+    EXPECT_EQ(t(12, 2), 5);
+    EXPECT_EQ(t(0, 0), -1);
+    EXPECT_THROW(t(13, 0), RuntimeError);
+    EXPECT_THROW(t(0, 3), RuntimeError);
+}
+
+TEST(Sjis, RoundTripsJapaneseAndRefusesWhatHasNoForm) {
+    std::string s = to_sjis("ピンレイアウト中");
+    EXPECT_EQ(s.size(), 16u);
+    EXPECT_TRUE(is_sjis_lead(uint8_t(s[0])));
+    EXPECT_EQ(to_utf8(s), "ピンレイアウト中");
+    EXPECT_EQ(to_sjis("記録　"), std::string("\x8B\x4C\x98\x5E\x81\x40"));
+    EXPECT_FALSE(try_to_sjis("\xF0\x9F\x98\x80").has_value());  // an emoji has no Shift-JIS form
+    EXPECT_EQ(to_sjis("a\xF0\x9F\x98\x80z"), "a?z");
+    EXPECT_EQ(to_utf8(std::string("A\x81", 2)), "A\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace zell
