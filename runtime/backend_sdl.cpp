@@ -146,7 +146,9 @@ SdlBackend::~SdlBackend() {
 
 bool SdlBackend::open_window(const WindowSpec& spec) {
     close_window();
-    Uint32 flags = spec.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+    // Created hidden and shown once the renderer exists: creating an OpenGL renderer
+    // replaces the platform window, which would otherwise appear twice.
+    Uint32 flags = SDL_WINDOW_HIDDEN;
     if (spec.resizable) flags |= SDL_WINDOW_RESIZABLE;
     // SDL windows are always minimizable; spec.minimizable has no switch here.
     window_ = SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.client_width, spec.client_height, flags);
@@ -170,7 +172,15 @@ bool SdlBackend::open_window(const WindowSpec& spec) {
     SDL_StartTextInput();
     // Until the program draws, the window shows its black fill rather than undefined texture memory.
     present(Image(spec.client_width, spec.client_height));
-    return texture_ != nullptr;
+    if (!texture_) {
+        close_window();
+        return false;
+    }
+    if (spec.visible) {
+        SDL_ShowWindow(window_);
+        redraw();
+    }
+    return true;
 }
 
 void SdlBackend::close_window() {
