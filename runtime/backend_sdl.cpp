@@ -1,0 +1,354 @@
+#include "runtime/backend_sdl.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <thread>
+
+namespace zell {
+
+namespace {
+
+// The beep: 60 ms of an 880 Hz square wave at a modest level, mono 16-bit.
+constexpr int kBeepRate = 22050;
+constexpr int kBeepHz = 880;
+constexpr int kBeepMs = 60;
+constexpr int16_t kBeepLevel = 3000;
+// The audio device is closed this long after the last beep has been queued.
+constexpr uint64_t kAudioLingerUs = 500'000;
+
+std::vector<int16_t> make_blip() {
+    std::vector<int16_t> samples(size_t(kBeepRate) * kBeepMs / 1000);
+    const int half_period = kBeepRate / kBeepHz / 2;
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = (int(i) / half_period) % 2 == 0 ? kBeepLevel : int16_t(-kBeepLevel);
+    return samples;
+}
+
+// The navigation and modifier keys that reach the program as key-down/up
+// messages. Without NumLock the keypad acts as the navigation block, with
+// keypad 5 as Clear; with NumLock its digits arrive as text.
+Key key_of(const SDL_Keysym& k) {
+    if (k.sym >= SDLK_F1 && k.sym <= SDLK_F12) return Key(int(Key::F1) + (k.sym - SDLK_F1));
+    switch (k.sym) {
+    case SDLK_RIGHT: return Key::Right;
+    case SDLK_LEFT: return Key::Left;
+    case SDLK_UP: return Key::Up;
+    case SDLK_DOWN: return Key::Down;
+    case SDLK_HOME: return Key::Home;
+    case SDLK_END: return Key::End;
+    case SDLK_PAGEUP: return Key::PageUp;
+    case SDLK_PAGEDOWN: return Key::PageDown;
+    case SDLK_INSERT: return Key::Insert;
+    case SDLK_DELETE: return Key::Delete;
+    case SDLK_CLEAR: return Key::Clear;
+    case SDLK_EXECUTE: return Key::Execute;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return Key::Shift;
+    case SDLK_LCTRL: case SDLK_RCTRL: return Key::Ctrl;
+    default: break;
+    }
+    if (k.mod & KMOD_NUM) return Key::None;
+    switch (k.sym) {
+    case SDLK_KP_6: return Key::Right;
+    case SDLK_KP_4: return Key::Left;
+    case SDLK_KP_8: return Key::Up;
+    case SDLK_KP_2: return Key::Down;
+    case SDLK_KP_7: return Key::Home;
+    case SDLK_KP_1: return Key::End;
+    case SDLK_KP_9: return Key::PageUp;
+    case SDLK_KP_3: return Key::PageDown;
+    case SDLK_KP_0: return Key::Insert;
+    case SDLK_KP_PERIOD: return Key::Delete;
+    case SDLK_KP_5: return Key::Clear;
+    default: return Key::None;
+    }
+}
+
+// The character code of a key that types a control character, if it is one.
+std::optional<uint8_t> control_char_of(const SDL_Keysym& k) {
+    switch (k.sym) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
+    case SDLK_ESCAPE: return 27;
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    case SDLK_c:
+        if (k.mod & KMOD_CTRL) return 3;
+        return std::nullopt;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<MouseButton> button_of(uint8_t sdl_button) {
+    switch (sdl_button) {
+    case SDL_BUTTON_LEFT: return MouseButton::Left;
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    default: return std::nullopt;
+    }
+}
+
+unsigned buttons_of(uint32_t sdl_state) {
+    return ((sdl_state & SDL_BUTTON_LMASK) ? 1u : 0u) | ((sdl_state & SDL_BUTTON_RMASK) ? 2u : 0u);
+}
+
+}  // namespace
+
+bool translate_input_event(const SDL_Event& e, InputSink& sink) {
+    switch (e.type) {
+    case SDL_KEYDOWN: {
+        // Auto-repeated presses are delivered too, as the platform's key-down messages are.
+        const SDL_Keysym& k = e.key.keysym;
+        if (auto code = control_char_of(k)) {
+            sink.char_typed(*code);
+        } else if (Key key = key_of(k); key != Key::None) {
+            sink.key_down(key, (k.mod & KMOD_SHIFT) != 0, (k.mod & KMOD_CTRL) != 0);
+        }
+        return true;
+    }
+    case SDL_KEYUP:
+        if (Key key = key_of(e.key.keysym); key != Key::None) sink.key_up(key);
+        return true;
+    case SDL_TEXTINPUT:
+        sink.text_typed(e.text.text);
+        return true;
+    case SDL_MOUSEMOTION:
+        sink.mouse_move(e.motion.x, e.motion.y, buttons_of(e.motion.state));
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+        if (auto b = button_of(e.button.button)) sink.mouse_down(*b, e.button.x, e.button.y, e.button.timestamp);
+        return true;
+    case SDL_MOUSEBUTTONUP:
+        if (auto b = button_of(e.button.button)) sink.mouse_up(*b, e.button.x, e.button.y);
+        return true;
+    case SDL_QUIT:
+        // Closing the only window also arrives here (SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE),
+        // as do SIGINT and SIGTERM, so a close is reported exactly once.
+        sink.close_requested();
+        return true;
+    default:
+        return false;
+    }
+}
+
+SdlBackend::SdlBackend()
+    : counter_origin_(SDL_GetPerformanceCounter()), counter_frequency_(SDL_GetPerformanceFrequency()) {}
+
+SdlBackend::~SdlBackend() {
+    close_window();
+    if (audio_ == Audio::Open) {
+        SDL_CloseAudioDevice(audio_device_);
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlBackend::open_window(const WindowSpec& spec) {
+    close_window();
+    // Created hidden and shown once the renderer exists: creating an OpenGL renderer
+    // replaces the platform window, which would otherwise appear twice.
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (spec.resizable) flags |= SDL_WINDOW_RESIZABLE;
+    // SDL windows are always minimizable; spec.minimizable has no switch here.
+    window_ = SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.client_width, spec.client_height, flags);
+    if (!window_) {
+        std::fprintf(stderr, "cannot create the window: %s\n", SDL_GetError());
+        return false;
+    }
+    // The largest size is the one that shows the whole image, which also keeps the
+    // window from being maximized beyond it.
+    if (!spec.maximizable) SDL_SetWindowMaximumSize(window_, spec.client_width, spec.client_height);
+
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) {
+        std::fprintf(stderr, "cannot create a renderer: %s\n", SDL_GetError());
+        close_window();
+        return false;
+    }
+    apply_icon();
+    // Printable keys arrive only as text events, so text input stays on while the window exists.
+    SDL_StartTextInput();
+    // Until the program draws, the window shows its black fill rather than undefined texture memory.
+    present(Image(spec.client_width, spec.client_height));
+    if (!texture_) {
+        close_window();
+        return false;
+    }
+    if (spec.visible) {
+        SDL_ShowWindow(window_);
+        redraw();
+    }
+    return true;
+}
+
+void SdlBackend::close_window() {
+    if (!window_) return;
+    SDL_StopTextInput();
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    texture_w_ = texture_h_ = 0;
+}
+
+void SdlBackend::pump(InputSink& sink, int wait_ms) {
+    close_audio_when_idle();
+    redraw_pending_ = false;
+    SDL_Event e;
+    if (wait_ms > 0 && SDL_WaitEventTimeout(&e, wait_ms)) handle(e, sink);
+    // Deliver what is queued now, but not what keeps arriving while we deliver.
+    SDL_PumpEvents();
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) handle(e, sink);
+    if (redraw_pending_) redraw();
+}
+
+void SdlBackend::handle(const SDL_Event& e, InputSink& sink) {
+    if (translate_input_event(e, sink) || e.type != SDL_WINDOWEVENT) return;
+    switch (e.window.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SHOWN:
+        redraw_pending_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void SdlBackend::present(const Image& visible) {
+    if (!renderer_ || visible.width() <= 0 || visible.height() <= 0) return;
+    if (visible.width() != texture_w_ || visible.height() != texture_h_) {
+        if (texture_) SDL_DestroyTexture(texture_);
+        // RGB888 is 0x00RRGGBB in a 32-bit word: the image's own pixel layout.
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                     visible.width(), visible.height());
+        if (!texture_) {
+            std::fprintf(stderr, "cannot create the window's texture: %s\n", SDL_GetError());
+            texture_w_ = texture_h_ = 0;
+            return;
+        }
+        texture_w_ = visible.width();
+        texture_h_ = visible.height();
+    }
+    SDL_UpdateTexture(texture_, nullptr, visible.pixels().data(), visible.width() * int(sizeof(Rgb)));
+    redraw();
+}
+
+void SdlBackend::redraw() {
+    if (!renderer_ || (SDL_GetWindowFlags(window_) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN))) return;
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    if (texture_) {
+        const SDL_Rect dst{0, 0, texture_w_, texture_h_};
+        SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+    }
+    SDL_RenderPresent(renderer_);
+}
+
+uint64_t SdlBackend::now_us() {
+    // Split so that counter * 1e6 cannot overflow however long the program runs.
+    const uint64_t d = SDL_GetPerformanceCounter() - counter_origin_;
+    return d / counter_frequency_ * 1'000'000 + d % counter_frequency_ * 1'000'000 / counter_frequency_;
+}
+
+void SdlBackend::sleep_us(uint64_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
+
+LocalTime SdlBackend::local_time() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+bool SdlBackend::open_audio() {
+    if (audio_ != Audio::Closed) return audio_ == Audio::Open;
+    // A machine without sound is not an error: the beep is then silent, and not retried.
+    audio_ = Audio::Unavailable;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    SDL_AudioSpec want{};
+    want.freq = kBeepRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = 1;
+    want.samples = 512;
+    audio_device_ = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+    if (audio_device_ == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    if (blip_.empty()) blip_ = make_blip();
+    SDL_PauseAudioDevice(audio_device_, 0);
+    audio_ = Audio::Open;
+    return true;
+}
+
+void SdlBackend::close_audio_when_idle() {
+    if (audio_ != Audio::Open || now_us() < audio_close_due_us_ || SDL_GetQueuedAudioSize(audio_device_) > 0)
+        return;
+    SDL_CloseAudioDevice(audio_device_);
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    audio_device_ = 0;
+    audio_ = Audio::Closed;
+}
+
+void SdlBackend::beep() {
+    if (!open_audio()) return;
+    const Uint32 bytes = Uint32(blip_.size() * sizeof(int16_t));
+    // A burst of beeps (keys typed into a full buffer) queues at most one more blip.
+    if (SDL_GetQueuedAudioSize(audio_device_) < bytes) SDL_QueueAudio(audio_device_, blip_.data(), bytes);
+    audio_close_due_us_ = now_us() + uint64_t(kBeepMs) * 2000 + kAudioLingerUs;
+}
+
+void SdlBackend::message_box(const std::string& title, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), window_);
+}
+
+void SdlBackend::set_text_input(bool) {
+    // Text input is always on while the window exists (printable keys arrive only as
+    // text), and the input method shows its own composition window.
+    if (window_) SDL_StartTextInput();
+}
+
+void SdlBackend::set_icon(const Image& icon) {
+    icon_ = icon;
+    apply_icon();
+}
+
+void SdlBackend::apply_icon() {
+    if (!window_ || icon_.width() <= 0 || icon_.height() <= 0) return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<Rgb*>(icon_.pixels().data()), icon_.width(), icon_.height(), 32,
+        icon_.width() * int(sizeof(Rgb)), SDL_PIXELFORMAT_RGB888);
+    if (!surface) return;
+    SDL_SetWindowIcon(window_, surface);  // copies the pixels
+    SDL_FreeSurface(surface);
+}
+
+std::unique_ptr<Backend> make_sdl_backend(std::string* error) {
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");                       // present never waits for the display
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "1");          // a window close arrives as SDL_QUIT
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");           // the click that activates the window counts
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0"); // a desktop window, not a fullscreen game
+    SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");                        // the input method draws its own composition
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (error) *error = std::string("no display available: ") + SDL_GetError();
+        return nullptr;
+    }
+    // Without a display SDL falls back to drivers that show nothing; a window nobody
+    // can see is no window, unless such a driver was asked for by name (SDL_VIDEODRIVER).
+    const std::string driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if ((driver == "offscreen" || driver == "dummy") && !(requested && *requested)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        if (error) *error = "no display available (neither X11 nor Wayland)";
+        return nullptr;
+    }
+    return std::unique_ptr<Backend>(new SdlBackend());
+}
+
+}  // namespace zell

@@ -1,0 +1,86 @@
+// The SDL2 window backend: one window showing the visible image 1:1 at its
+// top-left corner, SDL's event queue translated into InputSink calls, the
+// performance counter as the clock and a short square-wave blip as the beep.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/backend.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+union SDL_Event;
+
+namespace zell {
+
+class SdlBackend final : public Backend {
+public:
+    ~SdlBackend() override;
+    SdlBackend(const SdlBackend&) = delete;
+    SdlBackend& operator=(const SdlBackend&) = delete;
+
+    const char* name() const override { return "sdl"; }
+
+    bool open_window(const WindowSpec& spec) override;
+    bool has_window() const override { return window_ != nullptr; }
+    void close_window() override;
+
+    void pump(InputSink& sink, int wait_ms) override;
+    void present(const Image& visible) override;
+
+    uint64_t now_us() override;
+    void sleep_us(uint64_t us) override;
+    LocalTime local_time() override;
+
+    void beep() override;
+    void message_box(const std::string& title, const std::string& text) override;
+    void set_text_input(bool on) override;
+
+    // The window's icon; kept and applied when a window is opened later.
+    void set_icon(const Image& icon);
+
+private:
+    // Created by make_sdl_backend once SDL's video subsystem is up; released with it.
+    SdlBackend();
+    friend std::unique_ptr<Backend> make_sdl_backend(std::string* error);
+
+    void handle(const SDL_Event& e, InputSink& sink);
+    // Draws the texture (the last presented image) 1:1 at the top-left, black elsewhere.
+    void redraw();
+    void apply_icon();
+    bool open_audio();
+    void close_audio_when_idle();
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int texture_w_ = 0, texture_h_ = 0;
+    bool redraw_pending_ = false;  // the window was exposed or resized during this pump
+    Image icon_;
+
+    uint64_t counter_origin_;
+    uint64_t counter_frequency_;
+
+    // Audio is opened on the first beep and closed again once the queue has played out,
+    // so an idle program keeps no audio thread running.
+    enum class Audio { Closed, Open, Unavailable };
+    Audio audio_ = Audio::Closed;
+    uint32_t audio_device_ = 0;
+    uint64_t audio_close_due_us_ = 0;
+    std::vector<int16_t> blip_;
+};
+
+// Initialises SDL's video subsystem and returns the backend; nullptr with a
+// reason in *error (when error is not null) when no display is available.
+std::unique_ptr<Backend> make_sdl_backend(std::string* error);
+
+// Delivers one SDL input event (keyboard, text, mouse, quit) to the sink; returns
+// false for events that are not input. Printable characters arrive only as text
+// events, so a printable key is never delivered twice.
+bool translate_input_event(const SDL_Event& e, InputSink& sink);
+
+}  // namespace zell
