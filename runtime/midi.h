@@ -173,7 +173,9 @@ public:
 
 struct SynthSettings {
     std::vector<std::string> soundfonts;     // tried in order; the first that loads is used
-    std::vector<std::string> audio_drivers;  // tried in order; empty: no audio output (offline rendering)
+    // FluidSynth audio drivers, "driver" or "driver:device", tried in order; empty: no audio
+    // output (rendered on request instead).
+    std::vector<std::string> audio_drivers;
 };
 
 // FluidSynth's own default SoundFont setting, then the system's General MIDI SoundFonts.

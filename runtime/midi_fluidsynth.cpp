@@ -64,7 +64,12 @@ struct Deleter {
     void operator()(T* p) const { Delete(p); }
 };
 
-std::string file_name(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+// The name of the file itself: the system's General MIDI SoundFont is usually a link to it.
+std::string file_name(const std::string& path) {
+    std::error_code ec;
+    auto real = std::filesystem::canonical(path, ec);
+    return (ec ? std::filesystem::path(path) : real).filename().string();
+}
 
 class FluidSynthesizer final : public Synthesizer {
 public:
@@ -84,8 +89,7 @@ public:
         std::string tried;
         for (const std::string& d : drivers) {
             last_error.clear();
-            if (fluid_settings_setstr(settings_.get(), "audio.driver", d.c_str()) == FLUID_OK)
-                driver_.reset(new_fluid_audio_driver(settings_.get(), synth_.get()));
+            if (select_driver(d)) driver_.reset(new_fluid_audio_driver(settings_.get(), synth_.get()));
             if (driver_) {
                 driver_name_ = d;
                 return true;
@@ -164,6 +168,16 @@ public:
     }
 
 private:
+    // "driver" or "driver:device" (for example "alsa:hw:1,0").
+    bool select_driver(const std::string& spec) {
+        auto colon = spec.find(':');
+        std::string driver = spec.substr(0, colon);
+        if (fluid_settings_setstr(settings_.get(), "audio.driver", driver.c_str()) != FLUID_OK) return false;
+        if (colon == std::string::npos) return true;
+        std::string key = "audio." + driver + ".device";
+        return fluid_settings_setstr(settings_.get(), key.c_str(), spec.c_str() + colon + 1) == FLUID_OK;
+    }
+
     // Declared in the order of creation, so the audio output stops before the synth goes.
     std::unique_ptr<fluid_settings_t, Deleter<delete_fluid_settings>> settings_;
     std::unique_ptr<fluid_synth_t, Deleter<delete_fluid_synth>> synth_;

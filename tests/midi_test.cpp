@@ -489,11 +489,15 @@ TEST(Synthesizer, TakesTheFirstSoundFontThatLoads) {
     auto junk = (dir / "junk.sf2").string();
     std::ofstream(junk) << "this is not a SoundFont";
 
+    auto link = (dir / "linked.sf2").string();
+    std::filesystem::create_symlink(kGmSoundFont, link);
+
     std::string why;
-    auto synth = open_synthesizer({{(dir / "missing.sf2").string(), junk, kGmSoundFont}, {}}, &why);
+    auto synth = open_synthesizer({{(dir / "missing.sf2").string(), junk, link, kGmSoundFont}, {}}, &why);
     ASSERT_NE(synth, nullptr) << why;
-    EXPECT_EQ(synth->soundfont(), kGmSoundFont);
-    EXPECT_EQ(synth->name(), "FluidSynth (default-GM.sf2)");
+    EXPECT_EQ(synth->soundfont(), link);
+    // Named after the file the link leads to, which says which SoundFont is playing.
+    EXPECT_EQ(synth->name(), "FluidSynth (" + std::filesystem::canonical(kGmSoundFont).filename().string() + ")");
 
     auto none = open_synthesizer({{(dir / "missing.sf2").string(), junk}, {}}, &why);
     EXPECT_EQ(none, nullptr);
@@ -528,6 +532,32 @@ TEST(Synthesizer, AnAudioOutputThatCannotOpenFailsAtOnce) {
     EXPECT_NE(why.find("no audio output"), std::string::npos) << why;
     EXPECT_NE(why.find("no-such-driver"), std::string::npos) << why;
     EXPECT_LT(elapsed_ms(start), 200.0);
+}
+
+TEST(Synthesizer, WithAnAudioOutputItPlaysThroughItAndCounts) {
+    // ALSA's null device takes audio like a sound card, and exists on every Linux system.
+    std::string why;
+    auto start = std::chrono::steady_clock::now();
+    auto synth = open_synthesizer({{kGmSoundFont}, {"no-such-driver", "alsa:null"}}, &why);
+    ASSERT_NE(synth, nullptr) << why;
+    std::printf("synthesizer with ALSA's null output started in %.1f ms\n", elapsed_ms(start));
+    EXPECT_EQ(synth->audio_driver(), "alsa:null");
+    EXPECT_LT(synth->buffer_ms(), 20.0);
+    std::vector<float> left(64), right(64);
+    EXPECT_THROW(synth->render(left, right), std::logic_error);  // the audio output renders it
+    synth.reset();  // the null device takes samples as fast as they come: one such output at a time
+
+    // Counted by the system output; the wait is long here because the machine may be busy.
+    SystemMidiOut out(std::make_unique<ListedPorts>(std::vector<std::string>{kThrough}, std::make_shared<PortTraffic>()),
+                      [](std::string& why_not) -> std::unique_ptr<MidiDevice> {
+                          return open_synthesizer({{kGmSoundFont}, {"alsa:null"}}, &why_not);
+                      },
+                      MidiChoice{}, 5000ms);
+    ASSERT_EQ(out.num_devs(), 1u) << out.why_none();
+    uint32_t handle = 0;
+    ASSERT_EQ(out.open(&handle, kMidiMapper), mmsys::kOk);
+    EXPECT_EQ(out.short_msg(handle, strike(9)), mmsys::kOk);
+    EXPECT_EQ(out.short_msg(handle, release(9)), mmsys::kOk);
 }
 
 // --- This machine's own devices --------------------------------------------------
