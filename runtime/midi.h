@@ -114,7 +114,7 @@ public:
         uint32_t message;
     };
 
-    RecordingMidiOut(uint32_t devices, std::function<uint64_t()> clock_ms);
+    explicit RecordingMidiOut(uint32_t devices, std::function<uint64_t()> clock_ms);
 
     uint32_t num_devs() override;
     uint32_t open(uint32_t* handle, int32_t device) override;
