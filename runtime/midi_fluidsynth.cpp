@@ -169,13 +169,13 @@ public:
 
 private:
     // "driver" or "driver:device" (for example "alsa:hw:1,0").
-    bool select_driver(const std::string& spec) {
-        auto colon = spec.find(':');
-        std::string driver = spec.substr(0, colon);
+    bool select_driver(const std::string& entry) {
+        auto colon = entry.find(':');
+        std::string driver = entry.substr(0, colon);
         if (fluid_settings_setstr(settings_.get(), "audio.driver", driver.c_str()) != FLUID_OK) return false;
         if (colon == std::string::npos) return true;
         std::string key = "audio." + driver + ".device";
-        return fluid_settings_setstr(settings_.get(), key.c_str(), spec.c_str() + colon + 1) == FLUID_OK;
+        return fluid_settings_setstr(settings_.get(), key.c_str(), entry.c_str() + colon + 1) == FLUID_OK;
     }
 
     // Declared in the order of creation, so the audio output stops before the synth goes.
