@@ -1,0 +1,192 @@
+// The host: builds the main window from the form description, runs the game's
+// main program under the statement poll, and offers the game every runtime
+// service (screen, input, external calls, timing, random numbers) with the
+// window number first, as the game calls them. Ending the program (End, a
+// closed window, a reported run-time error) unwinds to run().
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <source_location>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "runtime/backend.h"
+#include "runtime/errors.h"
+#include "runtime/external.h"
+#include "runtime/form.h"
+#include "runtime/input.h"
+#include "runtime/midi.h"
+#include "runtime/screen.h"
+#include "runtime/values.h"
+
+namespace zell {
+
+// One value of a formatted output statement: a game number or Shift-JIS text.
+struct UsingItem {
+    UsingItem(float v) : value(double(v)) {}
+    UsingItem(int v) : value(double(v)) {}
+    UsingItem(std::string_view s) : value(s) {}
+    UsingItem(const std::string& s) : value(std::string_view(s)) {}
+    std::variant<double, std::string_view> value;
+};
+
+class Host {
+public:
+    using Loc = std::source_location;
+    using MainProgram = std::function<void(Host&)>;
+
+    // How the last run ended.
+    enum class Ending { NotRun, Returned, End, Closed, Error, StartupFailure };
+
+    struct Options {
+        std::string program_name = "zell-bowling";
+        std::span<const uint8_t> form = main_form_bytes();
+        std::unique_ptr<MidiOut> midi;  // the devices behind the built-in "WINMM" library
+    };
+
+    // Statement poll interval: the message queue is pumped at the first statement and then at
+    // every (interval + 1)-th one.
+    static constexpr int kPollInterval = 10;
+    // Consecutive input reads that found nothing before the program counts as waiting.
+    static constexpr int kIdleReads = 2;
+    // How long one pump may block for events while the program waits for input.
+    static constexpr int kIdleWaitMs = 5;
+    // The window is updated at most this often while the program runs.
+    static constexpr uint64_t kFrameUs = 16'667;
+
+    Host(Backend& backend, Options options);
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // Start-up, the main program and the end: returns the process exit code
+    // (0 after End, a closed window or a returning main program; 1 after a start-up failure or a
+    // reported run-time error; the code given to end_program otherwise).
+    int run(const MainProgram& main_program);
+
+    // --- Statement poll -----------------------------------------------------
+    // One step of the game's program: the statement poll, then its position for error reports.
+    void step(Loc where = Loc::current()) {
+        stmt_poll();
+        set_line(where);
+    }
+    void stmt_poll() {
+        if (poll_countdown_ == 0) {
+            poll_countdown_ = kPollInterval;
+            pump_messages();
+        } else {
+            --poll_countdown_;
+        }
+    }
+    void set_line(const Loc& where);
+    const Loc& position() const { return position_; }
+    int pump_count() const { return pump_count_; }
+
+    // --- Ending -------------------------------------------------------------
+    [[noreturn]] void end_program(int code, Loc where = Loc::current());
+    // Shows the interruption text with the position, waits for a key and returns.
+    void stop_program(Loc where = Loc::current());
+
+    // --- Screen -------------------------------------------------------------
+    void cls(int window, int mode, Loc where = Loc::current());
+    void locate(int window, int column, int row, int cursor, int mask, Loc where = Loc::current());
+    void set_color(int window, int fg, int bg, int graphics, int mode, int mask, Loc where = Loc::current());
+    void set_palette(int window, int entry, int colour, Loc where = Loc::current());
+    // One output statement with one item (Shift-JIS text) and its separator: 0 new line, 1 next zone, 2 none.
+    void print(int window, std::string_view sjis, int separator = 0, Loc where = Loc::current());
+    // tab_to(column) followed by one item.
+    void print_tab(int window, int column, std::string_view sjis, int separator = 0, Loc where = Loc::current());
+    // Formatted output of items through a template; separator after the last item.
+    void print_using(int window, std::string_view tmpl, std::initializer_list<UsingItem> items, int separator = 0,
+                     Loc where = Loc::current());
+    void draw_line(int window, int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour,
+                   int kind, int fill_colour, int style, int mask, Loc where = Loc::current());
+    void draw_circle(int window, int step, float x, float y, float radius, int colour, float aspect, float start,
+                     float end, int fill, int function, int fill_colour, int mask, Loc where = Loc::current());
+    void get_block(int window, int x1, int y1, int step2, int x2, int y2, BlockBuffer& array,
+                   Loc where = Loc::current());
+    void put_block(int window, int x1, int y1, int step2, int x2, int y2, const BlockBuffer& array, int mode,
+                   Loc where = Loc::current());
+
+    // --- Input --------------------------------------------------------------
+    // The next key as a one-byte string, or "" (never waits). Ctrl+C shows the stop message and ends.
+    std::string inkey(int window, Loc where = Loc::current());
+    int mouse_pos(int window, int function, Loc where = Loc::current());
+    int mouse_button(int window, int function, int button, Loc where = Loc::current());
+    float map_coord(int window, float value, int function, Loc where = Loc::current());
+    // Line input into one fixed-length field: the prompt per mode (0 "? ", 1 prompt, 2 prompt + "? "),
+    // echo and editing at the cursor, Enter ends; a line that cannot be assigned is asked again.
+    void input_line(int window, int mode, std::string_view prompt, FixedString& field, Loc where = Loc::current());
+
+    // --- External calls, timing, random numbers --------------------------------
+    int32_t call_external(std::string_view function, std::string_view library, std::initializer_list<intptr_t> args,
+                          Loc where = Loc::current());
+    // Pauses n x 10 ms (0..65535, else error 5). Shows the screen first; pumps nothing.
+    void sleep_10ms(int64_t n, Loc where = Loc::current());
+    std::string time_str(Loc where = Loc::current());
+    std::string date_str(std::string_view format = {}, Loc where = Loc::current());
+    float rnd(float x, Loc where = Loc::current());
+    void randomize(int32_t seed, Loc where = Loc::current());
+
+    // --- Paced animation ------------------------------------------------------
+    // Starts a run of steps each given period_us of real time (virtual on the headless backend).
+    void pace_begin(uint64_t period_us);
+    // Waits until the next step is due (deadline start + n x period), showing the screen meanwhile.
+    void pace_step();
+
+    // --- Parts, for tools and tests -------------------------------------------------
+    Screen& screen() { return *screen_; }
+    Input& input() { return *input_; }
+    Backend& backend() { return backend_; }
+    Random& random() { return random_; }
+    ExternalLibraries& libraries() { return *libraries_; }
+    MidiOut& midi() { return *midi_; }
+    const std::string& program_name() const { return options_.program_name; }
+    const std::string& module_name() const { return module_name_; }
+    Ending ending() const { return ending_; }
+    // The error reported by the last run, if any.
+    const std::optional<RuntimeError>& last_error() const { return last_error_; }
+
+    // Where the run-time error log goes ($XDG_STATE_HOME/zell-bowling/runtime-error).
+    static std::string error_log_path();
+
+private:
+    void pump_messages();
+    void end_if_closed();  // a closed window ends the program
+    void present_if_due(bool force);
+    void check_window(int window, const Loc& where) const;
+    void wait_for_key();  // pumps until a key is in the buffer (the stop prompt)
+    void report(const RuntimeError& e);
+    void write_error_log(const RuntimeError& e);
+    void startup_message(int number);
+    void register_winmm();
+
+    Backend& backend_;
+    Options options_;
+    std::unique_ptr<MidiOut> midi_;
+    std::unique_ptr<Screen> screen_;
+    std::unique_ptr<Input> input_;
+    std::unique_ptr<ExternalLibraries> libraries_;
+    Random random_;
+    FormDescription form_;
+    std::string module_name_;
+    Loc position_;
+    int poll_countdown_ = 0;
+    int pump_count_ = 0;
+    bool present_pending_ = false;
+    uint64_t last_present_us_ = 0;
+    uint64_t pace_start_us_ = 0, pace_period_us_ = 0, pace_steps_ = 0;
+    Ending ending_ = Ending::NotRun;
+    std::optional<RuntimeError> last_error_;
+    bool closed_ = false;
+    bool reporting_ = false;
+    bool stopping_ = false;
+};
+
+}  // namespace zell
