@@ -1,0 +1,125 @@
+#include "tools/script.h"
+
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+namespace zell::script {
+namespace {
+
+const std::map<std::string, Key>& key_names() {
+    static const std::map<std::string, Key> names = {
+        {"Enter", Key::Enter}, {"Esc", Key::Esc}, {"Backspace", Key::Backspace}, {"Tab", Key::Tab},
+        {"Space", Key::None}, {"Up", Key::Up}, {"Down", Key::Down}, {"Left", Key::Left}, {"Right", Key::Right},
+        {"Home", Key::Home}, {"End", Key::End}, {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown},
+        {"Insert", Key::Insert}, {"Delete", Key::Delete}, {"F1", Key::F1}, {"F2", Key::F2}, {"F3", Key::F3},
+        {"F4", Key::F4}, {"F5", Key::F5}, {"F6", Key::F6}, {"F7", Key::F7}, {"F8", Key::F8}, {"F9", Key::F9},
+        {"F10", Key::F10}, {"F11", Key::F11}, {"F12", Key::F12},
+    };
+    return names;
+}
+
+bool parse_int(std::istringstream& in, int& v) { return bool(in >> v); }
+
+bool at_end(std::istringstream& in) {
+    std::string rest;
+    return !(in >> rest);
+}
+
+bool parse_button(std::istringstream& in, MouseButton& b) {
+    std::string w;
+    if (!(in >> w)) return false;
+    if (w == "left") b = MouseButton::Left;
+    else if (w == "right") b = MouseButton::Right;
+    else return false;
+    return true;
+}
+
+}  // namespace
+
+std::optional<Script> parse(const std::string& text, std::string* error) {
+    Script s;
+    std::istringstream lines(text);
+    std::string raw;
+    int n = 0;
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "line " + std::to_string(n) + ": " + why;
+        return std::nullopt;
+    };
+    while (std::getline(lines, raw)) {
+        ++n;
+        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+        std::string line = raw;
+        size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        std::istringstream in(line);
+        std::string word;
+        in >> word;
+        Command c;
+        c.line = n;
+        if (word == "clock") {
+            std::string d, t;
+            in >> d >> t;
+            LocalTime lt;
+            char extra = 0;
+            if (std::sscanf(d.c_str(), "%d-%d-%d%c", &lt.year, &lt.month, &lt.day, &extra) != 3 ||
+                std::sscanf(t.c_str(), "%d:%d:%d%c", &lt.hour, &lt.minute, &lt.second, &extra) != 3 ||
+                lt.month < 1 || lt.month > 12 || lt.day < 1 || lt.day > 31 || lt.hour < 0 || lt.hour > 23 ||
+                lt.minute < 0 || lt.minute > 59 || lt.second < 0 || lt.second > 59 || !at_end(in))
+                return fail("clock needs YYYY-MM-DD HH:MM:SS");
+            s.clock = lt;
+            continue;
+        }
+        if (word == "midi") {
+            if (!parse_int(in, s.midi_devices) || s.midi_devices < 0 || !at_end(in))
+                return fail("midi needs a device count");
+            continue;
+        }
+        if (word == "key") {
+            std::string name;
+            if (!(in >> name) || !at_end(in)) return fail("key needs one key name");
+            c.kind = Command::Key;
+            auto it = key_names().find(name);
+            if (it != key_names().end()) {
+                c.key = it->second;
+                if (name == "Space") c.ch = ' ';
+            } else if (name.size() == 1 && name[0] > ' ' && name[0] < 127) {
+                c.ch = name[0];
+            } else {
+                return fail("unknown key '" + name + "'");
+            }
+        } else if (word == "type") {
+            c.kind = Command::Type;
+            size_t at = line.find("type") + 4;
+            if (at < line.size() && line[at] == ' ') ++at;
+            c.text = line.substr(at);
+            if (c.text.empty()) return fail("type needs text");
+        } else if (word == "press" || word == "release" || word == "click" || word == "dblclick") {
+            c.kind = word == "press" ? Command::Press : word == "release" ? Command::Release
+                     : word == "click" ? Command::Click : Command::DoubleClick;
+            if (!parse_button(in, c.button) || !parse_int(in, c.x) || !parse_int(in, c.y) || !at_end(in))
+                return fail(word + " needs left|right X Y");
+        } else if (word == "move") {
+            c.kind = Command::Move;
+            if (!parse_int(in, c.x) || !parse_int(in, c.y) || !at_end(in)) return fail("move needs X Y");
+        } else if (word == "drag") {
+            c.kind = Command::Drag;
+            if (!parse_int(in, c.x) || !parse_int(in, c.y) || !parse_int(in, c.x1) || !parse_int(in, c.y1) ||
+                !at_end(in))
+                return fail("drag needs X0 Y0 X1 Y1");
+        } else if (word == "wait" || word == "close") {
+            if (!at_end(in)) return fail(word + " takes nothing");
+            c.kind = word == "wait" ? Command::Wait : Command::Close;
+        } else if (word == "shot" || word == "text") {
+            c.kind = word == "shot" ? Command::Shot : Command::Text;
+            if (!(in >> c.text) || !at_end(in) || c.text.find('/') != std::string::npos)
+                return fail(word + " needs a file name (no directory)");
+        } else {
+            return fail("unknown command '" + word + "'");
+        }
+        s.commands.push_back(std::move(c));
+    }
+    return s;
+}
+
+}  // namespace zell::script

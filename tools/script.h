@@ -1,0 +1,32 @@
+// The scripted runner's script: one command a line, '#' starts a comment.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "runtime/backend.h"
+
+namespace zell::script {
+
+struct Command {
+    enum Kind { Key, Type, Press, Release, Move, Click, DoubleClick, Drag, Wait, Shot, Text, Close };
+    Kind kind = Wait;
+    int line = 0;
+    zell::Key key = zell::Key::None;  // Key: a named key, or None with ch set
+    int ch = 0;                       // Key: a printable character
+    std::string text;                 // Type: the text; Shot/Text: the file name
+    MouseButton button = MouseButton::Left;
+    int x = 0, y = 0, x1 = 0, y1 = 0;  // graphics coordinates (y up)
+};
+
+struct Script {
+    LocalTime clock{2000, 1, 1, 0, 0, 0};
+    int midi_devices = 0;
+    std::vector<Command> commands;
+};
+
+// Parses a script; on a malformed line returns nullopt and sets *error to "line N: why".
+std::optional<Script> parse(const std::string& text, std::string* error);
+
+}  // namespace zell::script
