@@ -1,0 +1,21 @@
+// Zell Bowling: the desktop program. Opens the real window and runs the game's main program.
+#include <cstdio>
+#include <string>
+
+#include "game/program.h"
+#include "runtime/backend_sdl.h"
+#include "runtime/host.h"
+#include "runtime/midi.h"
+
+int main() {
+    std::string why;
+    auto backend = zell::make_sdl_backend(&why);
+    if (!backend) {
+        std::fprintf(stderr, "zell-bowling: cannot open a window: %s\n", why.c_str());
+        return 1;
+    }
+    zell::Host::Options options;
+    options.midi = zell::make_system_midi_out();
+    zell::Host host(*backend, std::move(options));
+    return host.run(zell::game_main);
+}
