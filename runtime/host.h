@@ -56,7 +56,7 @@ public:
     // Consecutive input reads that found nothing before the program counts as waiting.
     static constexpr int kIdleReads = 2;
     // How long one pump may block for events while the program waits for input.
-    static constexpr int kIdleWaitMs = 5;
+    static constexpr int kIdleWaitMs = 10;
     // The window is updated at most this often while the program runs.
     static constexpr uint64_t kFrameUs = 16'667;
 
