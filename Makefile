@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test test-sanitize bench clean
 
 all: build
 
@@ -22,8 +22,14 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake --preset sanitize >/dev/null
+	@cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
+
 bench: build
 	./$(BUILD)/zell-bench
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-sanitize
