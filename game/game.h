@@ -92,6 +92,14 @@ public:
     void SETFRM();
     void FRESH();
     void FRESH1();
+
+private:
+    // --- Helpers of menus.cpp ------------------------------------------------------------
+    void flush_keys();                 // reads keys until none is pending
+    int wait_key();                    // polls until a key comes; its code
+    void fmenu_item(float c, float r, float k, int colour);
+    void hmenu_label(float c, float r, float d, float k);
+    void hmenu_item(float c, float r, float d, float k, int colour);
 };
 
 }  // namespace zell
