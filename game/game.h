@@ -100,6 +100,12 @@ private:
     void fmenu_item(float c, float r, float k, int colour);
     void hmenu_label(float c, float r, float d, float k);
     void hmenu_item(float c, float r, float d, float k, int colour);
+
+    // --- Helpers of mascot.cpp -----------------------------------------------------------
+    // One figure: the body ellipse at (x, y) of size sz, then the two spots at ex with radius rs.
+    void mascot_figure(float c, float x, float y, float sz, int body_fill, float spot_colour, int spot_fill,
+                       float ex, float rs);
+    void ellipse(float x, float y, float radius, float colour, int fill);
 };
 
 }  // namespace zell
