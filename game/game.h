@@ -106,6 +106,9 @@ private:
     void mascot_figure(float c, float x, float y, float sz, int body_fill, float spot_colour, int spot_fill,
                        float ex, float rs);
     void ellipse(float x, float y, float radius, float colour, int fill);
+
+    // --- Helpers of score.cpp ----------------------------------------------------------------
+    void score_row(float i);           // the sheet row of frame i, by its mark
 };
 
 }  // namespace zell
