@@ -92,6 +92,23 @@ public:
     void SETFRM();
     void FRESH();
     void FRESH1();
+
+private:
+    // --- Helpers of menus.cpp ------------------------------------------------------------
+    void flush_keys();                 // reads keys until none is pending
+    int wait_key();                    // polls until a key comes; its code
+    void fmenu_item(float c, float r, float k, int colour);
+    void hmenu_label(float c, float r, float d, float k);
+    void hmenu_item(float c, float r, float d, float k, int colour);
+
+    // --- Helpers of mascot.cpp -----------------------------------------------------------
+    // One figure: the body ellipse at (x, y) of size sz, then the two spots at ex with radius rs.
+    void mascot_figure(float c, float x, float y, float sz, int body_fill, float spot_colour, int spot_fill,
+                       float ex, float rs);
+    void ellipse(float x, float y, float radius, float colour, int fill);
+
+    // --- Helpers of score.cpp ----------------------------------------------------------------
+    void score_row(float i);           // the sheet row of frame i, by its mark
 };
 
 }  // namespace zell

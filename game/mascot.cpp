@@ -1,0 +1,108 @@
+// The mascot: a figure of three ellipses (a body and two spots) in four variants,
+// the growing figure with a message, the ring of figures with the palette rotation,
+// and the captured picture that marks each ball used in a frame.
+#include <cmath>
+
+#include "game/game.h"
+
+namespace zell {
+
+// An ellipse of aspect 0.5 in colour, filled in that colour when fill is nonzero.
+void Game::ellipse(float x, float y, float radius, float colour, int fill) {
+    rt.draw_circle(0, 0, x, y, radius, to_int16(colour), 0.5f, 0, 0, fill, -1, 0, 1);
+}
+
+void Game::mascot_figure(float c, float x, float y, float sz, int body_fill, float spot_colour, int spot_fill,
+                         float ex, float rs) {
+    ellipse(x, y, sz, c, body_fill);
+    ellipse(ex, y - sz / 5.5f, rs, spot_colour, spot_fill);
+    ellipse(ex, y + sz / 5.5f, rs, spot_colour, spot_fill);
+}
+
+// Filled figure, black spots on the left.
+void Game::MOSX(float c, float x, float y, float sz) {
+    mascot_figure(c, x, y, sz, 1, 0, 1, x - 0.6f * sz, sz / 4 - 1);
+}
+
+// Outline figure; drawn again in colour 0 it erases itself from a black ground.
+void Game::MOSX1(float c, float x, float y, float sz) {
+    mascot_figure(c, x, y, sz, 0, c, 0, x - 0.6f * sz, sz / 4);
+}
+
+// Outline figure with filled spots.
+void Game::MOSX2(float c, float x, float y, float sz) {
+    mascot_figure(c, x, y, sz, 0, c, 1, x - 0.6f * sz, sz / 4);
+}
+
+// Filled figure, black spots on the right.
+void Game::MOSX3(float c, float x, float y, float sz) {
+    mascot_figure(c, x, y, sz, 1, 0, 1, x + 0.6f * sz, sz / 4 - 1);
+}
+
+void Game::FZMMS(float c, std::string_view text_sjis) {
+    for (float k = 1; k <= 8; ++k) {
+        float sz = 14 + 8 * (k - 1);
+        MOSX1(c, 300, 203 + s.ui_y0, sz);
+        rt.sleep_10ms(2);
+        MOSX1(0, 300, 203 + s.ui_y0, sz);
+    }
+    MOSX2(c, 300, 203 + s.ui_y0, 70);
+    rt.locate(0, 36, 12, 0, 3);
+    rt.print(0, text_sjis);
+    rt.sleep_10ms(50);
+}
+
+void Game::DEMOS() {
+    const float pi = 3.14159f;
+    const float radius = 110;
+    for (float m = 1; m <= 3; ++m) {
+        // 45 figures 8 degrees apart, clockwise from the rightmost point of the ring.
+        for (float k = 0; k <= 44; ++k) {
+            float a = k * (-8) * pi / 180;
+            float x = radius * std::cos(a) + 300;
+            float y = radius * std::sin(a) + 203 + s.ui_y0;
+            float c = float(to_int32(k) % 7) + 1;
+            MOSX(s.color_map(c), x, y, 20);
+            rt.sleep_10ms(1);
+        }
+        PALET1(m);
+    }
+    PALET0();
+}
+
+// The seven mascot entries of the palette in their base colours.
+void Game::PALET0() {
+    for (float c = 1; c <= 7; ++c) rt.set_palette(0, to_int16(s.color_map(c)), to_int16(s.palette_order(c)));
+}
+
+// The seven mascot entries with the base colours moved m places along them.
+void Game::PALET1(float m) {
+    Table<float> a(7);
+    for (float c = 1; c <= 7; ++c) {
+        rt.step();
+        float u = float(to_int32(c + m - 1) % 7) + 1;
+        a(c) = s.palette_order(u);
+    }
+    for (float c = 1; c <= 7; ++c) rt.set_palette(0, to_int16(s.color_map(c)), to_int16(a(c)));
+}
+
+void Game::MSPIC() {
+    rt.draw_line(0, 0, 0, 0, 0, 300, 0, 0, 0, 0, 0, -1, 5);
+    rt.get_block(0, 0, 0, 0, 39, 19, s.icon_back);
+    // Each trial variant is drawn and wiped again with the saved block.
+    MOSX1(s.mascot_color, 20, 10, 16);
+    rt.put_block(0, 0, 0, 1, 39, 19, s.icon_back, 0);
+    MOSX2(s.mascot_color, 20, 10, 16);
+    rt.put_block(0, 0, 0, 1, 39, 19, s.icon_back, 0);
+    MOSX3(s.mascot_color, 20, 10, 16);
+    rt.put_block(0, 0, 0, 1, 39, 19, s.icon_back, 0);
+    MOSX(s.mascot_color, 20, 10, 16);
+    rt.get_block(0, 0, 0, 0, 39, 19, s.ball_icon);
+}
+
+// n ball markers stacked upwards in the strip right of the board.
+void Game::MSDISP2(float n) {
+    for (float k = 1; k <= n; ++k) rt.put_block(0, 600, to_int16(100 + 19 * (k - 1)), 1, 39, 19, s.ball_icon, 0);
+}
+
+}  // namespace zell
