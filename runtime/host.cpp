@@ -179,10 +179,14 @@ void Host::set_line(const Loc& where) {
 
 void Host::pump_messages() {
     ++pump_count_;
-    bool idle = input_->idle_reads() >= kIdleReads;
+    bool idle = waiting_for_input();
     present_if_due(idle);
     backend_.pump(*input_, idle ? kIdleWaitMs : 0);
     end_if_closed();
+}
+
+bool Host::waiting_for_input() const {
+    return input_->idle_reads() >= kIdleReads && steps_since_read_ <= kReadLoopSteps;
 }
 
 void Host::end_if_closed() {
@@ -394,6 +398,7 @@ std::string Host::inkey(int window, Loc where) {
     check_window(window, where);
     end_if_closed();
     auto code = input_->next_key();
+    steps_since_read_ = 0;
     if (!code) return {};
     if (*code == 3) {
         // Ctrl+C: the stop message, a key, and the end of the program.
@@ -406,12 +411,14 @@ std::string Host::inkey(int window, Loc where) {
 int Host::mouse_pos(int window, int function, Loc where) {
     step(where);
     check_window(window, where);
+    steps_since_read_ = 0;
     return input_->mouse_pos(function, where);
 }
 
 int Host::mouse_button(int window, int function, int button, Loc where) {
     step(where);
     check_window(window, where);
+    steps_since_read_ = 0;
     return input_->mouse_button(function, button, where);
 }
 
@@ -434,6 +441,7 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
         for (;;) {
             step(where);
             auto code = input_->next_key();
+            steps_since_read_ = 0;
             if (!code) continue;
             if (*code == 3) {
                 stop_program(where);

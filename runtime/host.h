@@ -55,6 +55,8 @@ public:
     static constexpr int kPollInterval = 10;
     // Consecutive input reads that found nothing before the program counts as waiting.
     static constexpr int kIdleReads = 2;
+    // At most this many steps between those reads while it waits.
+    static constexpr int kReadLoopSteps = 3;
     // How long one pump may block for events while the program waits for input.
     static constexpr int kIdleWaitMs = 10;
     // The window is updated at most this often while the program runs.
@@ -73,6 +75,7 @@ public:
     // --- Statement poll -----------------------------------------------------
     // One step of the game's program: the statement poll, then its position for error reports.
     void step(Loc where = Loc::current()) {
+        ++steps_since_read_;
         stmt_poll();
         set_line(where);
     }
@@ -159,6 +162,7 @@ public:
 private:
     void pump_messages();
     void end_if_closed();  // a closed window ends the program
+    bool waiting_for_input() const;
     void present_if_due(bool force);
     void check_window(int window, const Loc& where) const;
     void wait_for_key();  // pumps until a key is in the buffer (the stop prompt)
@@ -178,6 +182,9 @@ private:
     std::string module_name_;
     Loc position_;
     int poll_countdown_ = 0;
+    // Steps since the last keyboard or mouse read: a program only waits for input while it keeps
+    // reading; one that draws or computes after its last read (an animation) is not waiting.
+    int steps_since_read_ = 0;
     int pump_count_ = 0;
     bool present_pending_ = false;
     uint64_t last_present_us_ = 0;
