@@ -505,6 +505,9 @@ void Host::randomize(int32_t seed, Loc where) {
 // --- Paced animation ----------------------------------------------------------
 
 void Host::pace_begin(uint64_t period_us) {
+    // A paced run is animation, not a wait for input: input reads just before it (the
+    // mouse polled until a release) must not make its pumps block for events.
+    input_->note_read(true);
     pace_period_us_ = period_us;
     pace_start_us_ = backend_.now_us();
     pace_steps_ = 0;
