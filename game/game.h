@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <source_location>
 #include <string_view>
 
 #include "game/state.h"
@@ -92,6 +93,15 @@ public:
     void SETFRM();
     void FRESH();
     void FRESH1();
+
+    // --- Helpers of the ball, the pins and the board (ball.cpp, pins.cpp, layouts.cpp) -----
+    // The circle outline of object i (radius obj_radius(i) - 1, aspect 1, default function)
+    // in the given colour: obj_color(i) draws it, 0 erases it from the lane.
+    void draw_object(float i, float colour, std::source_location where = std::source_location::current());
+    // The ball's parking point beside the lane (one random number), as both layouts place it.
+    void park_ball();
+    // The twelve frame layouts: triangles (random = false) or random scatters.
+    void make_frame_layouts(bool random);
 
 private:
     // --- Helpers of menus.cpp ------------------------------------------------------------

@@ -264,5 +264,38 @@ TEST(Pacing, StepsFollowDeadlinesWithoutDrift) {
     });
 }
 
+TEST(Pacing, APacedRunAfterInputReadsDoesNotWaitForInput) {
+    HeadlessHost h;
+    h.backend.inject_press(MouseButton::Left, 10, 10);
+    bool released = false;
+    h.backend.set_on_wait([&](HeadlessBackend& b) {
+        if (released) return false;
+        b.inject_release(MouseButton::Left, 10, 10);
+        return released = true;
+    });
+    int idle_pumps = -1;
+    int code = h.run([&](Host& rt) {
+        while (rt.mouse_button(0, 2, 0) == 0) {
+        }
+        while (rt.mouse_button(0, 2, 0) != 0) {
+        }
+        rt.mouse_pos(0, 0);  // reads that find nothing new, as after a release
+        rt.mouse_pos(0, 1);
+        rt.mouse_pos(0, 0);
+        int waits = h.backend.waits();
+        uint64_t t0 = rt.backend().now_us();
+        rt.pace_begin(4000);
+        for (int i = 0; i < 100; ++i) {
+            for (int k = 0; k < 30; ++k) rt.step();
+            rt.pace_step();
+        }
+        idle_pumps = h.backend.waits() - waits;
+        EXPECT_EQ(rt.backend().now_us() - t0, 100u * 4000u);
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(h.host->ending(), Host::Ending::Returned);
+    EXPECT_EQ(idle_pumps, 0);
+}
+
 }  // namespace
 }  // namespace zell

@@ -1,0 +1,116 @@
+// Helpers for tests of the ball, pin and board procedures: the field as start-up
+// leaves it, pixels of the graphics at board points, and mouse input fed one event
+// each time the program waits.
+#pragma once
+
+#include <deque>
+#include <functional>
+
+#include "game/game.h"
+#include "runtime/backend_headless.h"
+
+namespace zell::testing {
+
+// Objects, walls and constants with their start-up values (level 4, Bowling type,
+// animation speed 3), the walls set by DFWALL, silent MIDI.
+inline void set_up_field(Game& g) {
+    State& s = g.s;
+    static constexpr float kColors[] = {15, 9, 11, 5, 7, 13, 9, 11, 5, 7, 13, 9, 11, 5, 7, 13, 9, 11, 5, 7};
+    static constexpr float kNotes[] = {4, 7, 9, 12, 4, 7, 9, 12, 4, 7, 9, 12, 4, 7, 9, 12, 4, 7, 9, 12};
+    for (int i = 1; i <= 20; ++i) {
+        s.obj_color(i) = kColors[i - 1];
+        s.obj_note(i) = kNotes[i - 1];
+    }
+    s.level = 4;
+    s.layout = 1;
+    s.speed_sel = 3;
+    s.dt = 0.02f;
+    s.n_pins = 10;
+    s.n_obj = s.n_pins + 1;
+    s.n_obj_full = s.n_obj;
+    for (int i = 1; i <= s.n_obj; ++i) {
+        s.obj_radius(i) = 16;
+        s.obj_restitution(i) = 0.7f;
+    }
+    for (int n = 1; n <= 4; ++n) s.wall_inset(n) = float(78 + 24 * (n - 1));
+    s.n_walls = 2;
+    s.wall_side(1) = -1;
+    s.wall_side(2) = 1;
+    g.DFWALL();
+    for (int w = 1; w <= 2; ++w) {
+        s.wall_restitution(w) = 0.7f;
+        s.board_color(w) = 2;
+    }
+    s.gravity = 9.8f;
+    s.max_steps = 20000;
+    s.midi_ok = -1;
+}
+
+// Every object at rest, in play and untouched, as at the start of a throw.
+inline void rest_all(State& s) {
+    for (int i = 1; i <= s.n_obj; ++i) {
+        s.obj_vx(i) = 0;
+        s.obj_vy(i) = 0;
+        s.obj_state(i) = 0;
+        s.obj_touched(i) = 0;
+    }
+}
+
+// Places object i and sets its velocity and state.
+inline void put(State& s, int i, float x, float y, float vx = 0, float vy = 0, float state = 0) {
+    s.obj_x(i) = x;
+    s.obj_y(i) = y;
+    s.obj_vx(i) = vx;
+    s.obj_vy(i) = vy;
+    s.obj_state(i) = state;
+}
+
+// The graphics pixel at board point (x, y) (y up from the bottom row).
+inline Rgb board_pixel(const Screen& screen, int x, int y) {
+    return screen.buffer().at(x, screen.height() - 1 - y);
+}
+
+// Mouse input given one event per wait of the program, in board coordinates.
+class MouseFeed {
+public:
+    explicit MouseFeed(HeadlessBackend& backend) : backend_(backend) {
+        backend_.set_on_wait([this](HeadlessBackend& b) {
+            if (events_.empty()) return false;
+            events_.front()(b);
+            events_.pop_front();
+            return true;
+        });
+    }
+    ~MouseFeed() { backend_.set_on_wait({}); }
+    MouseFeed(const MouseFeed&) = delete;
+    MouseFeed& operator=(const MouseFeed&) = delete;
+
+    MouseFeed& press(MouseButton b, int x, int y) {
+        events_.push_back([=, this](HeadlessBackend& be) { be.inject_press(b, x, row(y)); });
+        return *this;
+    }
+    MouseFeed& release(MouseButton b, int x, int y) {
+        events_.push_back([=, this](HeadlessBackend& be) { be.inject_release(b, x, row(y)); });
+        return *this;
+    }
+    // Press and release of one button at one point, each in its own wait.
+    MouseFeed& click(MouseButton b, int x, int y) { return press(b, x, y).release(b, x, y); }
+    // Both buttons pressed together, delivered in the same wait.
+    MouseFeed& press_both(int x, int y) {
+        events_.push_back([=, this](HeadlessBackend& be) {
+            be.inject_press(MouseButton::Left, x, row(y));
+            be.inject_press(MouseButton::Right, x, row(y));
+        });
+        return *this;
+    }
+    bool used_up() const { return events_.empty(); }
+
+private:
+    // Board y is counted up from the client height (702 pixels for the game's window).
+    int row(int y) const { return backend_.window().client_height - y; }
+
+    HeadlessBackend& backend_;
+    std::deque<std::function<void(HeadlessBackend&)>> events_;
+};
+
+}  // namespace zell::testing
