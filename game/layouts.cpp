@@ -30,7 +30,7 @@ void Game::make_frame_layouts(bool random) {
     static const std::string kNotice = to_sjis("ピンレイアウト中");
     rt.randomize(to_int32(str_val(right_str(rt.time_str(), 2))));
     rt.set_color(0, 15, 0, 0, 0, 1);
-    rt.locate(0, 31 - 1, 21, 0, 3);  // row 21, column 31 counted from 1
+    LOCATE1(21, 31);
     rt.print(0, kNotice, 0);
     rt.set_color(0, 7, 0, 0, 0, 1);
     rt.sleep_10ms(10);

@@ -102,6 +102,7 @@ private:
     void deliver_second_half() {
         Command c = *pending_;
         pending_.reset();
+        backend_.sleep_us(kInputGapUs);
         if (c.kind == Command::Drag) {
             backend_.inject_move(c.x1, row(c.y1));
             backend_.inject_release(MouseButton::Left, c.x1, row(c.y1));

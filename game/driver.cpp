@@ -1,0 +1,132 @@
+// The game driver: one game of ten frames and the bonus frames, from the
+// "Start Throwing" menu item back to the main menu.
+#include <string>
+
+#include "game/game.h"
+#include "runtime/sjis.h"
+
+namespace zell {
+
+void Game::play_game() {
+    static const std::string kStrike = to_sjis("Strike");
+    static const std::string kSpare = to_sjis("Spare");
+
+    // Game start.
+    FRESH();
+    s.frame_no = 0;
+    s.pins_down = 0;
+    s.frame_score(0) = 0;
+    for (float f = 1; f <= 12; f = f + 1) {
+        s.frame_score(f) = -1;
+        s.frame_mark(f) = -1;
+        s.throw_pins(f, 1) = -1;
+        s.throw_pins(f, 2) = -1;
+    }
+
+    for (bool game_over = false; !game_over;) {
+        // Frame start.
+        s.frame_no = s.frame_no + 1;
+        s.pins_down = 0;
+        s.throw_no = 0;
+        s.balls_used = 0;
+        if (s.frame_no > 10) {
+            if (s.frame_no == 13) {
+                s.frame_no = 12;
+                break;
+            }
+            if (s.frame_mark(10) == 0) {
+                s.frame_no = 10;
+                break;
+            }
+            if (s.frame_no == 12 && s.frame_mark(10) == 1) {
+                s.frame_no = 11;
+                break;
+            }
+            if (s.frame_mark(11) == 1 || s.frame_mark(11) == 0) {
+                s.frame_no = 11;
+                break;
+            }
+        }
+        s.n_obj = s.n_obj_full;
+        for (float i = 2; i <= s.n_obj; i = i + 1) {
+            s.obj_x(i) = s.layout_x(s.frame_no, i);
+            s.obj_y(i) = s.layout_y(s.frame_no, i) + s.obj_radius(1);
+        }
+
+        for (;;) {
+            // Throw start.
+            if (s.frame_no == 11 && s.frame_mark(10) == 1 && s.throw_no == 1) {
+                s.frame_mark(11) = 0;
+                game_over = true;
+                break;
+            }
+            if (s.frame_no == 12 && s.throw_no == 1) {
+                s.frame_mark(12) = 0;
+                game_over = true;
+                break;
+            }
+            for (float i = 1; i <= s.n_obj; i = i + 1) {
+                s.obj_vx(i) = 0;
+                s.obj_vy(i) = 0;
+                s.obj_state(i) = 0;
+                s.obj_touched(i) = 0;
+            }
+            rt.cls(0, 4);
+            FRESH1();
+            SCORE();
+            MSDISP2(s.balls_used);
+            BPOSK(s.aim_x, s.aim_y, s.aim_status);
+            if (s.aim_status == -1) return;  // the player gave up the game
+            s.obj_x(1) = s.aim_x;
+            s.obj_y(1) = s.aim_y;
+            draw_object(1, s.obj_color(1));
+            FMVELO(s.throw_vx, s.throw_vy);
+            s.throw_no = s.throw_no + 1;
+            s.balls_used = s.balls_used + 1;
+            MSDISP2(s.balls_used);
+            s.obj_vx(1) = s.throw_vx / 4;
+            s.obj_vy(1) = s.throw_vy / 4;
+            s.obj_state(1) = 1;
+            simulate_throw();
+            rt.sleep_10ms(50);
+
+            // Count: the ball is among the gone objects; pins of the first throw are gone again.
+            s.gone_count = 0;
+            for (float i = 1; i <= s.n_obj; i = i + 1)
+                if (s.obj_state(i) < 0) s.gone_count = s.gone_count + 1;
+            s.pins_down = s.gone_count - 1;
+            if (s.throw_no == 1) s.throw_pins(s.frame_no, 1) = s.pins_down;
+            if (s.throw_no == 2) s.throw_pins(s.frame_no, 2) = s.pins_down - s.throw_pins(s.frame_no, 1);
+
+            if (s.gone_count > s.n_obj_full - 1) {
+                if (s.throw_no == 1) {
+                    FZMMS(s.mascot_color, kStrike);
+                    DEMOS();
+                    s.frame_mark(s.frame_no) = 2;
+                } else {
+                    FZMMS(s.mascot_color, kSpare);
+                    s.frame_mark(s.frame_no) = 1;
+                }
+                rt.sleep_10ms(100);
+                break;
+            }
+            if (s.throw_no == 2) {
+                s.frame_mark(s.frame_no) = 0;
+                rt.sleep_10ms(100);
+                break;
+            }
+            s.frame_mark(s.frame_no) = 3;
+        }
+    }
+
+    // Game over.
+    SCORE();
+    rt.locate(0, 29, 23, 0, 3);
+    rt.print(0, "* Push any key *");
+    rt.locate(0, 29, 22, 0, 3);
+    rt.print(0, "<< Game Over >>");
+    ANYKEY();
+    BST20(s.frame_score(10));
+}
+
+}  // namespace zell

@@ -1,0 +1,225 @@
+// The game's main program: start-up in its fixed order, the title, and the
+// main menu loop with the screens behind its eight items.
+#include <string>
+
+#include "game/game.h"
+#include "game/program.h"
+#include "runtime/sjis.h"
+
+namespace zell {
+namespace {
+
+// The four constant lists, stored as data lines of the program.
+const std::vector<std::pair<int, std::string>>& constant_lists() {
+    static const std::vector<std::pair<int, std::string>> lines = {
+        {66, "0,3,9,11,5,7,13,15,1,2,8,10,4,6,12,14"},
+        {68, "0,1,4,5,2,3,6,7"},
+        {74, "15,9,11,5,7,13,9,11,5,7,13,9,11,5,7,13,9,11,5,7"},
+        {79, "4,7,9,12,4,7,9,12,4,7,9,12,4,7,9,12,4,7,9,12"},
+    };
+    return lines;
+}
+
+const std::string& menu_line(int n) {
+    static const std::string lines[] = {
+        to_sjis(" A  スタート      :  Start Throwing    "),
+        to_sjis(" B  レベル        :  Level             "),
+        to_sjis(" C  ピンレイアウト:  Change Pin Layout "),
+        to_sjis(" D  スコア記録　  :  Best 20           "),
+        to_sjis(" E  プレーヤー名  :  Player's Name     "),
+        to_sjis(" F  スコア破棄    :  Delete Best 20    "),
+        to_sjis(" G  アニメ速度    :  Animation speed   "),
+        to_sjis(" H  終  了        :  End               "),
+    };
+    return lines[n - 1];
+}
+
+}  // namespace
+
+void game_main(Host& host) {
+    Game game(host);
+    game.main_program();
+}
+
+void Game::main_program() {
+    startup();
+    menu_loop();
+}
+
+void Game::read_constant_lists() {
+    DataReader data(constant_lists());
+    for (int i = 0; i <= 15; ++i) data.read(s.color_map(i));
+    for (int i = 0; i <= 7; ++i) data.read(s.palette_order(i));
+    for (int i = 1; i <= 20; ++i) data.read(s.obj_color(i));
+    for (int i = 1; i <= 20; ++i) data.read(s.obj_note(i));
+}
+
+void Game::startup() {
+    // The contact work tables, obj_touched and obj_note exist with their bounds from the start (State).
+    MOPEN();
+    read_constant_lists();
+    s.ui_y0 = 270;
+    s.mascot_size = 16;
+    for (int n = 1; n <= 8; ++n) s.menu_text(n) = menu_line(n);
+    rt.cls(0, 0);
+
+    // Title.
+    s.mascot_color = s.color_map(7);
+    static const std::string kBowling = to_sjis("Bowling");
+    FZMMS(s.mascot_color, kBowling);
+    rt.locate(0, 33, 15, 0, 3);
+    rt.print(0, "Version 8.0");
+    DEMOS();
+    rt.draw_circle(0, 0, 244, s.ui_y0 + 63, 8, to_int16(s.color_map(7)), 1, 0, 0, 0, -1, 0, 1);
+    rt.sleep_10ms(150);
+    rt.cls(0, 0);
+
+    // Defaults.
+    s.mascot_no = 7;
+    s.layout = 1;
+    s.level = 4;
+    s.speed_sel = 3;
+    s.n_pins = 10;
+    s.player_name.assign("");
+
+    // Objects.
+    s.n_obj = s.n_pins + 1;
+    s.n_obj_full = s.n_obj;
+    for (float i = 1; i <= s.n_obj; i = i + 1) {
+        s.obj_radius(i) = 16;
+        s.obj_restitution(i) = 0.7f;
+    }
+
+    // Walls.
+    for (float n = 1; n <= 4; n = n + 1) s.wall_inset(n) = 78 + 24 * (n - 1);
+    s.n_walls = 2;
+    s.wall_side(1) = -1;
+    s.wall_side(2) = 1;
+    DFWALL();
+    for (float j = 1; j <= s.n_walls; j = j + 1) {
+        s.wall_restitution(j) = 0.7f;
+        s.board_color(j) = 2;
+    }
+
+    // Pin layouts of the twelve frames.
+    if (s.layout == 1) STFRMB();
+    else SETFRM();
+
+    for (int n = 1; n <= 20; ++n) s.best_score(n) = -1;
+
+    s.gravity = 9.8f;
+    s.max_steps = 20000;
+    s.dt = 0.02f;
+    s.games_count = 0;
+    s.menu_sel = 1;
+
+    rt.cls(0, 0);
+    MSPIC();
+    rt.cls(0, 0);
+}
+
+void Game::menu_loop() {
+    static const std::string kPushAnyKey = "* Push any key *";
+    for (;;) {
+        FMENU1(19, 3, 39, 8, s.menu_sel);
+        switch (to_int16(s.menu_sel)) {
+        case 1:
+            s.games_count = s.games_count + 1;
+            play_game();
+            break;
+        case 2:
+            level_screen();
+            break;
+        case 3:
+            layout_screen();
+            break;
+        case 4:
+            SRANKS();
+            rt.print(0, kPushAnyKey);
+            ANYKEY();
+            rt.cls(0, 0);
+            break;
+        case 5:
+            name_screen();
+            mascot_screen();
+            break;
+        case 6:
+            s.games_count = 0;
+            for (int n = 1; n <= 20; ++n) s.best_score(n) = -1;
+            break;
+        case 7:
+            speed_screen();
+            break;
+        case 8:
+            rt.end_program(0);
+        }
+    }
+}
+
+void Game::name_screen() {
+    rt.set_color(0, 15, 0, 0, 0, 1);
+    LOCATE1(15, 28);
+    rt.print(0, std::string(20, ' '));
+    LOCATE1(15, 28);
+    rt.input_line(0, 2, " Name", s.player_name);
+    rt.set_color(0, 7, 0, 0, 0, 1);
+    LOCATE1(15, 28);
+    rt.print(0, std::string(21, ' '));
+}
+
+void Game::mascot_screen() {
+    for (float n = 1; n <= 7; n = n + 1) MOSX(s.color_map(n), 64 * n + 48, s.ui_y0 + 96, s.mascot_size);
+    LOCATE1(15, 33);
+    rt.print(0, " Mascot ?        ");
+    for (int n = 1; n <= 7; ++n) s.choice_text(n) = "   " + std::to_string(n) + "    ";
+    float choice = 0;
+    HMENU(10, 17, 8, 7, s.mascot_no, choice);
+    s.mascot_no = choice;
+    s.mascot_color = s.color_map(choice);
+    MSPIC();
+}
+
+void Game::layout_screen() {
+    LOCATE1(14, 35);
+    rt.print(0, "Layout ?");
+    s.choice_text(1) = "  Bowling type  ";
+    s.choice_text(2) = "    Random      ";
+    float choice = 0;
+    HMENU(22, 16, 16, 2, s.layout, choice);
+    s.layout = choice;
+    if (s.layout == 1) STFRMB();
+    else SETFRM();
+    LOCATE1(21, 31);
+    rt.print(0, std::string(16, ' '));
+}
+
+void Game::level_screen() {
+    LOCATE1(14, 35);
+    rt.print(0, "Level ? ");
+    LOCATE1(16, 27);
+    rt.print(0, "( High ----------- Low )");
+    for (int n = 1; n <= 4; ++n) s.choice_text(n) = "  " + std::to_string(n) + "  ";
+    float choice = 0;
+    HMENU(26, 17, 6, 4, s.level, choice);
+    for (float row : {14.0f, 16.0f, 17.0f}) {
+        LOCATE1(row, 17);
+        rt.print(0, std::string(42, ' '));
+    }
+    s.level = choice;
+    if (s.layout == 1) STFRMB();
+    else SETFRM();
+}
+
+void Game::speed_screen() {
+    LOCATE1(14, 23);
+    rt.print(0, "(Fast -------------------- Slow)");
+    for (int n = 1; n <= 6; ++n) s.choice_text(n) = "  " + std::to_string(n) + "  ";
+    float k = 0;
+    HMENU(23, 15, 5, 6, s.speed_sel, k);
+    s.speed_sel = k;
+    if (k < 5) s.dt = 0.04f - (k - 1) * 0.01f;
+    else if (k == 5) s.dt = 0.005f;
+    else s.dt = 0.002f;
+}
+
+}  // namespace zell
