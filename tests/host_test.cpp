@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -295,6 +296,25 @@ TEST(Pacing, APacedRunAfterInputReadsDoesNotWaitForInput) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(h.host->ending(), Host::Ending::Returned);
     EXPECT_EQ(idle_pumps, 0);
+}
+
+}  // namespace
+}  // namespace zell
+
+namespace zell {
+namespace {
+
+TEST(FatalSignal, ReportsThePositionOfTheFailingStepOnStandardError) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            testing::HeadlessHost h;
+            h.run([](Host& rt) {
+                rt.step();
+                std::raise(SIGSEGV);
+            });
+        },
+        ::testing::KilledBySignal(SIGSEGV), "続行不可能なエラーが発生しました host_test\\.cpp \\[[0-9]+行\\]");
 }
 
 }  // namespace
