@@ -2,8 +2,10 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# Where `make install` puts the program; DESTDIR stages the installation below another root.
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench install clean
 
 all: build
 
@@ -24,6 +26,9 @@ test: build
 
 bench: build
 	./$(BUILD)/zell-bench
+
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD)
