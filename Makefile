@@ -2,8 +2,10 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# Where `make install` puts the program; DESTDIR stages the installation below another root.
+PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize bench clean
+.PHONY: all deps configure build run test test-sanitize bench install clean
 
 all: build
 
@@ -30,6 +32,9 @@ test-sanitize: deps
 
 bench: build
 	./$(BUILD)/zell-bench
+
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD) build-sanitize

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -89,13 +90,25 @@ std::optional<MouseButton> button_of(uint8_t sdl_button) {
     }
 }
 
+// The factor a window opened at the spec's position starts at, from the density and
+// usable size of the display there.
+int start_factor(const WindowSpec& spec) {
+    const SDL_Point corner{spec.x, spec.y};
+    const int display = std::max(0, SDL_GetPointDisplayIndex(&corner));
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return 1;
+    float dpi = 0, hdpi = 0, vdpi = 0;
+    if (SDL_GetDisplayDPI(display, nullptr, &hdpi, &vdpi) == 0) dpi = std::min(hdpi, vdpi);
+    return initial_factor(usable.w, usable.h, dpi, spec.client_width, spec.client_height);
+}
+
 unsigned buttons_of(uint32_t sdl_state) {
     return ((sdl_state & SDL_BUTTON_LMASK) ? 1u : 0u) | ((sdl_state & SDL_BUTTON_RMASK) ? 2u : 0u);
 }
 
 }  // namespace
 
-bool translate_input_event(const SDL_Event& e, InputSink& sink) {
+bool translate_input_event(const SDL_Event& e, InputSink& sink, const WindowScale& scale, PointerFilter& pointer) {
     switch (e.type) {
     case SDL_KEYDOWN: {
         // Auto-repeated presses are delivered too, as the platform's key-down messages are.
@@ -113,14 +126,19 @@ bool translate_input_event(const SDL_Event& e, InputSink& sink) {
     case SDL_TEXTINPUT:
         sink.text_typed(e.text.text);
         return true;
-    case SDL_MOUSEMOTION:
-        sink.mouse_move(e.motion.x, e.motion.y, buttons_of(e.motion.state));
+    case SDL_MOUSEMOTION: {
+        const PointerFilter::Move m = pointer.move(scale, {e.motion.x, e.motion.y}, buttons_of(e.motion.state));
+        sink.mouse_move(m.at.x, m.at.y, m.buttons);
         return true;
+    }
     case SDL_MOUSEBUTTONDOWN:
-        if (auto b = button_of(e.button.button)) sink.mouse_down(*b, e.button.x, e.button.y, e.button.timestamp);
+        if (auto b = button_of(e.button.button))
+            if (auto at = pointer.press(scale, *b, {e.button.x, e.button.y}))
+                sink.mouse_down(*b, at->x, at->y, e.button.timestamp);
         return true;
     case SDL_MOUSEBUTTONUP:
-        if (auto b = button_of(e.button.button)) sink.mouse_up(*b, e.button.x, e.button.y);
+        if (auto b = button_of(e.button.button))
+            if (auto at = pointer.release(scale, *b, {e.button.x, e.button.y})) sink.mouse_up(*b, at->x, at->y);
         return true;
     case SDL_QUIT:
         // Closing the only window also arrives here (SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE),
@@ -130,6 +148,12 @@ bool translate_input_event(const SDL_Event& e, InputSink& sink) {
     default:
         return false;
     }
+}
+
+bool is_full_screen_key(const SDL_Event& e) {
+    if (e.type != SDL_KEYDOWN && e.type != SDL_KEYUP) return false;
+    const SDL_Keysym& k = e.key.keysym;
+    return k.sym == SDLK_F11 || ((k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER) && (k.mod & KMOD_ALT));
 }
 
 SdlBackend::SdlBackend()
@@ -150,15 +174,18 @@ bool SdlBackend::open_window(const WindowSpec& spec) {
     // replaces the platform window, which would otherwise appear twice.
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (spec.resizable) flags |= SDL_WINDOW_RESIZABLE;
-    // SDL windows are always minimizable; spec.minimizable has no switch here.
-    window_ = SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.client_width, spec.client_height, flags);
+    // SDL windows are always minimizable; spec.minimizable has no switch here. The image
+    // scales with the window, so a resizable window may also be maximized whatever
+    // spec.maximizable says.
+    const int factor = start_factor(spec);
+    window_ = SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.client_width * factor,
+                               spec.client_height * factor, flags);
     if (!window_) {
         std::fprintf(stderr, "cannot create the window: %s\n", SDL_GetError());
         return false;
     }
-    // The largest size is the one that shows the whole image, which also keeps the
-    // window from being maximized beyond it.
-    if (!spec.maximizable) SDL_SetWindowMaximumSize(window_, spec.client_width, spec.client_height);
+    SDL_GetWindowSize(window_, &window_w_, &window_h_);
+    pointer_ = PointerFilter();
 
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
@@ -207,10 +234,18 @@ void SdlBackend::pump(InputSink& sink, int wait_ms) {
 }
 
 void SdlBackend::handle(const SDL_Event& e, InputSink& sink) {
-    if (translate_input_event(e, sink) || e.type != SDL_WINDOWEVENT) return;
+    if (is_full_screen_key(e)) {
+        if (e.type == SDL_KEYDOWN && !e.key.repeat) toggle_full_screen();
+        return;
+    }
+    if (translate_input_event(e, sink, fit(window_w_, window_h_), pointer_) || e.type != SDL_WINDOWEVENT) return;
     switch (e.window.event) {
-    case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+        window_w_ = e.window.data1;
+        window_h_ = e.window.data2;
+        redraw_pending_ = true;
+        break;
+    case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_SHOWN:
         redraw_pending_ = true;
@@ -232,6 +267,8 @@ void SdlBackend::present(const Image& visible) {
             texture_w_ = texture_h_ = 0;
             return;
         }
+        // Scaled up, every pixel stays a sharp square.
+        SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
         texture_w_ = visible.width();
         texture_h_ = visible.height();
     }
@@ -244,10 +281,21 @@ void SdlBackend::redraw() {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     if (texture_) {
-        const SDL_Rect dst{0, 0, texture_w_, texture_h_};
+        int w = 0, h = 0;
+        SDL_GetRendererOutputSize(renderer_, &w, &h);
+        const WindowScale s = fit(w, h);
+        const SDL_Rect dst{s.origin().x, s.origin().y, s.width(), s.height()};
         SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
     }
     SDL_RenderPresent(renderer_);
+}
+
+void SdlBackend::toggle_full_screen() {
+    if (!window_) return;
+    const bool full = SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN;
+    // The desktop's own mode: no mode switch, the image scales to the whole display.
+    if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0)
+        std::fprintf(stderr, "cannot switch full screen: %s\n", SDL_GetError());
 }
 
 uint64_t SdlBackend::now_us() {

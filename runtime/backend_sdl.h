@@ -1,6 +1,9 @@
-// The SDL2 window backend: one window showing the visible image 1:1 at its
-// top-left corner, SDL's event queue translated into InputSink calls, the
-// performance counter as the clock and a short square-wave blip as the beep.
+// The SDL2 window backend: one window showing the visible image scaled by the
+// largest whole factor that fits, centred on black (see window_scale.h), SDL's event
+// queue translated into InputSink calls with pointer positions mapped back to
+// screen pixels, the performance counter as the clock and a short square-wave
+// blip as the beep. F11 and Alt+Enter switch between the window and full screen;
+// the backend keeps these keys to itself.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "runtime/backend.h"
+#include "runtime/window_scale.h"
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -49,7 +53,11 @@ private:
     friend std::unique_ptr<Backend> make_sdl_backend(std::string* error);
 
     void handle(const SDL_Event& e, InputSink& sink);
-    // Draws the texture (the last presented image) 1:1 at the top-left, black elsewhere.
+    // Switches the window between full screen (the whole desktop) and its windowed size.
+    void toggle_full_screen();
+    // The image placed in a window, or in a drawing area, of the given size.
+    WindowScale fit(int width, int height) const { return WindowScale::fit(width, height, texture_w_, texture_h_); }
+    // Draws the texture (the last presented image) scaled and centred, black elsewhere.
     void redraw();
     void apply_icon();
     bool open_audio();
@@ -59,6 +67,8 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
     int texture_w_ = 0, texture_h_ = 0;
+    int window_w_ = 0, window_h_ = 0;  // in the units of pointer positions
+    PointerFilter pointer_;
     bool redraw_pending_ = false;  // the window was exposed or resized during this pump
     Image icon_;
 
@@ -80,7 +90,11 @@ std::unique_ptr<Backend> make_sdl_backend(std::string* error);
 
 // Delivers one SDL input event (keyboard, text, mouse, quit) to the sink; returns
 // false for events that are not input. Printable characters arrive only as text
-// events, so a printable key is never delivered twice.
-bool translate_input_event(const SDL_Event& e, InputSink& sink);
+// events, so a printable key is never delivered twice. Pointer positions are window
+// positions, mapped to screen pixels through the window scale and the pointer filter.
+bool translate_input_event(const SDL_Event& e, InputSink& sink, const WindowScale& scale, PointerFilter& pointer);
+
+// True for the keys that switch full screen (F11 and Alt+Enter, down or up).
+bool is_full_screen_key(const SDL_Event& e);
 
 }  // namespace zell

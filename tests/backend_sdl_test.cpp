@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/event_log.h"
@@ -49,9 +50,14 @@ SDL_Event button_event(Uint32 type, Uint8 button, int x, int y, Uint32 timestamp
     return e;
 }
 
-Lines translate(const std::vector<SDL_Event>& events) {
+// The window at its own size: window positions are screen positions.
+const WindowScale kUnscaled = WindowScale::fit(648, 702, 648, 702);
+
+Lines translate(const std::vector<SDL_Event>& events, const WindowScale& view = kUnscaled) {
     EventLog log;
-    for (const SDL_Event& e : events) EXPECT_TRUE(translate_input_event(e, log)) << "event type " << e.type;
+    PointerFilter pointer;
+    for (const SDL_Event& e : events)
+        EXPECT_TRUE(translate_input_event(e, log, view, pointer)) << "event type " << e.type;
     return log.lines;
 }
 
@@ -119,28 +125,63 @@ TEST(SdlInputTranslation, KeypadIsTheNavigationBlockOnlyWithoutNumLock) {
     }
 }
 
-TEST(SdlInputTranslation, MouseEventsKeepClientCoordinatesButtonsAndTime) {
-    SDL_Event move{};
-    move.type = SDL_MOUSEMOTION;
-    move.motion.x = 647;
-    move.motion.y = 0;
-    move.motion.state = SDL_BUTTON_LMASK | SDL_BUTTON_RMASK | SDL_BUTTON_MMASK;
-    SDL_Event right_only = move;
-    right_only.motion.state = SDL_BUTTON_RMASK;
-    SDL_Event middle_only = move;
-    middle_only.motion.state = SDL_BUTTON_MMASK;
+SDL_Event motion_event(int x, int y, Uint32 state) {
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = x;
+    e.motion.y = y;
+    e.motion.state = state;
+    return e;
+}
 
+TEST(SdlInputTranslation, MouseEventsKeepScreenCoordinatesButtonsAndTime) {
     EventLog log;
-    for (const SDL_Event& e : {move, right_only, middle_only, button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 3, 701, 123456),
-                               button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, -5, 710),
-                               button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 1, 999),
-                               button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 1),
-                               button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 10, 20, 130000),
-                               button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 11, 21)})
-        EXPECT_TRUE(translate_input_event(e, log));
-    EXPECT_EQ(log.lines, (Lines{"move 647 0 3", "move 647 0 2", "move 647 0 0", "down left 3 701", "up left -5 710",
-                                "down right 10 20", "up right 11 21"}));
+    PointerFilter pointer;
+    for (const SDL_Event& e :
+         {motion_event(647, 0, SDL_BUTTON_LMASK | SDL_BUTTON_RMASK | SDL_BUTTON_MMASK),
+          motion_event(647, 0, SDL_BUTTON_RMASK), motion_event(647, 0, SDL_BUTTON_MMASK),
+          button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 3, 701, 123456),
+          // Released after a drag out of the window: the nearest pixel on the screen.
+          button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, -5, 710),
+          button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 1, 1, 999),
+          button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 1, 1),
+          button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 10, 20, 130000),
+          button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 11, 21), motion_event(900, -3, 0)})
+        EXPECT_TRUE(translate_input_event(e, log, kUnscaled, pointer));
+    EXPECT_EQ(log.lines, (Lines{"move 647 0 3", "move 647 0 2", "move 647 0 0", "down left 3 701", "up left 0 701",
+                                "down right 10 20", "up right 11 21", "move 647 0 0"}));
     EXPECT_EQ(log.last_down_time_ms, 130000u);
+}
+
+TEST(SdlInputTranslation, ScaledWindowPositionsArriveAsScreenPositions) {
+    // Twice the size with a border: the image starts at (52, 48) in a 1400 x 1500 window.
+    const WindowScale twice = WindowScale::fit(1400, 1500, 648, 702);
+    EXPECT_EQ(translate({motion_event(252, 448, 0), button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 253, 449),
+                         motion_event(1399, 60, SDL_BUTTON_LMASK),
+                         button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 1399, 60),
+                         // A click on the border is no click on the screen.
+                         button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 20, 20),
+                         motion_event(60, 60, SDL_BUTTON_RMASK),
+                         button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 60, 60),
+                         button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 60, 60),
+                         button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 61, 61)},
+                        twice),
+              (Lines{"move 100 200 0", "down left 100 200", "move 647 6 1", "up left 647 6", "move 4 6 0",
+                     "down right 4 6", "up right 4 6"}));
+}
+
+TEST(SdlInputTranslation, FullScreenKeysAreF11AndAltEnter) {
+    EXPECT_TRUE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_F11)));
+    EXPECT_TRUE(is_full_screen_key(key_event(SDL_KEYUP, SDLK_F11)));
+    EXPECT_TRUE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_F11, KMOD_LSHIFT)));
+    EXPECT_TRUE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT)));
+    EXPECT_TRUE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_RETURN, KMOD_RALT)));
+    EXPECT_TRUE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_LALT | KMOD_NUM)));
+    EXPECT_FALSE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_RETURN)));
+    EXPECT_FALSE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_RETURN, KMOD_LCTRL)));
+    EXPECT_FALSE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_F10)));
+    EXPECT_FALSE(is_full_screen_key(key_event(SDL_KEYDOWN, SDLK_F12, KMOD_LALT)));
+    EXPECT_FALSE(is_full_screen_key(text_event("a")));
 }
 
 TEST(SdlInputTranslation, QuitIsACloseRequestAndOtherEventsAreNotInput) {
@@ -154,8 +195,9 @@ TEST(SdlInputTranslation, QuitIsACloseRequestAndOtherEventsAreNotInput) {
     window.window.event = SDL_WINDOWEVENT_CLOSE;
     SDL_Event editing{};
     editing.type = SDL_TEXTEDITING;
-    EXPECT_FALSE(translate_input_event(window, log));
-    EXPECT_FALSE(translate_input_event(editing, log));
+    PointerFilter pointer;
+    EXPECT_FALSE(translate_input_event(window, log, kUnscaled, pointer));
+    EXPECT_FALSE(translate_input_event(editing, log, kUnscaled, pointer));
     EXPECT_TRUE(log.lines.empty());
 }
 
@@ -272,11 +314,11 @@ TEST_F(SdlBackendTest, OpensTheWindowWithTitleAndClientSize) {
     SDL_GetWindowSize(w, &width, &height);
     EXPECT_EQ(width, 648);
     EXPECT_EQ(height, 702);
-    // Resizable, but never larger than the whole image, so it cannot be maximized beyond it.
+    // Resizable and without a largest size, so it can be maximized (the image scales).
     EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_RESIZABLE);
     SDL_GetWindowMaximumSize(w, &width, &height);
-    EXPECT_EQ(width, 648);
-    EXPECT_EQ(height, 702);
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
     // Until the program draws, the window is black.
     EXPECT_EQ(shown(), Image(648, 702));
 
@@ -300,18 +342,6 @@ TEST_F(SdlBackendTest, PresentShowsTheImageOneToOneAtTheTopLeft) {
     EXPECT_EQ(shown(), red);
 }
 
-TEST_F(SdlBackendTest, ASmallerImageLeavesTheRestOfTheWindowBlack) {
-    open();
-    backend_->present(Image(648, 702, rgb(255, 255, 255)));
-    backend_->present(Image(100, 50, rgb(255, 0, 0)));
-    const Image img = shown();
-    EXPECT_EQ(img.at(0, 0), rgb(255, 0, 0));
-    EXPECT_EQ(img.at(99, 49), rgb(255, 0, 0));
-    EXPECT_EQ(img.at(100, 0), 0u);
-    EXPECT_EQ(img.at(0, 50), 0u);
-    EXPECT_EQ(img.at(647, 701), 0u);
-}
-
 TEST_F(SdlBackendTest, AResizedWindowIsRedrawnFromTheLastImage) {
     open();
     const Image pattern = test_pattern(648, 702);
@@ -322,6 +352,87 @@ TEST_F(SdlBackendTest, AResizedWindowIsRedrawnFromTheLastImage) {
     expected.copy_rect(pattern, 0, 0, 320, 200);
     EXPECT_EQ(shown(), expected);
     EXPECT_TRUE(log_.lines.empty());
+}
+
+// The image scaled by a whole factor: every pixel a factor x factor square, centred on black.
+Image scaled(const Image& img, int factor, int window_w, int window_h) {
+    Image out(window_w, window_h);
+    const int ox = (window_w - img.width() * factor) / 2, oy = (window_h - img.height() * factor) / 2;
+    for (int y = 0; y < img.height() * factor; ++y)
+        for (int x = 0; x < img.width() * factor; ++x) out.at(ox + x, oy + y) = img.at(x / factor, y / factor);
+    return out;
+}
+
+TEST_F(SdlBackendTest, AnEnlargedWindowShowsTheImageScaledByWholeFactorsCentredOnBlack) {
+    open();
+    const Image pattern = test_pattern(648, 702);
+    backend_->present(pattern);
+    for (auto [w, h, factor] : {std::tuple{1400, 1500, 2}, std::tuple{2100, 2200, 3}, std::tuple{1000, 2000, 1},
+                                std::tuple{1296, 1404, 2}}) {
+        SDL_SetWindowSize(window(), w, h);
+        backend_->pump(log_, 0);
+        EXPECT_EQ(shown(), scaled(pattern, factor, w, h)) << w << "x" << h;
+    }
+    // A new image is drawn at the current scale at once.
+    const Image red(648, 702, rgb(255, 0, 0));
+    backend_->present(red);
+    EXPECT_EQ(shown(), scaled(red, 2, 1296, 1404));
+    // So is an image of another size: 100 x 50 fits 12 times into 1296 x 1404.
+    const Image small = test_pattern(100, 50);
+    backend_->present(small);
+    EXPECT_EQ(shown(), scaled(small, 12, 1296, 1404));
+    EXPECT_TRUE(log_.lines.empty());
+}
+
+TEST_F(SdlBackendTest, PointerPositionsInAScaledWindowArriveAsScreenPositions) {
+    open();
+    SDL_SetWindowSize(window(), 1400, 1500);  // factor 2, the image at (52, 48)
+    // Queued behind the resize, so they are mapped at the new size.
+    push(button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 52 + 200, 48 + 401));
+    push(button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 52 + 201, 48 + 400));
+    push(button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 51, 48));  // on the border
+    push(button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 60, 60));
+    push(button_event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 52 + 1295, 48 + 1403));
+    push(button_event(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 1399, 1499));
+    backend_->pump(log_, 0);
+    EXPECT_EQ(log_.lines, (Lines{"down left 100 200", "up left 100 200", "down right 647 701", "up right 647 701"}));
+}
+
+TEST_F(SdlBackendTest, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
+    open();
+    const Image pattern = test_pattern(648, 702);
+    backend_->present(pattern);
+    auto full_screen = [] { return (SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN) != 0; };
+    EXPECT_FALSE(full_screen());
+
+    push(key_event(SDL_KEYDOWN, SDLK_F11));
+    push(key_event(SDL_KEYUP, SDLK_F11));
+    backend_->pump(log_, 0);
+    EXPECT_TRUE(full_screen());
+    // The whole display (the dummy driver's is 1024 x 768), the image centred at factor 1.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window(), &w, &h);
+    EXPECT_EQ(w, 1024);
+    EXPECT_EQ(h, 768);
+    EXPECT_EQ(shown(), scaled(pattern, 1, 1024, 768));
+
+    // An auto-repeated F11 changes nothing; Alt+Enter switches back.
+    SDL_Event repeated = key_event(SDL_KEYDOWN, SDLK_F11);
+    repeated.key.repeat = 1;
+    push(repeated);
+    backend_->pump(log_, 0);
+    EXPECT_TRUE(full_screen());
+    push(key_event(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT));
+    push(key_event(SDL_KEYUP, SDLK_RETURN, KMOD_LALT));
+    backend_->pump(log_, 0);
+    EXPECT_FALSE(full_screen());
+    EXPECT_TRUE(log_.lines.empty());
+
+    // Enter alone is the program's.
+    push(key_event(SDL_KEYDOWN, SDLK_RETURN));
+    backend_->pump(log_, 0);
+    EXPECT_EQ(log_.lines, Lines{"char 13"});
+    EXPECT_FALSE(full_screen());
 }
 
 TEST_F(SdlBackendTest, PumpDeliversQueuedInputInOrderOnce) {

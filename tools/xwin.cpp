@@ -6,11 +6,12 @@
 //   zell-xwin close ID                        asks the window to close (WM_DELETE_WINDOW)
 //   zell-xwin click ID X Y [BUTTON]           moves the pointer to (X, Y) and clicks (1 left, 3 right)
 //   zell-xwin drag ID X0 Y0 X1 Y1             presses the left button at (X0, Y0), releases at (X1, Y1)
-//   zell-xwin key ID [ctrl+][shift+]KEYSYM    focuses the window and types one key
+//   zell-xwin key ID [ctrl+][shift+][alt+]KEYSYM  focuses the window and types one key
 //   zell-xwin pixel ID X Y                    prints the client pixel as RRGGBB
 //   zell-xwin wait-drawn ID TIMEOUT_MS        waits until the client shows a pixel that is not black
 //   zell-xwin screenshot ID FILE.png          writes the client area as a PNG file
 //   zell-xwin cover ID MS                     covers the window with another one for MS ms
+//   zell-xwin resize ID W H                   resizes the client area to W x H and waits until it has that size
 //
 // Exit code 0 on success, 1 on a failed check or timeout, 2 on bad usage.
 #include <X11/Xatom.h>
@@ -206,7 +207,8 @@ int cmd_key(Display* d, Window w, std::string spec) {
     };
     std::vector<Modifier> modifiers;
     for (auto [prefix, mask, keysym] : {std::tuple{"ctrl+", ControlMask, XK_Control_L},
-                                        std::tuple{"shift+", ShiftMask, XK_Shift_L}}) {
+                                        std::tuple{"shift+", ShiftMask, XK_Shift_L},
+                                        std::tuple{"alt+", Mod1Mask, XK_Alt_L}}) {
         if (spec.rfind(prefix, 0) == 0) {
             spec.erase(0, std::strlen(prefix));
             modifiers.push_back({XKeysymToKeycode(d, keysym), unsigned(mask)});
@@ -265,11 +267,26 @@ int cmd_cover(Display* d, Window w, int ms) {
     return 0;
 }
 
+// Resizes the window directly, as a window manager would on the user's behalf (with no
+// window manager running, the request is granted as made).
+int cmd_resize(Display* d, Window w, int width, int height) {
+    XResizeWindow(d, w, unsigned(width), unsigned(height));
+    XSync(d, False);
+    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    do {
+        const XWindowAttributes a = attributes(d, w);
+        if (a.width == width && a.height == height) return 0;
+        sleep_ms(10);
+    } while (Clock::now() < deadline);
+    std::fprintf(stderr, "the window did not take the size %dx%d\n", width, height);
+    return 1;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: zell-xwin wait-title TITLE TIMEOUT_S | geometry ID | close ID | click ID X Y [BUTTON] |\n"
                  "       drag ID X0 Y0 X1 Y1 | key ID KEY | pixel ID X Y | wait-drawn ID TIMEOUT_MS |\n"
-                 "       screenshot ID FILE.png | cover ID MS\n");
+                 "       screenshot ID FILE.png | cover ID MS | resize ID W H\n");
     return 2;
 }
 
@@ -326,6 +343,8 @@ int main(int argc, char** argv) {
         rc = img.width() > 0 && img.write_png(argv[3]) ? 0 : 1;
     } else if (cmd == "cover" && argc == 4) {
         rc = cmd_cover(d, parse_id(argv[2]), arg(3));
+    } else if (cmd == "resize" && argc == 5) {
+        rc = cmd_resize(d, parse_id(argv[2]), arg(3), arg(4));
     } else {
         usage();
     }
