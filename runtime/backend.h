@@ -56,6 +56,12 @@ struct WindowSpec {
     bool visible = true;
 };
 
+// A window icon: the picture and the colour that stands for transparent pixels.
+struct Icon {
+    Image image;
+    Rgb transparent = 0;
+};
+
 struct LocalTime {
     int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
 };
@@ -89,6 +95,8 @@ public:
     virtual void message_box(const std::string& title, const std::string& text) = 0;
     // Enables typed text (input method) while the program reads a line.
     virtual void set_text_input(bool on) = 0;
+    // The window's icon (kept for windows opened later).
+    virtual void set_icon(const Icon& icon) = 0;
 };
 
 }  // namespace zell

@@ -30,6 +30,8 @@ public:
     void beep() override { ++beeps_; }
     void message_box(const std::string& title, const std::string& text) override;
     void set_text_input(bool on) override { text_input_ = on; }
+    void set_icon(const Icon& icon) override { icon_ = icon; }
+    const Icon& icon() const { return icon_; }
 
     // Queues an event; it is delivered at the next pump, in order.
     void inject(Event e) { queue_.push_back(std::move(e)); }
@@ -71,6 +73,7 @@ private:
     int mouse_x_ = 0, mouse_y_ = 0;
     int pumps_ = 0, waits_ = 0, presents_ = 0, beeps_ = 0;
     Image presented_;
+    Icon icon_;
     std::vector<std::string> boxes_;
 };
 

@@ -362,17 +362,20 @@ void SdlBackend::set_text_input(bool) {
     if (window_) SDL_StartTextInput();
 }
 
-void SdlBackend::set_icon(const Image& icon) {
+void SdlBackend::set_icon(const Icon& icon) {
     icon_ = icon;
     apply_icon();
 }
 
 void SdlBackend::apply_icon() {
-    if (!window_ || icon_.width() <= 0 || icon_.height() <= 0) return;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<Rgb*>(icon_.pixels().data()), icon_.width(), icon_.height(), 32,
-        icon_.width() * int(sizeof(Rgb)), SDL_PIXELFORMAT_RGB888);
+    const Image& img = icon_.image;
+    if (!window_ || img.width() <= 0 || img.height() <= 0) return;
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Rgb*>(img.pixels().data()), img.width(),
+                                                              img.height(), 32, img.width() * int(sizeof(Rgb)),
+                                                              SDL_PIXELFORMAT_RGB888);
     if (!surface) return;
+    SDL_SetColorKey(surface, SDL_TRUE, SDL_MapRGB(surface->format, uint8_t(icon_.transparent >> 16),
+                                                  uint8_t(icon_.transparent >> 8), uint8_t(icon_.transparent)));
     SDL_SetWindowIcon(window_, surface);  // copies the pixels
     SDL_FreeSurface(surface);
 }

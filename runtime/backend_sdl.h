@@ -45,7 +45,7 @@ public:
     void set_text_input(bool on) override;
 
     // The window's icon; kept and applied when a window is opened later.
-    void set_icon(const Image& icon);
+    void set_icon(const Icon& icon) override;
 
 private:
     // Created by make_sdl_backend once SDL's video subsystem is up; released with it.
@@ -70,7 +70,7 @@ private:
     int window_w_ = 0, window_h_ = 0;  // in the units of pointer positions
     PointerFilter pointer_;
     bool redraw_pending_ = false;  // the window was exposed or resized during this pump
-    Image icon_;
+    Icon icon_;
 
     uint64_t counter_origin_;
     uint64_t counter_frequency_;

@@ -1,6 +1,7 @@
 #include "runtime/host.h"
 #include "runtime/sjis.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,6 +145,9 @@ int Host::run(const MainProgram& main_program) {
         ending_ = Ending::StartupFailure;
         return 1;
     }
+    // The icon named by the form, if the program stores one (resource names match without regard to case).
+    for (const auto& [name, icon] : options_.icons)
+        if (strcasecmp(name.c_str(), form_.icon_name.c_str()) == 0) backend_.set_icon(icon);
     backend_.present(screen_->visible());
     last_present_us_ = backend_.now_us();
 

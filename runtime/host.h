@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "runtime/backend.h"
 #include "runtime/errors.h"
@@ -48,6 +49,8 @@ public:
         std::string program_name = "zell-bowling";
         std::span<const uint8_t> form = main_form_bytes();
         std::unique_ptr<MidiOut> midi;  // the devices behind the built-in "WINMM" library
+        // Icons stored with the program, by resource name; the form names the window's icon.
+        std::vector<std::pair<std::string, Icon>> icons;
     };
 
     // Statement poll interval: the message queue is pumped at the first statement and then at

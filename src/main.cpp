@@ -6,6 +6,7 @@
 #include "runtime/backend_sdl.h"
 #include "runtime/host.h"
 #include "runtime/midi.h"
+#include "resources/icon.h"
 
 int main() {
     std::string why;
@@ -16,6 +17,7 @@ int main() {
     }
     zell::Host::Options options;
     options.midi = zell::make_system_midi_out();
+    options.icons.emplace_back(zell::resources::kIconName, zell::resources::program_icon());
     zell::Host host(*backend, std::move(options));
     return host.run(zell::game_main);
 }

@@ -319,3 +319,38 @@ TEST(FatalSignal, ReportsThePositionOfTheFailingStepOnStandardError) {
 
 }  // namespace
 }  // namespace zell
+
+#include "tools/icon.h"
+
+namespace zell {
+namespace {
+
+TEST(Icon, TheMascotIconIsDrawnWithATransparentBackground) {
+    Icon icon = render_mascot_icon(64);
+    ASSERT_EQ(icon.image.width(), 64);
+    ASSERT_EQ(icon.image.height(), 64);
+    int figure = 0, white = 0;
+    for (Rgb p : icon.image.pixels()) {
+        figure += p != icon.transparent;
+        white += p == rgb(255, 255, 255);
+    }
+    // A filled ellipse of aspect 0.5 nearly as wide as the icon: about pi * 31 * 15.5 pixels.
+    EXPECT_GT(figure, 1200);
+    EXPECT_LT(figure, 64 * 40);
+    EXPECT_GT(white, 1000);
+    EXPECT_EQ(icon.image.at(0, 0), icon.transparent);
+    EXPECT_EQ(icon.image.at(32, 32), rgb(255, 255, 255));
+}
+
+TEST(Icon, TheHostSetsTheIconTheFormNames) {
+    Icon icon{Image(4, 4, rgb(1, 2, 3)), 0};
+    Host::Options o;
+    o.icons.emplace_back("other", Icon{Image(2, 2), 0});
+    o.icons.emplace_back("ZELL1", icon);  // the form names "zell1": names match without regard to case
+    testing::HeadlessHost h(0, std::move(o));
+    h.run([](Host& rt) { rt.step(); });
+    EXPECT_EQ(h.backend.icon().image, icon.image);
+}
+
+}  // namespace
+}  // namespace zell
