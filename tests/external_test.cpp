@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tests/support/error_number.h"
 #include "runtime/errors.h"
 #include "runtime/external.h"
 #include "runtime/sjis.h"
@@ -109,14 +110,7 @@ TEST(TimeDate, FormatPlacesFourDigitYearMonthAndDay) {
 
 // --- Libraries called by name -----------------------------------------------------------
 
-int error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
 TEST(ExternalLibraries, CallsAFunctionOfASystemLibrary) {
     ExternalLibraries libs;

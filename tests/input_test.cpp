@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/error_number.h"
 #include "runtime/errors.h"
 #include "runtime/input.h"
 #include "runtime/sjis.h"
@@ -14,16 +15,9 @@ std::string read_all(Input& in) {
     return out;
 }
 
-int error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
-class InputTest : public testing::Test {
+class InputTest : public ::testing::Test {
 protected:
     InputTest() {
         in.set_beep([this] { ++beeps; });

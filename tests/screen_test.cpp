@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/error_number.h"
 #include "runtime/errors.h"
 #include "runtime/glyphs.h"
 #include "runtime/screen.h"
@@ -98,14 +99,7 @@ bool cells_show_buffer(const Screen& s, int c1, int c2, int r) {
     return true;
 }
 
-int error_number(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using testing::error_number;
 
 // ---------------------------------------------------------------------------
 
