@@ -160,6 +160,15 @@ TEST(GameScenario, TwentyThrowsThatTouchNoPinScoreZero) {
     EXPECT_TRUE(run.midi().empty()) << run.log();
 }
 
+TEST(GameScenario, WithoutAMidiDeviceTheSameThrowIsSilent) {
+    Scenario silent("midi 0\nkey Enter\nclick left 300 680\nclick left 300 680\ntext second.txt\n");
+    Scenario sounded("midi 1\nkey Enter\nclick left 300 680\nclick left 300 680\ntext second.txt\n");
+    EXPECT_TRUE(silent.midi().empty()) << silent.log();
+    EXPECT_FALSE(sounded.midi().empty());
+    // Sound or not, the throw is the same.
+    EXPECT_EQ(silent.text("second.txt"), sounded.text("second.txt"));
+}
+
 TEST(GameScenario, AGameGivenUpEntersNothingButIsCounted) {
     Scenario run(
         "key Enter\nclick right 300 680\n"                       // give up at the first placing
