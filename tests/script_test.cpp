@@ -55,6 +55,11 @@ TEST(ScriptParse, RawBytesFloodsTimedClosesAndTheLimit) {
     EXPECT_EQ(s->commands[6].delay_ms, 0);
     EXPECT_EQ(s->commands[7].delay_ms, -1);  // at the next wait
 
+    auto far = parse("click left -1000000 1000000\ndrag 1000000 -1000000 -1000000 1000000\n", &err);
+    ASSERT_TRUE(far) << err;
+    EXPECT_EQ(far->commands[0].x, -1000000);
+    EXPECT_EQ(far->commands[1].y1, 1000000);
+
     auto plain = parse("wait\n", &err);
     ASSERT_TRUE(plain) << err;
     EXPECT_EQ(plain->limit_s, 3600) << "a run is always bounded";
@@ -66,7 +71,8 @@ TEST(ScriptParse, MalformedLinesAreReportedWithTheirNumber) {
         "midi -1\n", "shot ../x.png\n", "jump\n", "wait now\n", "type\n",
         "char\n", "char 256\n", "char -1\n", "char A\n", "char 65 0\n", "char 65 2x\n", "key Up 0\n",
         "key Up 10001\n", "key Up 2 3\n", "key Up many\n", "limit\n", "limit 0\n", "limit 86401\n", "limit 5 s\n",
-        "close -5\n", "close soon\n", "close 1 2\n",
+        "close -5\n", "close soon\n", "close 1 2\n", "click left 1000001 0\n", "move 0 -1000001\n",
+        "drag 0 0 2147483647 0\n", "press right -2147483648 5\n", "dblclick left 99999999999 1\n",
     };
     for (const char* text : bad) {
         std::string err;

@@ -186,7 +186,8 @@ private:
     std::pair<int, int> in_window() { return {between(0, 647), between(0, 701)}; }
     std::pair<int, int> around_window() { return {between(-100, 750), between(-100, 800)}; }
     std::pair<int, int> wild() {
-        static const std::vector<int> far = {-100000, -32769, -32768, 32767, 32768, 65536, 100000};
+        static const std::vector<int> far = {-zell::script::kMaxCoordinate, -100000, -32769, -32768, 32767, 32768,
+                                             65536, 100000, zell::script::kMaxCoordinate};
         return {chance(50) ? pick(far) : between(-5000, 5000), chance(50) ? pick(far) : between(-5000, 5000)};
     }
     std::pair<int, int> anywhere() { return chance(70) ? in_window() : chance(70) ? around_window() : wild(); }

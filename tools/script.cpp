@@ -42,6 +42,16 @@ bool parse_optional(std::istringstream& in, int& v, int lo, int hi, int fallback
     return used == rest.size() && v >= lo && v <= hi && at_end(in);
 }
 
+std::string point_range() {
+    return " (each within " + std::to_string(-kMaxCoordinate) + ".." + std::to_string(kMaxCoordinate) + ")";
+}
+
+// A point anywhere, inside the window or far outside it, within a range that keeps the
+// conversions between graphics and client coordinates exact.
+bool parse_point(std::istringstream& in, int& x, int& y) {
+    auto ok = [](int v) { return v >= -kMaxCoordinate && v <= kMaxCoordinate; };
+    return parse_int(in, x) && parse_int(in, y) && ok(x) && ok(y);
+}
 
 bool parse_button(std::istringstream& in, MouseButton& b) {
     std::string w;
@@ -125,16 +135,15 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
         } else if (word == "press" || word == "release" || word == "click" || word == "dblclick") {
             c.kind = word == "press" ? Command::Press : word == "release" ? Command::Release
                      : word == "click" ? Command::Click : Command::DoubleClick;
-            if (!parse_button(in, c.button) || !parse_int(in, c.x) || !parse_int(in, c.y) || !at_end(in))
-                return fail(word + " needs left|right X Y");
+            if (!parse_button(in, c.button) || !parse_point(in, c.x, c.y) || !at_end(in))
+                return fail(word + " needs left|right X Y" + point_range());
         } else if (word == "move") {
             c.kind = Command::Move;
-            if (!parse_int(in, c.x) || !parse_int(in, c.y) || !at_end(in)) return fail("move needs X Y");
+            if (!parse_point(in, c.x, c.y) || !at_end(in)) return fail("move needs X Y" + point_range());
         } else if (word == "drag") {
             c.kind = Command::Drag;
-            if (!parse_int(in, c.x) || !parse_int(in, c.y) || !parse_int(in, c.x1) || !parse_int(in, c.y1) ||
-                !at_end(in))
-                return fail("drag needs X0 Y0 X1 Y1");
+            if (!parse_point(in, c.x, c.y) || !parse_point(in, c.x1, c.y1) || !at_end(in))
+                return fail("drag needs X0 Y0 X1 Y1" + point_range());
         } else if (word == "wait") {
             if (!at_end(in)) return fail("wait takes nothing");
             c.kind = Command::Wait;

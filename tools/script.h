@@ -9,9 +9,11 @@
 
 namespace zell::script {
 
-// Bounds of the numbers a script may give: copies of one key typed at once, and virtual seconds.
+// Bounds of the numbers a script may give: copies of one key typed at once, virtual seconds,
+// and the distance of a mouse position from the origin in x and y.
 constexpr int kMaxRepeat = 10000;
 constexpr int kMaxLimitS = 86400;
+constexpr int kMaxCoordinate = 1'000'000;
 
 struct Command {
     enum Kind { Key, Char, Type, Press, Release, Move, Click, DoubleClick, Drag, Wait, Shot, Text, Close };
