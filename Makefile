@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize bench clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz clean
 
 all: build
 
@@ -30,6 +30,11 @@ test-sanitize: deps
 
 bench: build
 	./$(BUILD)/zell-bench
+
+# Random scripts through the scripted runner, on one core; see README.
+FUZZ_SECONDS ?= 600
+fuzz: build
+	nice -n 10 ./$(BUILD)/zell-fuzz --seconds $(FUZZ_SECONDS) --keep
 
 clean:
 	rm -rf $(BUILD) build-sanitize

@@ -8,14 +8,16 @@
 // can be kept as corpus candidates, optionally minimised.
 //
 // Usage: zell-fuzz [--seed N] [--runs N] [--seconds S] [--commands N] [--out DIR]
-//                  [--keep] [--minimize] [--watchdog S]
+//                  [--corpus DIR] [--keep] [--minimize] [--watchdog S]
 //   --seed N      first seed (default 1); seeds N, N+1, ... are run in turn
 //   --runs N      number of seeds (default 100); --seconds S stops after S s of real time instead
 //   --commands N  most commands in one script (default 60)
 //   --out DIR     work folder (default zell-fuzz-out): the running script is written to
-//                 DIR/current.script before each run, failures to DIR/fail-SEED.script
-//                 with DIR/fail-SEED.log, kept scripts to DIR/keep/, and everything reached
-//                 (lines and transitions) to DIR/reached.txt at the end
+//                 DIR/current.script before each run, a failure to DIR/fail-SEED.script with
+//                 DIR/fail-SEED.log (fail-corpus-NAME.* for a corpus script), kept scripts to
+//                 DIR/keep/, and everything reached (lines, transitions) to DIR/reached.txt
+//   --corpus DIR  first replay every DIR/*.script (checked like the others); what they reach
+//                 counts as seen, so that only scripts reaching something beyond them are kept
 //   --keep        keep the scripts that reach a new line or a new transition between waiting places
 //   --minimize    shorten each kept script while it still reaches what was new in it
 //   --watchdog S  a run taking longer than S s of real time is reported as hung (default 120)
@@ -23,11 +25,13 @@
 // Exit code 0 when every run ended normally, 1 when one did not, 2 on bad usage.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -212,6 +216,7 @@ struct Options {
     double seconds = 0;
     int commands = 60;
     std::string out = "zell-fuzz-out";
+    std::string corpus;
     bool keep = false;
     bool minimize = false;
     double watchdog_s = 120;
@@ -227,10 +232,7 @@ public:
         done_ = true;
         thread_.join();
     }
-    void start(uint64_t seed) {
-        seed_ = seed;
-        started_ms_ = now_ms();
-    }
+    void start() { started_ms_ = now_ms(); }
     void stop() { started_ms_ = 0; }
 
 private:
@@ -242,8 +244,8 @@ private:
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             long started = started_ms_;
             if (started && now_ms() - started > limit_ms_) {
-                std::fprintf(stderr, "zell-fuzz: seed %llu still running after %ld ms of real time: hung? script in %s\n",
-                             (unsigned long long)seed_.load(), limit_ms_, path_.c_str());
+                std::fprintf(stderr, "zell-fuzz: a case still running after %ld ms of real time: hung? script in %s\n",
+                             limit_ms_, path_.c_str());
                 std::_Exit(1);
             }
         }
@@ -252,7 +254,6 @@ private:
     std::string path_;
     std::atomic<bool> done_{false};
     std::atomic<long> started_ms_{0};
-    std::atomic<uint64_t> seed_{0};
     std::thread thread_;
 };
 
@@ -264,11 +265,12 @@ public:
     int main() {
         auto t0 = Clock::now();
         long cases = 0, failures = 0, kept = 0;
+        if (!o_.corpus.empty()) failures += replay_corpus();
         for (uint64_t seed = o_.seed;; ++seed) {
             double elapsed = std::chrono::duration<double>(Clock::now() - t0).count();
             if (o_.seconds > 0 ? elapsed >= o_.seconds : cases >= o_.runs) break;
             std::vector<std::string> lines = Generator(seed, o_.commands).script();
-            auto result = run(seed, lines);
+            auto result = run(std::to_string(seed), join(lines));
             ++cases;
             if (!result) {
                 ++failures;
@@ -278,7 +280,7 @@ public:
             for (const std::string& f : features(*result))
                 if (seen_.insert(f).second) fresh.push_back(f);
             if (o_.keep && !fresh.empty()) {
-                if (o_.minimize) lines = minimize(seed, lines, fresh);
+                if (o_.minimize) lines = minimize(lines, fresh);
                 keep(seed, lines, fresh.size());
                 ++kept;
             }
@@ -296,32 +298,53 @@ public:
     }
 
 private:
-    // Runs one script; nullopt (after reporting it) when the program did not end normally.
-    std::optional<zell::script::RunResult> run(uint64_t seed, const std::vector<std::string>& lines) {
-        std::string text = join(lines);
+    // Runs every script of the corpus folder, checked like the others; what they reach counts
+    // as seen, so that only what is new beyond the corpus is kept. Returns the failures.
+    long replay_corpus() {
+        std::vector<std::filesystem::path> files;
+        for (const auto& e : std::filesystem::directory_iterator(o_.corpus))
+            if (e.path().extension() == ".script") files.push_back(e.path());
+        std::sort(files.begin(), files.end());
+        long failures = 0;
+        for (const auto& f : files) {
+            std::ifstream in(f);
+            std::stringstream text;
+            text << in.rdbuf();
+            auto result = run("corpus-" + f.stem().string(), text.str());
+            if (!result) {
+                ++failures;
+                continue;
+            }
+            for (const std::string& feature : features(*result)) seen_.insert(feature);
+        }
+        std::printf("zell-fuzz: replayed %zu corpus scripts, %ld failed\n", files.size(), failures);
+        return failures;
+    }
+
+    // Runs one script; nullopt (after reporting it as case `name`) when the program did not end normally.
+    std::optional<zell::script::RunResult> run(const std::string& name, const std::string& text) {
         std::ofstream(o_.out + "/current.script") << text;
         std::string error;
         auto script = zell::script::parse(text, &error);
         if (!script) {
-            report(seed, text, "the generated script does not parse: " + error);
+            report(name, text, "the script does not parse: " + error + "\n");
             return std::nullopt;
         }
-        watchdog_.start(seed);
+        watchdog_.start();
         auto result = zell::script::run(*script, work_);
         watchdog_.stop();
         if (!result.ended_normally()) {
-            report(seed, text, result.log);
+            report(name, text, result.log);
             return std::nullopt;
         }
         return result;
     }
 
-    void report(uint64_t seed, const std::string& text, const std::string& log) {
-        std::string base = o_.out + "/fail-" + std::to_string(seed);
+    void report(const std::string& name, const std::string& text, const std::string& log) {
+        std::string base = o_.out + "/fail-" + name;
         std::ofstream(base + ".script") << text;
         std::ofstream(base + ".log") << log;
-        std::printf("zell-fuzz: seed %llu FAILED, see %s.script and .log\n%s", (unsigned long long)seed,
-                    base.c_str(), log.c_str());
+        std::printf("zell-fuzz: case %s FAILED, see %s.script and .log\n%s", name.c_str(), base.c_str(), log.c_str());
         std::fflush(stdout);
     }
 
@@ -340,14 +363,14 @@ private:
 
     // Drops chunks of commands (halves, quarters, ... single lines) as long as the shorter
     // script still ends normally and reaches everything wanted.
-    std::vector<std::string> minimize(uint64_t seed, std::vector<std::string> lines,
+    std::vector<std::string> minimize(std::vector<std::string> lines,
                                       const std::vector<std::string>& wanted) {
         auto still_good = [&](const std::vector<std::string>& candidate) {
             ++minimize_runs_;
             std::string error;
             auto script = zell::script::parse(join(candidate), &error);
             if (!script) return false;
-            watchdog_.start(seed);
+            watchdog_.start();
             auto r = zell::script::run(*script, work_);
             watchdog_.stop();
             if (!r.ended_normally()) return false;
@@ -403,6 +426,7 @@ bool parse_args(int argc, char** argv, Options& o) {
         else if (a == "--seconds" && has_value) o.seconds = std::atof(argv[++i]);
         else if (a == "--commands" && has_value) o.commands = std::atoi(argv[++i]);
         else if (a == "--out" && has_value) o.out = argv[++i];
+        else if (a == "--corpus" && has_value) o.corpus = argv[++i];
         else if (a == "--watchdog" && has_value) o.watchdog_s = std::atof(argv[++i]);
         else return false;
     }
@@ -415,8 +439,8 @@ int main(int argc, char** argv) {
     Options o;
     if (!parse_args(argc, argv, o)) {
         std::fprintf(stderr,
-                     "usage: zell-fuzz [--seed N] [--runs N] [--seconds S] [--commands N] [--out DIR] [--keep] "
-                     "[--minimize] [--watchdog S]\n");
+                     "usage: zell-fuzz [--seed N] [--runs N] [--seconds S] [--commands N] [--out DIR] "
+                     "[--corpus DIR] [--keep] [--minimize] [--watchdog S]\n");
         return 2;
     }
     ::mkdir(o.out.c_str(), 0755);

@@ -73,8 +73,7 @@ public:
                     close_at_us_ = backend_.now_us() + uint64_t(c.delay_ms) * 1000;
                     continue;
                 }
-                deliver(c);
-                return true;
+                [[fallthrough]];
             default:
                 deliver(c);
                 return true;
