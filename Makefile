@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 # Where `make install` puts the program; DESTDIR stages the installation below another root.
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize bench install clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz install clean
 
 all: build
 
@@ -35,6 +35,11 @@ bench: build
 
 install: build
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Random scripts through the scripted runner, on one core; see README.
+FUZZ_SECONDS ?= 600
+fuzz: build
+	nice -n 10 ./$(BUILD)/zell-fuzz --seconds $(FUZZ_SECONDS) --keep
 
 clean:
 	rm -rf $(BUILD) build-sanitize

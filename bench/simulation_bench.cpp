@@ -1,7 +1,7 @@
-// Cost of one step of the throw simulation, drawing included, on the headless
-// backend: with the ball and all ten pins moving, and with every object gone.
-// Pacing is left out (simulation_step alone), so the figures show how much of the
-// step period the work takes.
+// Cost of the throw simulation, drawing included, on the headless backend: one step
+// with the ball and all ten pins moving and with every object gone (pacing left out,
+// so the figures show how much of the step period the work takes), and whole throws
+// (pacing included, on the virtual clock, so nothing waits).
 #include <benchmark/benchmark.h>
 
 #include "game/game.h"
@@ -11,8 +11,9 @@
 namespace zell {
 namespace {
 
-// Runs body on a game whose field is set up as start-up leaves it.
-void on_field(benchmark::State& state, void (*arrange)(State&)) {
+// Runs body on a game whose field is set up as start-up leaves it, every object at rest.
+template <class Body>
+void on_field(benchmark::State& state, Body body) {
     HeadlessBackend backend;
     Host host(backend, Host::Options{});
     host.run([&](Host& rt) {
@@ -20,8 +21,7 @@ void on_field(benchmark::State& state, void (*arrange)(State&)) {
         testing::set_up_field(g);
         g.DBALLB();
         testing::rest_all(g.s);
-        arrange(g.s);
-        for (auto _ : state) benchmark::DoNotOptimize(g.simulation_step());
+        body(g);
     });
     if (host.last_error()) state.SkipWithError(host.last_error()->what());
 }
@@ -45,11 +45,40 @@ void all_gone(State& s) {
     }
 }
 
-void BM_StepElevenMoving(benchmark::State& state) { on_field(state, all_moving); }
-void BM_StepAllGone(benchmark::State& state) { on_field(state, all_gone); }
+void one_step(benchmark::State& state, void (*arrange)(State&)) {
+    on_field(state, [&](Game& g) {
+        arrange(g.s);
+        for (auto _ : state) benchmark::DoNotOptimize(g.simulation_step());
+    });
+}
+
+void BM_StepElevenMoving(benchmark::State& state) { one_step(state, all_moving); }
+void BM_StepAllGone(benchmark::State& state) { one_step(state, all_gone); }
+
+// A whole throw of the ball dropped at rest from the top of the strip at x, the pins of
+// the level 4 triangle standing; the counter gives the simulation steps of one throw.
+void whole_throw(benchmark::State& state, float x) {
+    on_field(state, [&](Game& g) {
+        uint64_t steps = 0;
+        for (auto _ : state) {
+            g.DBALLB();
+            testing::rest_all(g.s);
+            testing::put(g.s, 1, x, 685, 0, 0, 1);
+            uint64_t start = g.rt.backend().now_us();
+            g.simulate_throw();
+            steps += (g.rt.backend().now_us() - start) / Game::kStepPeriodUs;
+        }
+        state.counters["steps"] = benchmark::Counter(double(steps), benchmark::Counter::kAvgIterations);
+    });
+}
+
+void BM_ThrowIntoThePins(benchmark::State& state) { whole_throw(state, 300); }
+void BM_ThrowTouchingNothing(benchmark::State& state) { whole_throw(state, 100); }
 
 BENCHMARK(BM_StepElevenMoving)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StepAllGone)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ThrowIntoThePins)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThrowTouchingNothing)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace zell

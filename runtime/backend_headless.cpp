@@ -15,6 +15,7 @@ bool HeadlessBackend::open_window(const WindowSpec& spec) {
 
 void HeadlessBackend::pump(InputSink& sink, int wait_ms) {
     ++pumps_;
+    if (on_pump_) on_pump_(*this);
     if (wait_ms > 0 && queue_.empty()) {
         ++waits_;
         bool fed = on_wait_ && on_wait_(*this);

@@ -50,6 +50,10 @@ public:
     // or when the handler queues nothing and returns false, the window is closed, so a
     // program never waits forever for input that cannot come.
     void set_on_wait(std::function<bool(HeadlessBackend&)> handler) { on_wait_ = std::move(handler); }
+    // Called at the start of every pump, waiting or not, before anything is delivered: a driver
+    // can act by the clock here (close the window in the middle of an animation, end a run
+    // that goes on too long). What it queues is delivered by this pump.
+    void set_on_pump(std::function<void(HeadlessBackend&)> handler) { on_pump_ = std::move(handler); }
 
     int pumps() const { return pumps_; }
     int waits() const { return waits_; }
@@ -69,6 +73,7 @@ private:
     WindowSpec spec_;
     std::deque<Event> queue_;
     std::function<bool(HeadlessBackend&)> on_wait_;
+    std::function<void(HeadlessBackend&)> on_pump_;
     unsigned buttons_ = 0;
     int mouse_x_ = 0, mouse_y_ = 0;
     int pumps_ = 0, waits_ = 0, presents_ = 0, beeps_ = 0;

@@ -251,22 +251,30 @@ void Host::report(const RuntimeError& e) {
     std::string line = "\r\n" + pos.file + " [" + std::to_string(pos.line) + sjis_text("行]:エラー[") +
                        std::to_string(e.number()) + "]";
     std::string_view message = error_text(e.number());
+    // A second error while the first is reported is ignored: the report goes on, and its
+    // prompt still waits for the key. Closing the window at the prompt ends the program at once.
     try {
         if (backend_.has_window()) {
-            screen_->print(line, 2);
-            if (!message.empty()) screen_->print("\r\n" + to_sjis(message), 2);
-            screen_->print(sjis_text("\r\n任意のキーを押してください"), 2);
-            screen_->print_end();
-            wait_for_key();
+            try {
+                screen_->print(line, 2);
+                if (!message.empty()) screen_->print("\r\n" + to_sjis(message), 2);
+                screen_->print(sjis_text("\r\n任意のキーを押してください"), 2);
+                screen_->print_end();
+            } catch (const RuntimeError&) {
+            }
+            for (;;) {
+                try {
+                    wait_for_key();
+                    break;
+                } catch (const RuntimeError&) {
+                }
+            }
         } else {
             std::string text = to_utf8(line.substr(2));
             if (!message.empty()) text += "\n" + std::string(message);
             backend_.message_box(options_.program_name + ".EXE", text);
         }
-    } catch (const RuntimeError&) {
-        // A second error while the first is reported is ignored.
     } catch (const ProgramEnd&) {
-        // Closing the window at the prompt ends the program at once.
     }
 }
 

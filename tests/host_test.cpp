@@ -3,12 +3,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 
 #include "runtime/sjis.h"
 #include "runtime/tables.h"
+#include "tests/support/error_log.h"
 #include "tests/support/headless_host.h"
 
 namespace zell {
@@ -98,32 +98,8 @@ TEST(Window, OpensWithTheFormsCaptionAndClientArea) {
 
 class ErrorReport : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() / ("zell-report-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        const char* old = std::getenv("XDG_STATE_HOME");
-        if (old) old_ = old;
-        had_old_ = old != nullptr;
-        ::setenv("XDG_STATE_HOME", dir_.c_str(), 1);
-    }
-    void TearDown() override {
-        if (had_old_) ::setenv("XDG_STATE_HOME", old_.c_str(), 1);
-        else ::unsetenv("XDG_STATE_HOME");
-        std::filesystem::remove_all(dir_);
-    }
-    std::map<std::string, std::string> log_values() {
-        std::map<std::string, std::string> v;
-        std::ifstream in(dir_ / "zell-bowling" / "runtime-error");
-        std::string line;
-        while (std::getline(in, line)) {
-            auto eq = line.find('=');
-            if (eq != std::string::npos) v[line.substr(0, eq)] = line.substr(eq + 1);
-        }
-        return v;
-    }
-    std::filesystem::path dir_;
-    std::string old_;
-    bool had_old_ = false;
+    std::map<std::string, std::string> log_values() { return log_.values(); }
+    testing::ErrorLogDir log_;
 };
 
 TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
@@ -163,7 +139,7 @@ TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
     EXPECT_EQ(v["TIME"].rfind("2026/12/06 09:05:", 0), 0u) << v["TIME"];
     // Written atomically: no temporary file is left behind.
     int files = 0;
-    for (auto& e : std::filesystem::directory_iterator(dir_ / "zell-bowling")) {
+    for (auto& e : std::filesystem::directory_iterator(log_.log_folder())) {
         (void)e;
         ++files;
     }

@@ -34,10 +34,45 @@ TEST(ScriptParse, ReadsEveryCommand) {
     EXPECT_EQ(s->commands[14].line, 18);
 }
 
+TEST(ScriptParse, RawBytesFloodsTimedClosesAndTheLimit) {
+    std::string err;
+    auto s = parse("limit 90\nchar 129\nchar 0 3\nchar 255\nkey Down 300\nkey x 2\nclose 1500\nclose 0\nclose\n", &err);
+    ASSERT_TRUE(s) << err;
+    EXPECT_EQ(s->limit_s, 90);
+    ASSERT_EQ(s->commands.size(), 8u);
+    EXPECT_EQ(s->commands[0].kind, Command::Char);
+    EXPECT_EQ(s->commands[0].ch, 129);
+    EXPECT_EQ(s->commands[0].count, 1);
+    EXPECT_EQ(s->commands[1].ch, 0);
+    EXPECT_EQ(s->commands[1].count, 3);
+    EXPECT_EQ(s->commands[2].ch, 255);
+    EXPECT_EQ(s->commands[3].key, Key::Down);
+    EXPECT_EQ(s->commands[3].count, 300);
+    EXPECT_EQ(s->commands[4].ch, 'x');
+    EXPECT_EQ(s->commands[4].count, 2);
+    EXPECT_EQ(s->commands[5].kind, Command::Close);
+    EXPECT_EQ(s->commands[5].delay_ms, 1500);
+    EXPECT_EQ(s->commands[6].delay_ms, 0);
+    EXPECT_EQ(s->commands[7].delay_ms, -1);  // at the next wait
+
+    auto far = parse("click left -1000000 1000000\ndrag 1000000 -1000000 -1000000 1000000\n", &err);
+    ASSERT_TRUE(far) << err;
+    EXPECT_EQ(far->commands[0].x, -1000000);
+    EXPECT_EQ(far->commands[1].y1, 1000000);
+
+    auto plain = parse("wait\n", &err);
+    ASSERT_TRUE(plain) << err;
+    EXPECT_EQ(plain->limit_s, 3600) << "a run is always bounded";
+}
+
 TEST(ScriptParse, MalformedLinesAreReportedWithTheirNumber) {
     const char* bad[] = {
         "key\n", "key Foo\n", "press middle 1 2\n", "click left 1\n", "drag 1 2 3\n", "clock 2026-13-01 00:00:00\n",
         "midi -1\n", "shot ../x.png\n", "jump\n", "wait now\n", "type\n",
+        "char\n", "char 256\n", "char -1\n", "char A\n", "char 65 0\n", "char 65 2x\n", "key Up 0\n",
+        "key Up 10001\n", "key Up 2 3\n", "key Up many\n", "limit\n", "limit 0\n", "limit 86401\n", "limit 5 s\n",
+        "close -5\n", "close soon\n", "close 1 2\n", "click left 1000001 0\n", "move 0 -1000001\n",
+        "drag 0 0 2147483647 0\n", "press right -2147483648 5\n", "dblclick left 99999999999 1\n",
     };
     for (const char* text : bad) {
         std::string err;

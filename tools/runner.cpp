@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <sstream>
 
-#include "game/program.h"
 #include "runtime/backend_headless.h"
-#include "runtime/host.h"
 #include "runtime/sjis.h"
 
 namespace zell::script {
@@ -16,14 +16,42 @@ namespace {
 // never taken for a double-click.
 constexpr uint64_t kInputGapUs = 300'000;
 
+// "file:line" of a position of the program.
+std::string place_of(const Host::Loc& at) {
+    auto pos = Position::of(at);
+    return pos.file + ":" + std::to_string(pos.line);
+}
+
 class Driver {
 public:
     Driver(const Script& s, const std::string& outdir, HeadlessBackend& backend, Host& host)
-        : script_(s), outdir_(outdir), backend_(backend), host_(host) {}
+        : script_(s), outdir_(outdir), backend_(backend), host_(host),
+          limit_us_(uint64_t(s.limit_s) * 1'000'000) {}
+
+    // Called at every pump: the timed close, the time limit and the guard against a program
+    // that runs on without ever waiting or pausing (its virtual clock stands still).
+    void on_pump() {
+        const Host::Loc& at = host_.position();
+        if (at.line() != 0) positions_.try_emplace({at.file_name(), at.line()}, at);  // 0: before the first step
+        uint64_t now = backend_.now_us();
+        if (now != clock_us_) {
+            clock_us_ = now;
+            still_pumps_ = 0;
+        } else if (++still_pumps_ == kMaxStillPumps) {
+            stop("the program ran " + std::to_string(kMaxStillPumps) + " pumps without waiting or pausing");
+        }
+        if (now >= limit_us_) stop("virtual time reached the limit of " + std::to_string(script_.limit_s) + " s");
+        if (close_at_us_ && now >= *close_at_us_) {
+            close_at_us_.reset();
+            backend_.inject_close();
+        }
+    }
 
     // Called each time the program waits for input with nothing queued. Returns true when it
     // queued something; false ends the program (the script is used up).
     bool on_wait() {
+        std::string place = place_of(host_.position());
+        if (waits_.empty() || waits_.back() != place) waits_.push_back(std::move(place));
         if (pending_.has_value()) {
             deliver_second_half();
             return true;
@@ -40,6 +68,12 @@ public:
             case Command::Text:
                 write_text(c.text);
                 continue;
+            case Command::Close:
+                if (c.delay_ms >= 0) {  // a timer: the script goes on meanwhile
+                    close_at_us_ = backend_.now_us() + uint64_t(c.delay_ms) * 1000;
+                    continue;
+                }
+                [[fallthrough]];
             default:
                 deliver(c);
                 return true;
@@ -50,8 +84,22 @@ public:
 
     void note(const std::string& s) { notes_ += s + "\n"; }
     const std::string& notes() const { return notes_; }
+    bool limit_reached() const { return limit_reached_; }
+    std::vector<std::string> take_waits() { return std::move(waits_); }
+    std::set<std::string> positions() const {
+        std::set<std::string> out;
+        for (const auto& [key, at] : positions_) out.insert(place_of(at));
+        return out;
+    }
 
 private:
+    void stop(const std::string& why) {
+        if (limit_reached_) return;
+        limit_reached_ = true;
+        note("limit: " + why + ", window closed");
+        backend_.inject_close();
+    }
+
     // Graphics coordinates (y up from the bottom) to client pixels.
     int row(int y) const { return host_.screen().height() - y; }
 
@@ -59,12 +107,17 @@ private:
         backend_.sleep_us(kInputGapUs);
         switch (c.kind) {
         case Command::Key:
-            if (c.key == Key::None || c.ch) backend_.inject_char(uint8_t(c.ch));
-            else if (c.key == Key::Enter) backend_.inject_char(13);
-            else if (c.key == Key::Esc) backend_.inject_char(27);
-            else if (c.key == Key::Backspace) backend_.inject_char(8);
-            else if (c.key == Key::Tab) backend_.inject_char(9);
-            else backend_.inject_key(c.key);
+            for (int n = 0; n < c.count; ++n) {
+                if (c.key == Key::None || c.ch) backend_.inject_char(uint8_t(c.ch));
+                else if (c.key == Key::Enter) backend_.inject_char(13);
+                else if (c.key == Key::Esc) backend_.inject_char(27);
+                else if (c.key == Key::Backspace) backend_.inject_char(8);
+                else if (c.key == Key::Tab) backend_.inject_char(9);
+                else backend_.inject_key(c.key);
+            }
+            break;
+        case Command::Char:
+            for (int n = 0; n < c.count; ++n) backend_.inject_char(uint8_t(c.ch));
             break;
         case Command::Type:
             backend_.inject_text(c.text);
@@ -126,8 +179,15 @@ private:
     std::string outdir_;
     HeadlessBackend& backend_;
     Host& host_;
+    uint64_t limit_us_;
     size_t next_ = 0;
     std::optional<Command> pending_;
+    std::optional<uint64_t> close_at_us_;
+    uint64_t clock_us_ = 0;
+    long still_pumps_ = 0;
+    bool limit_reached_ = false;
+    std::vector<std::string> waits_;
+    std::map<std::pair<const char*, unsigned>, Host::Loc> positions_;
     std::string notes_;
 };
 
@@ -145,7 +205,12 @@ const char* ending_text(Host::Ending e) {
 
 }  // namespace
 
-RunResult run(const Script& script, const std::string& outdir) {
+bool RunResult::ended_normally() const {
+    return exit_code == 0 && (ending == Host::Ending::End || ending == Host::Ending::Closed) && !error &&
+           !limit_reached;
+}
+
+RunResult run(const Script& script, const std::string& outdir, const Host::MainProgram& program) {
     HeadlessBackend backend(script.clock);
     auto recorder = std::make_unique<RecordingMidiOut>(uint32_t(script.midi_devices),
                                                        [&backend] { return backend.now_us() / 1000; });
@@ -155,9 +220,15 @@ RunResult run(const Script& script, const std::string& outdir) {
     Host host(backend, std::move(options));
     Driver driver(script, outdir, backend, host);
     backend.set_on_wait([&driver](HeadlessBackend&) { return driver.on_wait(); });
+    backend.set_on_pump([&driver](HeadlessBackend&) { driver.on_pump(); });
 
     RunResult result;
-    result.exit_code = host.run(game_main);
+    result.exit_code = host.run(program);
+    result.ending = host.ending();
+    result.error = host.last_error().has_value();
+    result.limit_reached = driver.limit_reached();
+    result.waits = driver.take_waits();
+    result.positions = driver.positions();
 
     std::ostringstream log;
     for (const auto& e : midi->log()) {

@@ -26,6 +26,33 @@ bool at_end(std::istringstream& in) {
     return !(in >> rest);
 }
 
+// An optional last number (a repeat count, a delay) within [lo, hi]; fallback when absent.
+bool parse_optional(std::istringstream& in, int& v, int lo, int hi, int fallback) {
+    std::string rest;
+    if (!(in >> rest)) {
+        v = fallback;
+        return true;
+    }
+    size_t used = 0;
+    try {
+        v = std::stoi(rest, &used);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return used == rest.size() && v >= lo && v <= hi && at_end(in);
+}
+
+std::string point_range() {
+    return " (each within " + std::to_string(-kMaxCoordinate) + ".." + std::to_string(kMaxCoordinate) + ")";
+}
+
+// A point anywhere, inside the window or far outside it, within a range that keeps the
+// conversions between graphics and client coordinates exact.
+bool parse_point(std::istringstream& in, int& x, int& y) {
+    auto ok = [](int v) { return v >= -kMaxCoordinate && v <= kMaxCoordinate; };
+    return parse_int(in, x) && parse_int(in, y) && ok(x) && ok(y);
+}
+
 bool parse_button(std::istringstream& in, MouseButton& b) {
     std::string w;
     if (!(in >> w)) return false;
@@ -75,9 +102,15 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
                 return fail("midi needs a device count");
             continue;
         }
+        if (word == "limit") {
+            if (!parse_int(in, s.limit_s) || s.limit_s < 1 || s.limit_s > kMaxLimitS || !at_end(in))
+                return fail("limit needs seconds (1.." + std::to_string(kMaxLimitS) + ")");
+            continue;
+        }
         if (word == "key") {
             std::string name;
-            if (!(in >> name) || !at_end(in)) return fail("key needs one key name");
+            if (!(in >> name) || !parse_optional(in, c.count, 1, kMaxRepeat, 1))
+                return fail("key needs one key name and an optional count (1.." + std::to_string(kMaxRepeat) + ")");
             c.kind = Command::Key;
             auto it = key_names().find(name);
             if (it != key_names().end()) {
@@ -88,6 +121,11 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
             } else {
                 return fail("unknown key '" + name + "'");
             }
+        } else if (word == "char") {
+            c.kind = Command::Char;
+            if (!parse_int(in, c.ch) || c.ch < 0 || c.ch > 255 || !parse_optional(in, c.count, 1, kMaxRepeat, 1))
+                return fail("char needs a byte code (0..255) and an optional count (1.." +
+                            std::to_string(kMaxRepeat) + ")");
         } else if (word == "type") {
             c.kind = Command::Type;
             size_t at = line.find("type") + 4;
@@ -97,19 +135,22 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
         } else if (word == "press" || word == "release" || word == "click" || word == "dblclick") {
             c.kind = word == "press" ? Command::Press : word == "release" ? Command::Release
                      : word == "click" ? Command::Click : Command::DoubleClick;
-            if (!parse_button(in, c.button) || !parse_int(in, c.x) || !parse_int(in, c.y) || !at_end(in))
-                return fail(word + " needs left|right X Y");
+            if (!parse_button(in, c.button) || !parse_point(in, c.x, c.y) || !at_end(in))
+                return fail(word + " needs left|right X Y" + point_range());
         } else if (word == "move") {
             c.kind = Command::Move;
-            if (!parse_int(in, c.x) || !parse_int(in, c.y) || !at_end(in)) return fail("move needs X Y");
+            if (!parse_point(in, c.x, c.y) || !at_end(in)) return fail("move needs X Y" + point_range());
         } else if (word == "drag") {
             c.kind = Command::Drag;
-            if (!parse_int(in, c.x) || !parse_int(in, c.y) || !parse_int(in, c.x1) || !parse_int(in, c.y1) ||
-                !at_end(in))
-                return fail("drag needs X0 Y0 X1 Y1");
-        } else if (word == "wait" || word == "close") {
-            if (!at_end(in)) return fail(word + " takes nothing");
-            c.kind = word == "wait" ? Command::Wait : Command::Close;
+            if (!parse_point(in, c.x, c.y) || !parse_point(in, c.x1, c.y1) || !at_end(in))
+                return fail("drag needs X0 Y0 X1 Y1" + point_range());
+        } else if (word == "wait") {
+            if (!at_end(in)) return fail("wait takes nothing");
+            c.kind = Command::Wait;
+        } else if (word == "close") {
+            c.kind = Command::Close;
+            if (!parse_optional(in, c.delay_ms, 0, kMaxLimitS * 1000, -1))
+                return fail("close takes nothing or a delay in ms");
         } else if (word == "shot" || word == "text") {
             c.kind = word == "shot" ? Command::Shot : Command::Text;
             if (!(in >> c.text) || !at_end(in) || c.text.find('/') != std::string::npos)

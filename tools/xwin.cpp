@@ -4,11 +4,15 @@
 //   zell-xwin wait-title TITLE TIMEOUT_S      prints the id of the viewable window titled TITLE
 //   zell-xwin geometry ID                     prints the client size as WxH
 //   zell-xwin close ID                        asks the window to close (WM_DELETE_WINDOW)
-//   zell-xwin click ID X Y [BUTTON]           moves the pointer to (X, Y) and clicks (1 left, 3 right)
+//   zell-xwin click ID X Y [BUTTON [HOLD_MS]] moves the pointer to (X, Y) and clicks (1 left, 3 right),
+//                                             holding the button down HOLD_MS ms (default 0)
 //   zell-xwin drag ID X0 Y0 X1 Y1             presses the left button at (X0, Y0), releases at (X1, Y1)
 //   zell-xwin key ID [ctrl+][shift+][alt+]KEYSYM  focuses the window and types one key
 //   zell-xwin pixel ID X Y                    prints the client pixel as RRGGBB
 //   zell-xwin wait-drawn ID TIMEOUT_MS        waits until the client shows a pixel that is not black
+//   zell-xwin wait-change ID X Y W H TIMEOUT_MS
+//                                             waits until a pixel of the client rectangle changes;
+//                                             prints the milliseconds it took
 //   zell-xwin screenshot ID FILE.png          writes the client area as a PNG file
 //   zell-xwin cover ID MS                     covers the window with another one for MS ms
 //   zell-xwin resize ID W H                   resizes the client area to W x H and waits until it has that size
@@ -249,6 +253,36 @@ int cmd_wait_drawn(Display* d, Window w, int timeout_ms) {
     return 1;
 }
 
+// The raw pixel values of a client rectangle, for comparing; empty when it cannot be read.
+std::vector<unsigned long> raw_pixels(Display* d, Window w, int x, int y, int width, int height) {
+    std::vector<unsigned long> out;
+    XImage* xi = XGetImage(d, w, x, y, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+    if (!xi) return out;
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) out.push_back(XGetPixel(xi, c, r));
+    XDestroyImage(xi);
+    return out;
+}
+
+int cmd_wait_change(Display* d, Window w, int x, int y, int width, int height, int timeout_ms) {
+    const auto start = Clock::now();
+    const auto before = raw_pixels(d, w, x, y, width, height);
+    if (before.empty()) {
+        std::fprintf(stderr, "cannot read the rectangle\n");
+        return 1;
+    }
+    do {
+        sleep_ms(2);
+        if (raw_pixels(d, w, x, y, width, height) != before) {
+            std::printf("%lld\n", (long long)std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)
+                                       .count());
+            return 0;
+        }
+    } while (Clock::now() < start + std::chrono::milliseconds(timeout_ms));
+    std::fprintf(stderr, "the rectangle did not change in %d ms\n", timeout_ms);
+    return 1;
+}
+
 int cmd_cover(Display* d, Window w, int ms) {
     const XWindowAttributes a = attributes(d, w);
     int rx = 0, ry = 0;
@@ -284,9 +318,10 @@ int cmd_resize(Display* d, Window w, int width, int height) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: zell-xwin wait-title TITLE TIMEOUT_S | geometry ID | close ID | click ID X Y [BUTTON] |\n"
-                 "       drag ID X0 Y0 X1 Y1 | key ID KEY | pixel ID X Y | wait-drawn ID TIMEOUT_MS |\n"
-                 "       screenshot ID FILE.png | cover ID MS | resize ID W H\n");
+                 "usage: zell-xwin wait-title TITLE TIMEOUT_S | geometry ID | close ID |\n"
+                 "       click ID X Y [BUTTON [HOLD_MS]] | drag ID X0 Y0 X1 Y1 | key ID KEY | pixel ID X Y |\n"
+                 "       wait-drawn ID TIMEOUT_MS | wait-change ID X Y W H TIMEOUT_MS | screenshot ID FILE.png |\n"
+                 "       cover ID MS | resize ID W H\n");
     return 2;
 }
 
@@ -310,11 +345,12 @@ int main(int argc, char** argv) {
         rc = 0;
     } else if (cmd == "close" && argc == 3) {
         rc = cmd_close(d, parse_id(argv[2]));
-    } else if (cmd == "click" && (argc == 5 || argc == 6)) {
+    } else if (cmd == "click" && argc >= 5 && argc <= 7) {
         const Window w = parse_id(argv[2]);
-        const unsigned button = argc == 6 ? unsigned(arg(5)) : 1u;
+        const unsigned button = argc >= 6 ? unsigned(arg(5)) : 1u;
         move_pointer(d, w, arg(3), arg(4));
         send_button(d, w, arg(3), arg(4), button, true);
+        if (argc == 7) sleep_ms(arg(6));
         send_button(d, w, arg(3), arg(4), button, false);
         rc = 0;
     } else if (cmd == "drag" && argc == 7) {
@@ -338,6 +374,8 @@ int main(int argc, char** argv) {
         }
     } else if (cmd == "wait-drawn" && argc == 4) {
         rc = cmd_wait_drawn(d, parse_id(argv[2]), arg(3));
+    } else if (cmd == "wait-change" && argc == 8) {
+        rc = cmd_wait_change(d, parse_id(argv[2]), arg(3), arg(4), arg(5), arg(6), arg(7));
     } else if (cmd == "screenshot" && argc == 4) {
         const zell::Image img = capture(d, parse_id(argv[2]));
         rc = img.width() > 0 && img.write_png(argv[3]) ? 0 : 1;

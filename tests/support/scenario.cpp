@@ -18,7 +18,7 @@
 
 namespace zell::testing {
 
-Scenario::Scenario(const std::string& script_text) {
+Scenario::Scenario(const std::string& script_text, const Host::MainProgram& program) {
     static std::atomic<int> counter{0};
     dir = std::filesystem::temp_directory_path() /
           ("zell-scenario-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
@@ -29,7 +29,7 @@ Scenario::Scenario(const std::string& script_text) {
         ADD_FAILURE() << "script does not parse: " << error;
         return;
     }
-    result = script::run(*s, dir.string());
+    result = script::run(*s, dir.string(), program);
 }
 
 Scenario::~Scenario() { std::filesystem::remove_all(dir); }

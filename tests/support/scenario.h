@@ -15,8 +15,9 @@ struct Scenario {
     std::filesystem::path dir;
     script::RunResult result;
 
-    // Runs the script text; fails the test when it does not parse.
-    explicit Scenario(const std::string& script_text);
+    // Runs the script text with the game's main program, or another; fails the test when it
+    // does not parse.
+    explicit Scenario(const std::string& script_text, const Host::MainProgram& program = game_main);
     ~Scenario();
 
     int exit_code() const { return result.exit_code; }

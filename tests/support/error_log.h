@@ -1,0 +1,56 @@
+// The run-time error log redirected into a fresh temporary folder (XDG_STATE_HOME) for the
+// life of the object, so that a test never writes into the user's state folder, and the
+// values of the log written there.
+#pragma once
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace zell::testing {
+
+class ErrorLogDir {
+public:
+    ErrorLogDir() {
+        static std::atomic<int> counter{0};
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zell-state-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(dir_);
+        if (const char* old = std::getenv("XDG_STATE_HOME")) old_ = old;
+        ::setenv("XDG_STATE_HOME", dir_.c_str(), 1);
+    }
+    ~ErrorLogDir() {
+        if (old_) ::setenv("XDG_STATE_HOME", old_->c_str(), 1);
+        else ::unsetenv("XDG_STATE_HOME");
+        std::filesystem::remove_all(dir_);
+    }
+    ErrorLogDir(const ErrorLogDir&) = delete;
+    ErrorLogDir& operator=(const ErrorLogDir&) = delete;
+
+    const std::filesystem::path& dir() const { return dir_; }
+    std::filesystem::path log_folder() const { return dir_ / "zell-bowling"; }
+
+    // The NAME=value lines of the log; empty when none was written.
+    std::map<std::string, std::string> values() const {
+        std::map<std::string, std::string> v;
+        std::ifstream in(log_folder() / "runtime-error");
+        std::string line;
+        while (std::getline(in, line)) {
+            auto eq = line.find('=');
+            if (eq != std::string::npos) v[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+        return v;
+    }
+
+private:
+    std::filesystem::path dir_;
+    std::optional<std::string> old_;
+};
+
+}  // namespace zell::testing
