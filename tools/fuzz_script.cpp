@@ -23,14 +23,11 @@
 //   --watchdog S  a run taking longer than S s of real time is reported as hung (default 120)
 //
 // Exit code 0 when every run ended normally, 1 when one did not, 2 on bad usage.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -59,14 +56,17 @@ public:
     // The script's lines; the first sets a virtual time limit that no sound run can reach.
     std::vector<std::string> script() {
         std::vector<std::string> lines;
-        if (chance(30))
-            lines.push_back(format("clock %04d-%02d-%02d %02d:%02d:%02d", between(1990, 2100), between(1, 12),
-                                   between(1, 28), between(0, 23), between(0, 59), between(0, 59)));
+        if (chance(30)) {
+            char clock[64];
+            std::snprintf(clock, sizeof clock, "clock %04d-%02d-%02d %02d:%02d:%02d", between(1990, 2100),
+                          between(1, 12), between(1, 28), between(0, 23), between(0, 59), between(0, 59));
+            lines.push_back(clock);
+        }
         if (chance(50)) lines.push_back("midi " + std::to_string(between(0, 2)));
         int commands = between(1, max_commands_);
         if (chance(25)) commands -= game(lines);
         while (commands > 0) commands -= chance(2) ? game(lines) : phrase(lines);
-        lines.insert(lines.begin(), "limit " + std::to_string(limit_s_));
+        lines.insert(lines.begin(), "limit " + std::to_string(std::min(limit_s_, zell::script::kMaxLimitS)));
         return lines;
     }
 
@@ -82,12 +82,6 @@ private:
     template <class T>
     const T& pick(const std::vector<T>& v) {
         return v[size_t(between(0, int(v.size()) - 1))];
-    }
-
-    static std::string format(const char* f, int a, int b, int c, int d, int e, int g) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, f, a, b, c, d, e, g);
-        return buf;
     }
 
     // One phrase: a single command or a short sequence that moves the program on
@@ -393,7 +387,7 @@ private:
 
     void keep(uint64_t seed, const std::vector<std::string>& lines, size_t fresh) {
         std::string dir = o_.out + "/keep";
-        ::mkdir(dir.c_str(), 0755);
+        std::filesystem::create_directories(dir);
         std::ofstream out(dir + "/seed-" + std::to_string(seed) + ".script");
         out << "# zell-fuzz seed " << seed << ": reached " << fresh << " new line(s) or transition(s)\n"
             << join(lines);
@@ -443,15 +437,13 @@ int main(int argc, char** argv) {
                      "[--corpus DIR] [--keep] [--minimize] [--watchdog S]\n");
         return 2;
     }
-    ::mkdir(o.out.c_str(), 0755);
-    ::mkdir((o.out + "/run").c_str(), 0755);
-    // A run-time error's log goes into the work folder, not the user's state folder.
-    char* out = ::realpath(o.out.c_str(), nullptr);
-    if (!out) {
-        std::fprintf(stderr, "zell-fuzz: cannot use %s\n", o.out.c_str());
+    std::error_code failed;
+    std::filesystem::create_directories(std::filesystem::path(o.out) / "run", failed);
+    if (failed) {
+        std::fprintf(stderr, "zell-fuzz: cannot use %s: %s\n", o.out.c_str(), failed.message().c_str());
         return 2;
     }
-    ::setenv("XDG_STATE_HOME", (std::string(out) + "/state").c_str(), 1);
-    std::free(out);
+    // A run-time error's log goes into the work folder, not the user's state folder.
+    ::setenv("XDG_STATE_HOME", std::filesystem::absolute(std::filesystem::path(o.out) / "state").c_str(), 1);
     return Fuzzer(std::move(o)).main();
 }
