@@ -1,13 +1,16 @@
 // Helpers for tests of the ball, pin and board procedures: the field as start-up
-// leaves it, pixels of the graphics at board points, and mouse input fed one event
-// each time the program waits.
+// leaves it, a run of the game on it, and mouse input fed one event each time the
+// program waits.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
 
 #include "game/game.h"
 #include "runtime/backend_headless.h"
+#include "tests/support/headless_host.h"
 
 namespace zell::testing {
 
@@ -26,8 +29,7 @@ inline void set_up_field(Game& g) {
     s.speed_sel = 3;
     s.dt = 0.02f;
     s.n_pins = 10;
-    s.n_obj = s.n_pins + 1;
-    s.n_obj_full = s.n_obj;
+    s.n_obj = s.n_obj_full = s.n_pins + 1;
     for (int i = 1; i <= s.n_obj; ++i) {
         s.obj_radius(i) = 16;
         s.obj_restitution(i) = 0.7f;
@@ -48,12 +50,7 @@ inline void set_up_field(Game& g) {
 
 // Every object at rest, in play and untouched, as at the start of a throw.
 inline void rest_all(State& s) {
-    for (int i = 1; i <= s.n_obj; ++i) {
-        s.obj_vx(i) = 0;
-        s.obj_vy(i) = 0;
-        s.obj_state(i) = 0;
-        s.obj_touched(i) = 0;
-    }
+    for (int i = 1; i <= s.n_obj; ++i) s.obj_vx(i) = s.obj_vy(i) = s.obj_state(i) = s.obj_touched(i) = 0;
 }
 
 // Places object i and sets its velocity and state.
@@ -65,9 +62,22 @@ inline void put(State& s, int i, float x, float y, float vx = 0, float vy = 0, f
     s.obj_state(i) = state;
 }
 
-// The graphics pixel at board point (x, y) (y up from the bottom row).
-inline Rgb board_pixel(const Screen& screen, int x, int y) {
-    return screen.buffer().at(x, screen.height() - 1 - y);
+// Runs body as the main program of h on a fresh game with the field set up and every
+// object at rest; the program must return without a run-time error.
+inline void run_on_field(HeadlessHost& h, const std::function<void(Game&)>& body) {
+    h.run([&](Host& rt) {
+        Game g(rt);
+        set_up_field(g);
+        rest_all(g.s);
+        body(g);
+    });
+    const auto& e = h.host->last_error();
+    EXPECT_FALSE(e) << "run-time error " << e->number() << " at line " << e->where().line();
+    EXPECT_EQ(h.host->ending(), Host::Ending::Returned);
+}
+inline void run_on_field(const std::function<void(Game&)>& body) {
+    HeadlessHost h;
+    run_on_field(h, body);
 }
 
 // Mouse input given one event per wait of the program, in board coordinates.
