@@ -12,11 +12,9 @@
 #include "game/game.h"
 #include "runtime/sjis.h"
 #include "tests/support/headless_host.h"
+#include "tests/support/pixels.h"
 
 namespace zell::testing {
-
-// Pixel at graphics coordinates (origin bottom left, y up).
-inline Rgb pixel(const Image& im, int x, int y) { return im.at(x, im.height() - 1 - y); }
 
 // True when the buffer rectangles of size w x h with bottom-left corners a and b are equal.
 inline bool same_block(const Image& im, int ax, int ay, int bx, int by, int w, int h) {
@@ -66,11 +64,21 @@ struct GameOnHeadless {
     }
     static void type(HeadlessBackend& b, char ch) {
         switch (ch) {
-            case 'U': b.inject_key(Key::Up); break;
-            case 'D': b.inject_key(Key::Down); break;
-            case 'L': b.inject_key(Key::Left); break;
-            case 'R': b.inject_key(Key::Right); break;
-            default: b.inject_char(uint8_t(ch)); break;
+            case 'U':
+                b.inject_key(Key::Up);
+                break;
+            case 'D':
+                b.inject_key(Key::Down);
+                break;
+            case 'L':
+                b.inject_key(Key::Left);
+                break;
+            case 'R':
+                b.inject_key(Key::Right);
+                break;
+            default:
+                b.inject_char(uint8_t(ch));
+                break;
         }
     }
 
