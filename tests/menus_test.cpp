@@ -90,20 +90,6 @@ struct MenuCase {
     float start, chosen;
 };
 
-TEST(Fmenu1, CursorKeysMoveTheHighlightAndWrapAroundOtherKeysOnlyRedrawIt) {
-    for (const MenuCase& c : {MenuCase{{"U", "\r"}, 1, 8}, MenuCase{{"D", "\r"}, 8, 1},
-                              MenuCase{{"D", "D", "D", "U", "\r"}, 4, 6}, MenuCase{{"x", "L", "R", " ", "\r"}, 5, 5}}) {
-        SCOPED_TRACE(::testing::Message() << "from " << c.start);
-        GameOnHeadless t;
-        t.feed(c.keys);
-        float sel = c.start;
-        t.run([&] { t.g.FMENU1(19, 3, 39, 8, sel); });
-        EXPECT_EQ(sel, c.chosen);
-        EXPECT_EQ(t.waits, c.keys.size());
-        expect_main_highlight(t.screen(), int(c.chosen));
-    }
-}
-
 TEST(Fmenu1, KeysTypedAheadAreThrownAwayBeforeEachWait) {
     GameOnHeadless t;
     t.h.backend.inject_key(Key::Down);  // before the menu: discarded
