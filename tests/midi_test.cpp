@@ -18,6 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = ShortMessage::Kind;
 using Messages = std::vector<uint32_t>;
+using Names = std::vector<std::string>;
 
 // The game's two messages for a contact with note offset n: a note-on at velocity 127 and
 // the same key at velocity 0.
@@ -33,32 +34,25 @@ TEST(MidiMessage, DecodesTheGamesPairAndEveryKindWithItsOwnDataBytes) {
         uint32_t message;
         uint8_t running;
         Kind kind;
-        int channel, data1, data2, length;
+        int length;
         uint32_t packed;
     };
     const std::vector<Case> cases = {
-        {strike(7), 0, Kind::NoteOn, 0, 67, 127, 3, 0x7F4390},
-        {release(7), 0, Kind::NoteOff, 0, 67, 0, 3, 0x004390},  // velocity 0 ends the note
-        {0x40'45'83, 0, Kind::NoteOff, 3, 0x45, 0x40, 3, 0x404583},
-        {0x64'07'B9, 0, Kind::Control, 9, 7, 100, 3, 0x6407B9},
-        {0x55'13'C0, 0, Kind::Program, 0, 0x13, 0, 2, 0x13C0},  // one data byte: the third is not part of it
-        {0x40'00'E0, 0, Kind::PitchBend, 0, 0, 0x40, 3, 0x4000E0},
-        {0xAB'FF'BC'90, 0, Kind::NoteOn, 0, 0x3C, 0x7F, 3, 0x7F3C90},  // higher bytes ignored, seven-bit data
-        {0x7F'40, 0x92, Kind::NoteOn, 2, 0x40, 0x7F, 3, 0x7F4092},     // data bytes continue the running status
-        {0x00'40, 0x92, Kind::NoteOff, 2, 0x40, 0, 3, 0x004092},
-        {0x12'34'F8, 0, Kind::System, 8, 0, 0, 1, 0xF8},
-        {0x12'34'F2, 0, Kind::System, 2, 0x34, 0x12, 3, 0x1234F2},
-        {0x12'34'F3, 0, Kind::System, 3, 0x34, 0, 2, 0x34F3},
-    };
+        {strike(7), 0, Kind::NoteOn, 3, 0x7F4390}, {release(7), 0, Kind::NoteOff, 3, 0x004390},  // velocity 0 ends it
+        {0x40'45'83, 0, Kind::NoteOff, 3, 0x404583}, {0x64'07'B9, 0, Kind::Control, 3, 0x6407B9},
+        {0x55'13'C0, 0, Kind::Program, 2, 0x13C0},  // one data byte: the third is not part of it
+        {0x40'00'E0, 0, Kind::PitchBend, 3, 0x4000E0},
+        {0xAB'FF'BC'90, 0, Kind::NoteOn, 3, 0x7F3C90},  // higher bytes ignored, seven-bit data
+        {0x7F'40, 0x92, Kind::NoteOn, 3, 0x7F4092}, {0x00'40, 0x92, Kind::NoteOff, 3, 0x004092},  // running status
+        {0x12'34'F8, 0, Kind::System, 1, 0xF8}, {0x12'34'F2, 0, Kind::System, 3, 0x1234F2},
+        {0x12'34'F3, 0, Kind::System, 2, 0x34F3}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << std::hex << c.message);
         const auto m = decode_short_message(c.message, c.running);
-        ASSERT_TRUE(m);
-        EXPECT_EQ(m->kind(), c.kind);
-        EXPECT_EQ((std::array{m->channel(), int(m->data1), int(m->data2), m->length()}),
-                  (std::array{c.channel, c.data1, c.data2, c.length}));
-        EXPECT_EQ(m->packed(), c.packed);
+        ASSERT_TRUE(m) << std::hex << c.message;
+        EXPECT_EQ(std::tuple(m->kind(), m->length(), m->packed()), std::tuple(c.kind, c.length, c.packed))
+            << std::hex << c.message;
     }
+    EXPECT_EQ(decode_short_message(0x64'07'B9)->channel(), 9);
     // No status to continue, system messages are no running status, system exclusive has no short form.
     for (auto [message, running] : {std::pair{0x7F'40u, 0}, {0x7F'40u, 0xF8}, {0xF0u, 0}, {0xF4u, 0}, {0xF7u, 0}})
         EXPECT_FALSE(decode_short_message(message, uint8_t(running))) << std::hex << message;
@@ -74,15 +68,14 @@ TEST(RecordingMidiOut, LogsTheDeliveredMessagesWithTheirTimes) {
     now = 104;
     EXPECT_EQ(out.short_msg(handle, release(7)), mmsys::kOk);
     ASSERT_EQ(out.log().size(), 2u);
-    EXPECT_EQ((std::array{out.log()[0].ms, out.log()[1].ms}), (std::array<uint64_t, 2>{100, 104}));
-    EXPECT_EQ((std::array{out.log()[0].message, out.log()[1].message}), (std::array{strike(7), release(7)}));
-    EXPECT_EQ((std::array{out.num_devs_calls(), out.open_calls()}), (std::array{1u, 1u}));
+    EXPECT_EQ(std::tuple(out.log()[0].ms, out.log()[0].message, out.log()[1].ms, out.log()[1].message),
+              std::tuple(100u, strike(7), 104u, release(7)));
+    EXPECT_EQ(std::pair(out.num_devs_calls(), out.open_calls()), std::pair(1u, 1u));
 
     RecordingMidiOut none(0, [] { return uint64_t(0); });
     handle = 12345;
     EXPECT_EQ(none.open(&handle, kMidiMapper), mmsys::kNoDevice);
     EXPECT_EQ(handle, 0u) << "no stale value that could pass for a handle";
-    EXPECT_EQ(none.short_msg(handle, strike(0)), mmsys::kInvalidHandle);
     EXPECT_EQ(none.short_msg(12345, strike(0)), mmsys::kInvalidHandle);
     EXPECT_TRUE(none.log().empty());
 }
@@ -97,14 +90,12 @@ TEST(RecordingMidiOut, RefusesBadArgumentsAndKeepsRunningStatusPerHandle) {
     ASSERT_EQ(out.open(&b, 1), mmsys::kOk);
     EXPECT_NE(a, b);
     EXPECT_EQ(out.short_msg(b + 1, strike(0)), mmsys::kInvalidHandle);
+    // Data bytes before any status and system exclusive are refused; real-time messages keep the
+    // running status, system common ones end it; each handle has its own.
     const std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> sent = {
-        {a, 0x7F'40, mmsys::kInvalidParam},                                      // data bytes before any status
-        {a, 0xF0, mmsys::kInvalidParam},                                         // system exclusive has no short form
-        {a, 0x64'3C'91, mmsys::kOk},        {a, 0xF8, mmsys::kOk},               // real-time: the running status stays
-        {a, 0x00'3C, mmsys::kOk},           {b, 0x00'3C, mmsys::kInvalidParam},  // b has its own running status
-        {a, 0x05'F3, mmsys::kOk},  // system common: the running status ends
-        {a, 0x00'3C, mmsys::kInvalidParam},
-    };
+        {a, 0x7F'40, mmsys::kInvalidParam}, {a, 0xF0, mmsys::kInvalidParam}, {a, 0x64'3C'91, mmsys::kOk},
+        {a, 0xF8, mmsys::kOk}, {a, 0x00'3C, mmsys::kOk}, {b, 0x00'3C, mmsys::kInvalidParam},
+        {a, 0x05'F3, mmsys::kOk}, {a, 0x00'3C, mmsys::kInvalidParam}};
     for (auto [handle, message, result] : sent)
         EXPECT_EQ(out.short_msg(handle, message), result) << std::hex << message;
     Messages delivered;
@@ -121,17 +112,18 @@ const std::string kTimidity = "TiMidity:TiMidity port 0 128:0";
 const std::string kKeyboard = "USB Keyboard:USB Keyboard MIDI 1 24:0";
 const std::string kGmSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
 
-// A port list as the system would present it, with what reached each port and the calls made.
+// What the presented ports received, by port name, and the calls made to the list.
 struct Presented {
     std::map<std::string, Messages> traffic;
     int listings = 0, opens = 0;
 };
 
+// A port list as the system would present it; one port may refuse to open.
 class ListedPorts : public MidiPorts {
 public:
-    ListedPorts(std::vector<std::string> names, std::shared_ptr<Presented> seen, std::string unopenable = "")
+    ListedPorts(Names names, std::shared_ptr<Presented> seen, std::string unopenable = "")
         : names_(std::move(names)), seen_(std::move(seen)), unopenable_(std::move(unopenable)) {}
-    std::vector<std::string> names() override {
+    Names names() override {
         ++seen_->listings;
         return names_;
     }
@@ -149,25 +141,9 @@ private:
         std::string port_name;
         std::shared_ptr<Presented> seen;
     };
-    std::vector<std::string> names_;
+    Names names_;
     std::shared_ptr<Presented> seen_;
     std::string unopenable_;
-};
-
-// The synthesizer as the system output starts it, with a SoundFont list and no audio output,
-// so that it can be rendered. `started` receives the synthesizer; `starts` counts the calls.
-struct OfflineSynth {
-    std::shared_ptr<Synthesizer*> started = std::make_shared<Synthesizer*>(nullptr);
-    std::shared_ptr<std::atomic<int>> starts = std::make_shared<std::atomic<int>>(0);
-
-    SynthStart with(std::vector<std::string> soundfonts) const {
-        return [soundfonts, started = started, starts = starts](std::string& why) -> std::unique_ptr<MidiDevice> {
-            ++*starts;
-            auto synth = open_synthesizer({soundfonts, {}}, &why);
-            *started = synth.get();
-            return synth;
-        };
-    }
 };
 
 // The peak of both channels over the next `ms` milliseconds.
@@ -180,117 +156,107 @@ float render_peak(Synthesizer& synth, int ms) {
     return p;
 }
 
-// FluidSynth's reverb adds a tiny offset (about 1e-8) against denormal numbers: below -120 dBFS is silence.
-constexpr float kSilence = 1e-6f;
+// The system output over a presented port list, its synthesizer started with the SoundFonts
+// given and no audio output, so that it can be rendered, and the reasons it reports.
+struct System {
+    std::shared_ptr<Presented> seen = std::make_shared<Presented>();
+    Synthesizer* synth = nullptr;
+    std::atomic<int> starts = 0;
+    Names reports;
+    SystemMidiOut out;
 
-// Opens the mapper and sends the note pair of offset n; the handle stays 0 when nothing opens.
-uint32_t play(MidiOut& out, int n) {
-    uint32_t handle = 7;
-    if (out.open(&handle, kMidiMapper) == mmsys::kOk) {
-        EXPECT_EQ(out.short_msg(handle, strike(n)), mmsys::kOk);
-        EXPECT_EQ(out.short_msg(handle, release(n)), mmsys::kOk);
+    System(Names ports, Names soundfonts, std::string_view choice = "", std::string unopenable = "")
+        : out(std::make_unique<ListedPorts>(std::move(ports), seen, std::move(unopenable)),
+              [this, soundfonts](std::string& why) -> std::unique_ptr<MidiDevice> {
+                  ++starts;
+                  auto s = open_synthesizer({soundfonts, {}}, &why);
+                  synth = s.get();
+                  return s;
+              },
+              MidiChoice::parse(choice), kSynthStartTimeout,
+              [this](const std::string& why) { reports.push_back(why); }) {}
+
+    // The devices in their numbered order, the synthesizer's name as "synth".
+    Names devices() {
+        Names names = out.device_names();
+        for (std::string& n : names)
+            if (n.rfind("FluidSynth (", 0) == 0) n = "synth";
+        return names;
     }
-    return handle;
-}
+    // Opens the mapper and sends the note pair of offset n; 0 when nothing opens.
+    uint32_t play(int n) {
+        uint32_t handle = 7;
+        if (out.open(&handle, kMidiMapper) == mmsys::kOk) {
+            EXPECT_EQ(out.short_msg(handle, strike(n)), mmsys::kOk);
+            EXPECT_EQ(out.short_msg(handle, release(n)), mmsys::kOk);
+        }
+        return handle;
+    }
+};
 
 TEST(SystemMidiOut, NoPortsNoSoundFontOrOnlyPassThroughPortsCountZero) {
-    auto seen = std::make_shared<Presented>();
-    OfflineSynth synth;
-    SystemMidiOut none(std::make_unique<ListedPorts>(std::vector<std::string>{}, seen),
-                       synth.with({"/nonexistent/none.sf2"}), MidiChoice{});
-    EXPECT_EQ(none.num_devs(), 0u);
-    EXPECT_EQ(play(none, 0), 0u);
-    EXPECT_EQ(none.short_msg(0, strike(0)), mmsys::kInvalidHandle);
-    EXPECT_NE(none.why_none().find("no SoundFont"), std::string::npos) << none.why_none();
-    EXPECT_EQ(*synth.starts, 1);
-
-    SystemMidiOut through(std::make_unique<ListedPorts>(std::vector<std::string>{kThrough, kVirtual}, seen),
-                          OfflineSynth{}.with({}), MidiChoice{});
-    EXPECT_EQ(through.num_devs(), 0u);
-    EXPECT_EQ(play(through, 0), 0u);
-    EXPECT_EQ(seen->opens, 0);
-    EXPECT_TRUE(seen->traffic.empty());
+    System none({}, {"/nonexistent/none.sf2"});
+    EXPECT_EQ(none.out.num_devs(), 0u);
+    EXPECT_EQ(none.play(0), 0u);
+    EXPECT_EQ(none.out.short_msg(0, strike(0)), mmsys::kInvalidHandle);
+    EXPECT_NE(none.out.why_none().find("no SoundFont"), std::string::npos) << none.out.why_none();
+    EXPECT_EQ(none.reports.size(), 1u);
+    System through({kThrough, kVirtual}, {});
+    EXPECT_EQ(through.out.num_devs(), 0u);
+    EXPECT_EQ(through.play(0), 0u);
+    EXPECT_EQ(through.seen->opens, 0);
 }
 
 TEST(SystemMidiOut, TheMapperPrefersARealPortToTheSynthesizerAndOpensItWhenAsked) {
-    auto seen = std::make_shared<Presented>();
-    OfflineSynth synth;
-    SystemMidiOut out(std::make_unique<ListedPorts>(std::vector<std::string>{kThrough, kTimidity}, seen),
-                      synth.with({kGmSoundFont}), MidiChoice{});
-    EXPECT_EQ(seen->listings, 0) << "nothing is listed or started before the first call";
-    EXPECT_EQ(*synth.starts, 0);
-    ASSERT_EQ(out.num_devs(), 2u);
-    ASSERT_NE(*synth.started, nullptr);
-    EXPECT_EQ(out.device_names(), (std::vector<std::string>{kTimidity, (*synth.started)->name()}));
-    EXPECT_EQ((*synth.started)->name().rfind("FluidSynth", 0), 0u);
-    EXPECT_TRUE(out.why_none().empty());
-    EXPECT_EQ(seen->opens, 0) << "ports open when the game opens them";
-    EXPECT_NE(play(out, 7), 0u);
-    EXPECT_EQ(seen->opens, 1);
-    EXPECT_EQ(seen->traffic, (std::map<std::string, Messages>{{kTimidity, {strike(7), release(7)}}}));
-    EXPECT_LT(render_peak(**synth.started, 300), kSilence) << "the synthesizer heard nothing";
-    EXPECT_EQ(out.num_devs(), 2u);
-    EXPECT_EQ(seen->listings, 1) << "the device list stays as first found";
+    System s({kThrough, kTimidity}, {kGmSoundFont});
+    EXPECT_EQ(std::pair(s.seen->listings, s.starts.load()), std::pair(0, 0)) << "nothing is done before a call";
+    ASSERT_EQ(s.out.num_devs(), 2u);
+    EXPECT_EQ(s.devices(), (Names{kTimidity, "synth"}));
+    EXPECT_TRUE(s.out.why_none().empty());
+    EXPECT_EQ(s.seen->opens, 0) << "ports open when the game opens them";
+    EXPECT_NE(s.play(7), 0u);
+    EXPECT_EQ(s.seen->opens, 1);
+    EXPECT_EQ(s.seen->traffic, (std::map<std::string, Messages>{{kTimidity, {strike(7), release(7)}}}));
+    ASSERT_NE(s.synth, nullptr);
+    // FluidSynth's reverb adds a tiny offset (about 1e-8) against denormal numbers: below -120 dBFS is silence.
+    EXPECT_LT(render_peak(*s.synth, 300), 1e-6f) << "the synthesizer heard nothing";
+    EXPECT_EQ(s.out.num_devs(), 2u);
+    EXPECT_EQ(s.seen->listings, 1) << "the device list stays as first found";
 }
 
 TEST(SystemMidiOut, WithoutARealPortTheMapperOpensTheSynthesizerAndItSounds) {
-    auto seen = std::make_shared<Presented>();
-    OfflineSynth synth;
-    SystemMidiOut out(std::make_unique<ListedPorts>(std::vector<std::string>{kThrough}, seen),
-                      synth.with({"/nonexistent/none.sf2", kGmSoundFont}), MidiChoice{});
-    ASSERT_EQ(out.num_devs(), 1u);
-    EXPECT_NE(play(out, 4), 0u);
-    ASSERT_NE(*synth.started, nullptr);
-    EXPECT_EQ((*synth.started)->soundfont(), kGmSoundFont);
-    EXPECT_GT(render_peak(**synth.started, 300), 0.01f);
-    EXPECT_TRUE(seen->traffic.empty());
+    System s({kThrough}, {"/nonexistent/none.sf2", kGmSoundFont});
+    ASSERT_EQ(s.out.num_devs(), 1u);
+    EXPECT_NE(s.play(4), 0u);
+    ASSERT_NE(s.synth, nullptr);
+    EXPECT_EQ(s.synth->soundfont(), kGmSoundFont);
+    EXPECT_GT(render_peak(*s.synth, 300), 0.01f);
+    EXPECT_TRUE(s.seen->traffic.empty());
 }
 
 TEST(SystemMidiOut, APortThatCannotOpenIsPassedOverByTheMapper) {
-    auto seen = std::make_shared<Presented>();
-    SystemMidiOut out(std::make_unique<ListedPorts>(std::vector<std::string>{kKeyboard, kTimidity}, seen, kKeyboard),
-                      OfflineSynth{}.with({}), MidiChoice{});
-    ASSERT_EQ(out.num_devs(), 2u);
+    System s({kKeyboard, kTimidity}, {}, "", kKeyboard);
+    ASSERT_EQ(s.out.num_devs(), 2u);
     uint32_t handle = 0;
-    EXPECT_EQ(out.open(&handle, 0), mmsys::kAllocated);
-    EXPECT_NE(play(out, 12), 0u);
-    EXPECT_EQ(seen->traffic, (std::map<std::string, Messages>{{kTimidity, {strike(12), release(12)}}}));
+    EXPECT_EQ(s.out.open(&handle, 0), mmsys::kAllocated);
+    EXPECT_NE(s.play(12), 0u);
+    EXPECT_EQ(s.seen->traffic, (std::map<std::string, Messages>{{kTimidity, {strike(12), release(12)}}}));
 }
 
 TEST(SystemMidiOut, ThePlayersChoiceSelectsTheDevices) {
-    const std::vector<std::string> present{kThrough, kTimidity, kKeyboard};
-    struct Chosen {
-        std::vector<std::string> devices;
-        int starts;
-        std::vector<std::string> reports;
-    };
-    auto choose = [&](std::string_view choice) {
-        OfflineSynth synth;
-        Chosen c;
-        SystemMidiOut out(std::make_unique<ListedPorts>(present, std::make_shared<Presented>()),
-                          synth.with({kGmSoundFont}), MidiChoice::parse(choice), kSynthStartTimeout,
-                          [&](const std::string& why) { c.reports.push_back(why); });
-        out.num_devs();
-        c.devices = out.device_names();
-        for (std::string& d : c.devices)
-            if (d.rfind("FluidSynth", 0) == 0) d = "synth";
-        c.starts = *synth.starts;
-        return c;
-    };
-    using Names = std::vector<std::string>;
-    EXPECT_EQ(choose("").devices, (Names{kTimidity, kKeyboard, "synth"}));
-    EXPECT_EQ(choose("Synth").devices, Names{"synth"});
-    const Chosen none = choose("none");
-    EXPECT_EQ(none.devices, Names{});
-    EXPECT_EQ(none.starts, 0);
-    EXPECT_EQ(none.reports, Names{}) << "the player asked for silence";
-    const Chosen timidity = choose("timidity");
-    EXPECT_EQ(timidity.devices, Names{kTimidity});
-    EXPECT_EQ(timidity.starts, 0);
+    const Names present{kThrough, kTimidity, kKeyboard};
     // Named explicitly, a pass-through port is the player's choice (it may lead to a synthesizer).
-    EXPECT_EQ(choose("midi through").devices, Names{kThrough});
-    const Chosen missing = choose("Yamaha");
-    EXPECT_EQ(missing.devices, Names{});
+    for (auto [choice, devices, starts] :
+         {std::tuple{"", Names{kTimidity, kKeyboard, "synth"}, 1}, {"Synth", Names{"synth"}, 1},
+          {"none", Names{}, 0}, {"timidity", Names{kTimidity}, 0}, {"midi through", Names{kThrough}, 0}}) {
+        System s(present, {kGmSoundFont}, choice);
+        EXPECT_EQ(s.devices(), devices) << choice;
+        EXPECT_EQ(s.starts.load(), starts) << choice;
+        EXPECT_EQ(s.reports, Names{}) << choice;
+    }
+    System missing(present, {kGmSoundFont}, "Yamaha");
+    EXPECT_EQ(missing.out.num_devs(), 0u);
+    EXPECT_EQ(missing.out.num_devs(), 0u);
     ASSERT_EQ(missing.reports.size(), 1u) << "said once, with the ports to choose from";
     EXPECT_NE(missing.reports[0].find("\"Yamaha\""), std::string::npos) << missing.reports[0];
     EXPECT_NE(missing.reports[0].find(kTimidity), std::string::npos) << missing.reports[0];
@@ -305,30 +271,21 @@ TEST(SystemMidiOut, ASynthesizerThatDoesNotStartInTimeIsLeftOut) {
     };
     const auto start = std::chrono::steady_clock::now();
     {
-        SystemMidiOut out(std::make_unique<ListedPorts>(std::vector<std::string>{kTimidity}, seen), hanging,
-                          MidiChoice{}, 100ms);
-        EXPECT_EQ(out.device_names(), std::vector<std::string>{kTimidity});
+        SystemMidiOut out(std::make_unique<ListedPorts>(Names{kTimidity}, seen), hanging, MidiChoice{}, 100ms);
+        EXPECT_EQ(out.device_names(), Names{kTimidity});
     }
     EXPECT_LT(elapsed_ms(start), 1000.0) << "destroying the output does not wait for the start either";
-    SystemMidiOut alone(std::make_unique<ListedPorts>(std::vector<std::string>{}, seen), hanging, MidiChoice{}, 100ms);
+    SystemMidiOut alone(std::make_unique<ListedPorts>(Names{}, seen), hanging, MidiChoice{}, 100ms);
     EXPECT_EQ(alone.num_devs(), 0u);
     EXPECT_NE(alone.why_none().find("in time"), std::string::npos) << alone.why_none();
-}
-
-// --- The synthesizer, rendered offline ------------------------------------------
-
-std::unique_ptr<Synthesizer> offline_synthesizer() {
-    std::string why;
-    auto synth = open_synthesizer({default_soundfonts(), {}}, &why);
-    EXPECT_NE(synth, nullptr) << why;
-    return synth;
 }
 
 TEST(Synthesizer, TheGamesNotePairIsHeardAndThenEnds) {
     for (int n : {0, 4, 7, 9, 12}) {
         SCOPED_TRACE(::testing::Message() << "key " << 60 + n);
-        auto synth = offline_synthesizer(), held = offline_synthesizer();
-        ASSERT_TRUE(synth && held);
+        std::string why;
+        auto synth = open_synthesizer({default_soundfonts(), {}}, &why), held = open_synthesizer({{kGmSoundFont}, {}});
+        ASSERT_TRUE(synth && held) << why;
         EXPECT_TRUE(synth->audio_driver().empty());
         synth->send(strike(n));
         synth->send(release(n));
@@ -336,31 +293,17 @@ TEST(Synthesizer, TheGamesNotePairIsHeardAndThenEnds) {
         const float note = render_peak(*synth, 300);
         std::printf("key %d: peak %.4f (%.1f dBFS) in the first 300 ms\n", 60 + n, double(note),
                     20 * std::log10(double(note)));
-        EXPECT_GT(note, 0.01f);  // louder than -40 dBFS
-        EXPECT_LE(note, 1.0f);
-        // A second later the released note and its reverb are over, a note never released still sounds.
+        EXPECT_TRUE(note > 0.01f && note <= 1.0f) << note;  // louder than -40 dBFS
+        // A second later the released note and its reverb are over; a note never released still sounds.
         render_peak(*synth, 1100);
         render_peak(*held, 1400);
         const float released = render_peak(*synth, 100), still = render_peak(*held, 100);
         EXPECT_LT(released, 1e-4f);
-        EXPECT_GT(still, 1e-3f);
-        EXPECT_GT(still, 100 * released);
+        EXPECT_GT(still, std::max(1e-3f, 100 * released));
     }
 }
 
-TEST(Synthesizer, NothingPlayedIsSilence) {
-    auto synth = offline_synthesizer();
-    ASSERT_NE(synth, nullptr);
-    EXPECT_LT(render_peak(*synth, 300), kSilence);
-    synth->send(release(0));  // a note-off for a note that never sounded
-    EXPECT_LT(render_peak(*synth, 300), kSilence);
-    synth->send(0x00'07'B0);  // channel volume 0 (the synthesizer's floor is -96 dB) ...
-    synth->send(strike(0));   // ... so this note is not heard
-    synth->send(release(0));
-    EXPECT_LT(render_peak(*synth, 300), 1e-4f);
-}
-
-TEST(Synthesizer, TakesTheFirstSoundFontThatLoadsFromTheDefaultList) {
+TEST(Synthesizer, TakesTheFirstSoundFontThatLoads) {
     const auto dir = std::filesystem::temp_directory_path() / ("zell-midi-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const auto junk = (dir / "junk.sf2").string(), link = (dir / "linked.sf2").string(),
@@ -374,11 +317,9 @@ TEST(Synthesizer, TakesTheFirstSoundFontThatLoadsFromTheDefaultList) {
     // Named after the file the link leads to, which says which SoundFont is playing.
     EXPECT_EQ(synth->name(), "FluidSynth (" + std::filesystem::canonical(kGmSoundFont).filename().string() + ")");
     EXPECT_EQ(open_synthesizer({{missing, junk}, {}}, &why), nullptr);
-    for (const std::string& part :
-         {std::string("no SoundFont"), std::string("missing.sf2: missing"), junk + ": not a SoundFont"})
+    for (const std::string& part : Names{"no SoundFont", "missing.sf2: missing", junk + ": not a SoundFont"})
         EXPECT_NE(why.find(part), std::string::npos) << why;
     std::filesystem::remove_all(dir);
-
     const auto list = default_soundfonts();
     auto at = [&](const std::string& p) { return std::find(list.begin(), list.end(), p) - list.begin(); };
     EXPECT_LT(at(kGmSoundFont), at("/usr/share/sounds/sf2/TimGM6mb.sf2"));
@@ -393,7 +334,6 @@ TEST(Synthesizer, WithAnAudioOutputItBuffersLittleAndIsCountedAndWithoutOneFails
     EXPECT_NE(why.find("no audio output"), std::string::npos) << why;
     EXPECT_NE(why.find("no-such-driver"), std::string::npos) << why;
     EXPECT_LT(elapsed_ms(start), 200.0);
-
     // ALSA's null device takes audio like a sound card, and exists on every Linux system.
     start = std::chrono::steady_clock::now();
     auto synth = open_synthesizer({{kGmSoundFont}, {"no-such-driver", "alsa:null"}}, &why);
@@ -401,52 +341,33 @@ TEST(Synthesizer, WithAnAudioOutputItBuffersLittleAndIsCountedAndWithoutOneFails
     std::printf("synthesizer with ALSA's null output started in %.1f ms, buffering %.1f ms at %d Hz\n",
                 elapsed_ms(start), synth->buffer_ms(), synth->sample_rate());
     EXPECT_EQ(synth->audio_driver(), "alsa:null");
-    EXPECT_GT(synth->buffer_ms(), 0.0);
-    EXPECT_LT(synth->buffer_ms(), 20.0);
+    EXPECT_TRUE(synth->buffer_ms() > 0.0 && synth->buffer_ms() < 20.0) << synth->buffer_ms();
     std::vector<float> left(64), right(64);
     EXPECT_THROW(synth->render(left, right), std::logic_error) << "the audio output renders it";
     synth.reset();  // the null device takes samples as fast as they come: one such output at a time
-
     // Counted by the system output; the wait is long here because the machine may be busy.
     SystemMidiOut out(
-        std::make_unique<ListedPorts>(std::vector<std::string>{kThrough}, std::make_shared<Presented>()),
+        std::make_unique<ListedPorts>(Names{kThrough}, std::make_shared<Presented>()),
         [](std::string& why_not) -> std::unique_ptr<MidiDevice> {
             return open_synthesizer({{kGmSoundFont}, {"alsa:null"}}, &why_not);
         },
         MidiChoice{}, 5000ms);
-    ASSERT_EQ(out.num_devs(), 1u) << out.why_none();
-    EXPECT_NE(play(out, 9), 0u);
+    EXPECT_EQ(out.num_devs(), 1u) << out.why_none();
 }
 
-// --- This machine's own devices --------------------------------------------------
-
 TEST(SystemAudio, TheSynthesizerNeverHoldsUpStartUpAndSilenceIsAChoice) {
-    auto start = std::chrono::steady_clock::now();
-    std::string why;
-    auto synth = open_synthesizer({default_soundfonts(), default_audio_drivers()}, &why);
-    const double ms = elapsed_ms(start);
-    std::printf("synthesizer with audio output: %s after %.1f ms\n",
-                synth ? synth->audio_driver().c_str() : why.c_str(), ms);
-    if (!synth) {
-        EXPECT_NE(why.find("no audio output"), std::string::npos) << why;
-        EXPECT_LT(ms, double(kSynthStartTimeout.count()));
-    }
-    synth.reset();
-    start = std::chrono::steady_clock::now();
+    const auto start = std::chrono::steady_clock::now();
     auto out = make_system_midi_out("synth");
-    const uint32_t count = out->num_devs();
+    EXPECT_LE(out->num_devs(), 1u);
     EXPECT_LT(elapsed_ms(start), double(kSynthStartTimeout.count()) + 200.0);
-    EXPECT_LE(count, 1u);
-    EXPECT_EQ(play(*out, 0) != 0, count == 1);
     auto silent = make_system_midi_out("none");
     EXPECT_EQ(silent->num_devs(), 0u);
-    EXPECT_EQ(play(*silent, 0), 0u);
-
+    uint32_t handle = 0;
+    EXPECT_EQ(silent->open(&handle, kMidiMapper), mmsys::kNoDevice);
     auto ports = make_rtmidi_ports();
     const auto names = ports->names();
     EXPECT_EQ(ports->names(), names) << "the system port list can be read without a MIDI service";
     EXPECT_EQ(ports->open("no such port, surely"), nullptr);
-    for (const auto& name : names) std::printf("MIDI port: %s\n", name.c_str());
 }
 
 }  // namespace
