@@ -214,23 +214,6 @@ TEST(ContactSearch, ObjectsTouchingExactlyMakeNoContactAndOverlappingRestingPins
     });
 }
 
-TEST(ContactSearch, MarksOfAnEarlierStepAreClearedForObjectsInPlayOnly) {
-    run_on_field([](Game& g) {
-        State& s = g.s;
-        s.n_obj = 3;
-        put(s, 1, 100, 500, 0, 0, 1);
-        put(s, 2, 300, 300);
-        put(s, 3, 400, 300, 0, 0, -1);
-        s.wall_hit(1, 1) = s.wall_hit(1, 2) = s.pair_hit(1, 2) = s.pair_hit(2, 3) = s.wall_hit(3, 1) = 1;
-        g.clear_contact_marks();
-        EXPECT_EQ((std::array{s.wall_hit(1, 1), s.wall_hit(1, 2), s.pair_hit(1, 2)}), (std::array{0.0f, 0.0f, 0.0f}));
-        // Marks that involve a gone object are left alone; the choice skips them.
-        EXPECT_EQ((std::array{s.pair_hit(2, 3), s.wall_hit(3, 1)}), (std::array{1.0f, 1.0f}));
-        g.choose_and_resolve_contact();
-        EXPECT_EQ(s.contact_kind, 0);
-    });
-}
-
 TEST(ContactChoice, OfEqualKeysTheWallOfTheLowerObjectComesFirstAndThePairNext) {
     run_on_field([](Game& g) {
         State& s = g.s;
