@@ -373,7 +373,10 @@ TEST(Text, AnItemThatDoesNotFitStartsOnTheNextRowUnlessItFollowsTabTo) {
     EXPECT_EQ(s.tab_to(10), std::string(10, ' ')) << "behind the column: a line break first";
     EXPECT_EQ(cursor(s), (std::array{0, 21}));
     s.print_end();
-    EXPECT_EQ(s.tab_to(90).size(), 9u) << "reduced modulo the width";
+    s.locate(10, 22, 0, 3);
+    EXPECT_EQ(s.tab_to(10), "") << "at the column already: no line break";
+    EXPECT_EQ(cursor(s), (std::array{10, 22}));
+    EXPECT_EQ(s.tab_to(90).size(), 9u) << "reduced modulo the width (after a line break)";
     EXPECT_EQ(s.tab_to(81).size(), 81u);
 }
 
