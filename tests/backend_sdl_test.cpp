@@ -327,16 +327,6 @@ TEST_F(SdlBackendTest, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
     EXPECT_EQ(log_.lines, Lines{"char 13"}) << "Enter alone is the program's";
 }
 
-TEST_F(SdlBackendTest, PumpDeliversQueuedInputInOrderOnce) {
-    open();
-    pump({down(SDLK_DOWN), down(SDLK_a), text_event("a"), down(SDLK_RETURN), press(SDL_BUTTON_LEFT, 300, 40),
-          event_of_type(SDL_QUIT)});
-    EXPECT_EQ(log_.lines, (Lines{"key_down Down", "text a", "char 13", "down left 300 40", "close"}));
-    log_.lines.clear();
-    backend_->pump(log_, 0);
-    EXPECT_TRUE(log_.lines.empty());
-}
-
 TEST_F(SdlBackendTest, PumpWaitsForTheFirstEventOnlyWhenAskedTo) {
     open();
     EXPECT_LT(elapsed_ms([&] { backend_->pump(log_, 0); }), 40.0);
