@@ -36,10 +36,7 @@ struct GameOnHeadless {
 
     // The tables the main program fills at start-up that these screens read.
     GameOnHeadless() {
-        const float colours[] = {0, 3, 9, 11, 5, 7, 13, 15, 1, 2, 8, 10, 4, 6, 12, 14};
-        for (int i = 0; i < 16; ++i) g.s.color_map(i) = colours[i];
-        const float order[] = {0, 1, 4, 5, 2, 3, 6, 7};
-        for (int i = 0; i < 8; ++i) g.s.palette_order(i) = order[i];
+        g.read_constant_lists();
         const char* items[] = {
             " A  スタート      :  Start Throwing    ", " B  レベル        :  Level             ",
             " C  ピンレイアウト:  Change Pin Layout ", " D  スコア記録　  :  Best 20           ",
