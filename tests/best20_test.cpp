@@ -57,9 +57,7 @@ TEST(Bst20, TheFirstGameEntersFirstEvenWithZeroAndEqualScoresGoBelowOlderOnes) {
         u.enter(50, "fourth", 4, 2);
         u.enter(130, "fifth", 4, 1);
     });
-    EXPECT_EQ(u.entries(), (std::vector<Entry>{{150, "second", 2, 2},
-                                               {130, "fifth", 4, 1},
-                                               {120, "first", 1, 1},
+    EXPECT_EQ(u.entries(), (std::vector<Entry>{{150, "second", 2, 2}, {130, "fifth", 4, 1}, {120, "first", 1, 1},
                                                {120, "third", 3, 1},
                                                {50, "fourth", 4, 2}}));
 }

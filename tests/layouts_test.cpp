@@ -122,19 +122,8 @@ TEST(Board, TheBackgroundTheLaneWallsLinesBoxAndStandingPins) {
         g.FRESH1();
         // Outside the walls the board stays; the walls are 30 wide; the lane reaches the top;
         // the placing line is two pixels thick.
-        EXPECT_EQ(pixels_at(buf, {{100, 300},
-                                  {119, 300},
-                                  {120, 300},
-                                  {150, 300},
-                                  {151, 20},
-                                  {450, 700},
-                                  {480, 10},
-                                  {481, 10},
-                                  {160, 701},
-                                  {160, 629},
-                                  {160, 630},
-                                  {440, 631},
-                                  {440, 632}}),
+        EXPECT_EQ(pixels_at(buf, {{100, 300}, {119, 300}, {120, 300}, {150, 300}, {151, 20}, {450, 700}, {480, 10},
+                                  {481, 10}, {160, 701}, {160, 629}, {160, 630}, {440, 631}, {440, 632}}),
                   (std::vector{kBoard, kBoard, kWall, kWall, kBlack, kWall, kWall, kBoard, kBlack, kBlack, kWall, kWall,
                                kBlack}));
         // The ball-count area is cleared; the small square stands at 297..303, 530..536.

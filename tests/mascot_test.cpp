@@ -65,19 +65,8 @@ TEST(MascotFigures, BodyAndSpotsOfTheFourVariants) {
     }
     EXPECT_TRUE(t.buffer() == ref.buffer());
     const Rgb c = t.screen().palette(13);
-    EXPECT_EQ(pixels_at(t.buffer(), {{90, 197},
-                                     {110, 197},
-                                     {410, 197},
-                                     {390, 197},
-                                     {200, 200},
-                                     {190, 197},
-                                     {186, 197},
-                                     {300, 200},
-                                     {290, 197},
-                                     {84, 200},
-                                     {83, 200},
-                                     {100, 208},
-                                     {100, 209}}),
+    EXPECT_EQ(pixels_at(t.buffer(), {{90, 197}, {110, 197}, {410, 197}, {390, 197}, {200, 200}, {190, 197}, {186, 197},
+                                     {300, 200}, {290, 197}, {84, 200}, {83, 200}, {100, 208}, {100, 209}}),
               (std::vector{kBlack, c, kBlack, c, kBlack, kBlack, c, kBlack, c, c, kBlack, c, kBlack}));
 
     GameOnHeadless erased;  // an outline figure drawn again in colour 0 erases itself

@@ -60,19 +60,8 @@ TEST(Fmenu1, DrawsTheFramedBoxTheTitleAndTheItems) {
     EXPECT_EQ(sel, 2);
     // A frame of colour color_map(2) = 9 four units wide around a box of color_map(3) = 11.
     const Rgb frame = t.screen().palette(9), inside = t.screen().palette(11), ground = t.screen().palette(0);
-    EXPECT_EQ(pixels_at(t.buffer(), {{140, 662},
-                                     {460, 474},
-                                     {142, 560},
-                                     {300, 660},
-                                     {143, 658},
-                                     {457, 478},
-                                     {144, 659},
-                                     {456, 477},
-                                     {144, 658},
-                                     {456, 478},
-                                     {139, 662},
-                                     {140, 663},
-                                     {461, 474},
+    EXPECT_EQ(pixels_at(t.buffer(), {{140, 662}, {460, 474}, {142, 560}, {300, 660}, {143, 658}, {457, 478}, {144, 659},
+                                     {456, 477}, {144, 658}, {456, 478}, {139, 662}, {140, 663}, {461, 474},
                                      {460, 473}}),
               (std::vector{frame, frame, frame, frame, frame, frame, frame, frame, inside, inside, ground, ground,
                            ground, ground}));

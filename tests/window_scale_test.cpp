@@ -86,22 +86,16 @@ TEST(InitialFactor, FollowsTheDisplayDensityWithinTheDesktop) {
         int factor;
     };
     const std::vector<Case> cases = {
-        {1920, 1080, 96.0f, 1},
-        {2560, 1440, 109.0f, 1},
+        {1920, 1080, 96.0f, 1}, {2560, 1440, 109.0f, 1},
         {1920, 1200, 120.0f, 1},  // a little dense: rounds down
         {1600, 1500, 144.0f, 2},  // one and a half times: rounds up
-        {3840, 2160, 192.0f, 2},
-        {3840, 2160, 288.0f, 3},
-        {5120, 2880, 480.0f, 4},
+        {3840, 2160, 192.0f, 2}, {3840, 2160, 288.0f, 3}, {5120, 2880, 480.0f, 4},
         {3840, 2160, 480.0f, 3},  // dense, but four times does not fit
         {2560, 1400, 192.0f, 1},  // twice does not fit the usable height
         {1296, 1404, 192.0f, 2},  // twice just fits
         {640, 480, 192.0f, 1},    // even factor 1 does not fit: still 1
         // Without a reported density: estimated from the desktop height.
-        {1920, 1080, 0.0f, 1},
-        {2560, 1600, 0.0f, 1},
-        {3200, 1800, 0.0f, 2},
-        {3840, 2160, 0.0f, 2},
+        {1920, 1080, 0.0f, 1}, {2560, 1600, 0.0f, 1}, {3200, 1800, 0.0f, 2}, {3840, 2160, 0.0f, 2},
         {7680, 4320, -1.0f, 4},
     };
     for (const Case& c : cases)
