@@ -1,19 +1,13 @@
+#include "runtime/input.h"
+
 #include <gtest/gtest.h>
 
-#include "tests/support/error_number.h"
 #include "runtime/errors.h"
-#include "runtime/input.h"
 #include "runtime/sjis.h"
+#include "tests/support/error_number.h"
 
 namespace zell {
 namespace {
-
-// Drains the key buffer through next_key.
-std::string read_all(Input& in) {
-    std::string out;
-    while (auto k = in.next_key()) out += char(*k);
-    return out;
-}
 
 using testing::error_number;
 
@@ -22,40 +16,45 @@ protected:
     InputTest() {
         in.set_beep([this] { ++beeps; });
     }
+    void keys(std::initializer_list<Key> ks) {
+        for (Key k : ks) in.key_down(k, false, false);
+    }
     void click(MouseButton b, int x, int y, uint64_t t) {
         in.mouse_down(b, x, y, t);
         in.mouse_up(b, x, y);
+    }
+    // mouse_button(function, button) of each pair, read in order.
+    std::vector<int> buttons(std::initializer_list<std::pair<int, int>> calls) {
+        std::vector<int> v;
+        for (auto [f, b] : calls) v.push_back(in.mouse_button(f, b));
+        return v;
+    }
+    // Drains the key buffer through next_key.
+    std::string read_all() {
+        std::string out;
+        while (auto k = in.next_key()) out += char(*k);
+        return out;
     }
     Input in;
     int beeps = 0;
 };
 
-// --- Keys ---------------------------------------------------------------------
-
-TEST_F(InputTest, CursorKeysGiveTheirCodesOnceEach) {
+TEST_F(InputTest, NavigationKeysGiveTheirCodesOnceEach) {
     in.key_down(Key::Right, false, false);
     EXPECT_EQ(in.next_key(), uint8_t(28));
     EXPECT_EQ(in.next_key(), std::nullopt);
-
-    in.key_down(Key::Left, false, false);
-    in.key_down(Key::Up, false, false);
-    in.key_down(Key::Down, false, false);
-    EXPECT_EQ(read_all(in), "\x1D\x1E\x1F");
+    keys({Key::Left, Key::Up, Key::Down, Key::Clear, Key::Execute, Key::PageUp, Key::PageDown, Key::End, Key::Insert,
+          Key::Home, Key::Delete});
+    EXPECT_EQ(read_all(), "\x1D\x1E\x1F\x0C\x0D\x13\x14\x15\x12\x0B\x7F");
+    in.key_down(Key::Delete, false, false);
+    EXPECT_EQ(in.keys().pop(), uint8_t(4)) << "the buffer holds 4: only the read turns it into 127";
+    keys({Key::F1, Key::F12, Key::Enter, Key::Esc, Key::Backspace, Key::Tab});
+    EXPECT_TRUE(in.keys().empty()) << "function keys and character keys arrive as characters, if at all";
+    for (char c : std::string("A\r\x1B\b \x03")) in.char_typed(uint8_t(c));
+    EXPECT_EQ(read_all(), "A\r\x1B\b \x03");
 }
 
-TEST_F(InputTest, EditingKeysAndDeleteReadAs127) {
-    for (Key k : {Key::Clear, Key::Execute, Key::PageUp, Key::PageDown, Key::End, Key::Insert, Key::Home})
-        in.key_down(k, false, false);
-    EXPECT_EQ(read_all(in), std::string("\x0C\x0D\x13\x14\x15\x12\x0B"));
-
-    in.key_down(Key::Delete, false, false);
-    EXPECT_EQ(in.next_key(), uint8_t(127));
-    // The buffer itself holds 4: only the read turns it into 127.
-    in.key_down(Key::Delete, false, false);
-    EXPECT_EQ(in.keys().pop(), uint8_t(4));
-}
-
-TEST_F(InputTest, ShiftHomeReadsAs12AndShiftCtrlSetTheStateWord) {
+TEST_F(InputTest, ShiftHomeReadsAs12AndShiftAndCtrlSetTheStateWord) {
     in.key_down(Key::Shift, true, false);
     EXPECT_EQ(in.state_word(), Input::kShiftBit);
     in.key_down(Key::Home, false, false);  // Shift is still held according to the state word
@@ -67,195 +66,104 @@ TEST_F(InputTest, ShiftHomeReadsAs12AndShiftCtrlSetTheStateWord) {
     in.key_down(Key::Home, true, false);  // the platform reports Shift with the key
     in.key_up(Key::Ctrl);
     EXPECT_EQ(in.state_word(), 0u);
-    EXPECT_EQ(read_all(in), "\x0C\x0B\x0C");  // modifiers themselves put nothing
+    EXPECT_EQ(read_all(), "\x0C\x0B\x0C");
 }
 
-TEST_F(InputTest, FunctionKeysAndCharacterKeysAsKeyDownsPutNothing) {
-    for (Key k : {Key::F1, Key::F5, Key::F10, Key::F12, Key::Enter, Key::Esc, Key::Backspace, Key::Tab})
-        in.key_down(k, false, false);
-    EXPECT_TRUE(in.keys().empty());
-}
-
-TEST_F(InputTest, CharactersIncludingCtrlCArriveUnchanged) {
-    for (uint8_t c : {uint8_t('A'), uint8_t(13), uint8_t(27), uint8_t(8), uint8_t(9), uint8_t(' '), uint8_t(3)})
-        in.char_typed(c);
-    EXPECT_EQ(read_all(in), std::string("A\r\x1B\b\t \x03"));
-}
-
-TEST_F(InputTest, FullBufferKeeps255KeysAndBeepsForEachFurtherKey) {
+TEST_F(InputTest, AFullBufferKeeps255KeysAndBeepsForEachFurtherKey) {
     for (int i = 0; i < 300; ++i) in.char_typed(uint8_t('0' + i % 10));
-    EXPECT_EQ(in.keys().size(), 255u);
     EXPECT_EQ(beeps, 45);
-    std::string got = read_all(in);
+    const std::string got = read_all();
     ASSERT_EQ(got.size(), 255u);
     EXPECT_EQ(got.substr(0, 3), "012");
-    EXPECT_EQ(got.back(), char('0' + 254 % 10));  // the first 255 stay, the rest were discarded
-    // Once drained the ring takes keys again, across its wrap-around.
+    EXPECT_EQ(got.back(), '4') << "the first 255 stay";
     in.char_typed('x');
-    EXPECT_EQ(beeps, 45);
     EXPECT_EQ(in.next_key(), uint8_t('x'));
-}
-
-TEST(KeyBuffer, RingWrapsAndCountsAcrossTheEnd) {
-    KeyBuffer kb;
-    for (int round = 0; round < 3; ++round) {
-        for (int i = 0; i < 200; ++i) ASSERT_TRUE(kb.push(uint8_t(i)));
-        EXPECT_EQ(kb.size(), 200u);
-        for (int i = 0; i < 200; ++i) ASSERT_EQ(kb.pop(), uint8_t(i));
-        EXPECT_TRUE(kb.empty());
-    }
-    for (int i = 0; i < 255; ++i) ASSERT_TRUE(kb.push(1));
-    EXPECT_FALSE(kb.push(2));
-    kb.clear();
-    EXPECT_EQ(kb.size(), 0u);
-    EXPECT_EQ(kb.pop(), std::nullopt);
-}
-
-TEST_F(InputTest, FlushDiscardsWaitingKeys) {
-    in.char_typed('a');
-    in.char_typed('b');
+    for (int i = 0; i < 254; ++i) in.char_typed('k');
+    in.text_typed("名");  // two bytes, one free place: a double-byte character never enters halfway
+    EXPECT_EQ(in.keys().size(), 254u);
+    EXPECT_EQ(beeps, 46);
     in.flush_keys();
     EXPECT_EQ(in.next_key(), std::nullopt);
 }
 
-TEST_F(InputTest, TypedJapaneseEntersAsShiftJisBytes) {
+TEST_F(InputTest, TypedTextEntersAsShiftJisAndWhatHasNoFormBeeps) {
     in.text_typed("名前A");
-    EXPECT_EQ(read_all(in), to_sjis("名前") + "A");
+    EXPECT_EQ(read_all(), to_sjis("名前") + "A");
     EXPECT_EQ(beeps, 0);
-}
-
-TEST_F(InputTest, CharacterWithoutShiftJisFormIsRefusedWithABeep) {
     in.text_typed("a😀b");
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(read_all(in), "ab");
+    EXPECT_EQ(read_all(), "ab");
     in.text_typed("\xFF" "c");  // not UTF-8
+    EXPECT_EQ(read_all(), "c");
     EXPECT_EQ(beeps, 2);
-    EXPECT_EQ(read_all(in), "c");
 }
-
-TEST_F(InputTest, DoubleByteCharacterNeverEntersHalfway) {
-    for (int i = 0; i < 254; ++i) in.char_typed('k');
-    in.text_typed("名");  // two bytes, one free place
-    EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(in.keys().size(), 254u);
-    in.text_typed("z");
-    EXPECT_EQ(in.keys().size(), 255u);
-}
-
-// --- Mouse ----------------------------------------------------------------------
 
 TEST_F(InputTest, PositionsAreGraphicsCoordinates) {
     click(MouseButton::Left, 0, 0, 1000);
-    EXPECT_EQ(in.mouse_button(4, 0), 0);
-    EXPECT_EQ(in.mouse_button(5, 0), 702);
-    EXPECT_EQ(in.mouse_button(7, 0), 0);
-    EXPECT_EQ(in.mouse_button(8, 0), 702);
+    EXPECT_EQ(buttons({{4, 0}, {5, 0}, {7, 0}, {8, 0}}), (std::vector{0, 702, 0, 702}));
     click(MouseButton::Left, 647, 701, 5000);
-    EXPECT_EQ(in.mouse_button(4, 0), 647);
-    EXPECT_EQ(in.mouse_button(5, 0), 1);
-
+    EXPECT_EQ(buttons({{4, 0}, {5, 0}}), (std::vector{647, 1}));
     in.mouse_move(100, 2, 0);
-    EXPECT_EQ(in.mouse_pos(0), 100);
-    EXPECT_EQ(in.mouse_pos(1), 700);
-
+    EXPECT_EQ((std::array{in.mouse_pos(0), in.mouse_pos(1)}), (std::array{100, 700}));
     Input small(100);
     small.mouse_move(3, 10, 0);
     EXPECT_EQ(small.mouse_pos(1), 90);
 }
 
-TEST_F(InputTest, PressAndReleaseCountAndRememberTheirPlaces) {
+TEST_F(InputTest, PressesAndReleasesAreCountedWithTheirPlacesPerButton) {
     in.mouse_down(MouseButton::Left, 10, 20, 0);
-    EXPECT_EQ(in.mouse_button(2, 0), -1);
-    EXPECT_EQ(in.mouse_button(2, 1), 0);
+    EXPECT_EQ(buttons({{2, 0}, {2, 1}}), (std::vector{-1, 0}));
     in.mouse_move(30, 40, 1);
     in.mouse_up(MouseButton::Left, 30, 40);
-    EXPECT_EQ(in.mouse_button(2, 0), 0);
-    EXPECT_EQ(in.mouse_button(4, 0), 10);
-    EXPECT_EQ(in.mouse_button(5, 0), 682);
-    EXPECT_EQ(in.mouse_button(7, 0), 30);
-    EXPECT_EQ(in.mouse_button(8, 0), 662);
-    EXPECT_EQ(in.mouse().buttons[0].drag_x, 30);
-    EXPECT_EQ(in.mouse().buttons[0].drag_y, 662);
-    EXPECT_EQ(in.mouse().buttons[1].drag_x, 0);  // right button was not held
-    EXPECT_EQ(in.mouse_button(6, 0), 1);
-    EXPECT_EQ(in.mouse_button(6, 0), 0);
-    EXPECT_EQ(in.mouse_button(3, 1), 0);
-
+    EXPECT_EQ(buttons({{2, 0}, {4, 0}, {5, 0}, {7, 0}, {8, 0}}), (std::vector{0, 10, 682, 30, 662}));
+    EXPECT_EQ((std::array{in.mouse().buttons[0].drag_x, in.mouse().buttons[0].drag_y, in.mouse().buttons[1].drag_x}),
+              (std::array{30, 662, 0}));
+    EXPECT_EQ(buttons({{6, 0}, {6, 0}, {3, 1}}), (std::vector{1, 0, 0}));
     click(MouseButton::Right, 5, 6, 2000);
-    EXPECT_EQ(in.mouse_button(3, 1), 1);
-    EXPECT_EQ(in.mouse_button(4, 1), 5);
-    EXPECT_EQ(in.mouse_button(6, 1), 1);
-    EXPECT_EQ(in.mouse_button(4, 0), 10);  // the left record is untouched
+    EXPECT_EQ(buttons({{3, 1}, {4, 1}, {6, 1}, {4, 0}}), (std::vector{1, 5, 1, 10}));
 }
 
-TEST_F(InputTest, TwoSlowClicksAreTwoPresses) {
+TEST_F(InputTest, TwoSlowClicksAreTwoPressesAQuickSecondOneADoubleClick) {
     click(MouseButton::Left, 50, 50, 1000);
     click(MouseButton::Left, 50, 50, 1501);
-    EXPECT_EQ(in.mouse_button(3, 0), 2);
-    EXPECT_EQ(in.mouse_button(3, 0), 0);
-    EXPECT_EQ(in.mouse_button(11, 0), 0);
-    EXPECT_EQ(in.mouse_button(6, 0), 2);
-}
-
-TEST_F(InputTest, QuickSecondClickIsADoubleClickNotAPress) {
-    in.mouse_down(MouseButton::Left, 50, 50, 1000);
+    EXPECT_EQ(buttons({{3, 0}, {3, 0}, {11, 0}}), (std::vector{2, 0, 0}));
+    in.mouse_down(MouseButton::Left, 50, 50, 3000);
     EXPECT_EQ(in.mouse_button(2, 0), -1);
     in.mouse_up(MouseButton::Left, 50, 50);
-    in.mouse_down(MouseButton::Left, 53, 46, 1400);
-    EXPECT_EQ(in.mouse_button(2, 0), 0);  // the second press is never reported as down
+    in.mouse_down(MouseButton::Left, 53, 46, 3400);
+    EXPECT_EQ(in.mouse_button(2, 0), 0) << "the second press is never reported as down";
     in.mouse_up(MouseButton::Left, 53, 46);
-    EXPECT_EQ(in.mouse_button(3, 0), 1);
-    EXPECT_EQ(in.mouse_button(11, 0), 1);
-    EXPECT_EQ(in.mouse_button(11, 0), 0);
-    EXPECT_EQ(in.mouse_button(12, 0), 53);
-    EXPECT_EQ(in.mouse_button(13, 0), 702 - 46);
-    EXPECT_EQ(in.mouse_button(4, 0), 50);  // the press position is the first click's
-    EXPECT_EQ(in.mouse_button(6, 0), 2);   // both releases count
+    EXPECT_EQ(buttons({{3, 0}, {11, 0}, {11, 0}, {12, 0}, {13, 0}, {4, 0}}), (std::vector{1, 1, 0, 53, 702 - 46, 50}));
+    EXPECT_EQ(in.mouse_button(6, 0), 4) << "every release counts";
 }
 
-TEST_F(InputTest, ThirdQuickClickStartsAnewAndOtherButtonsOrFarClicksDoNotPair) {
-    click(MouseButton::Left, 50, 50, 1000);
-    click(MouseButton::Left, 50, 50, 1100);  // double-click
-    click(MouseButton::Left, 50, 50, 1200);  // follows a double-click: a press
-    click(MouseButton::Left, 50, 50, 1300);  // pairs with the third
-    EXPECT_EQ(in.mouse_button(3, 0), 2);
-    EXPECT_EQ(in.mouse_button(11, 0), 2);
-
+TEST_F(InputTest, AThirdQuickClickStartsAnewAndOtherButtonsFarOrLateClicksDoNotPair) {
+    for (uint64_t t : {1000, 1100, 1200, 1300}) click(MouseButton::Left, 50, 50, t);
+    EXPECT_EQ(buttons({{3, 0}, {11, 0}}), (std::vector{2, 2}));
     click(MouseButton::Left, 50, 50, 5000);
-    click(MouseButton::Right, 50, 50, 5100);  // other button
-    click(MouseButton::Left, 50, 50, 5200);   // previous press was the right button's
-    click(MouseButton::Left, 55, 50, 5300);   // too far
-    click(MouseButton::Left, 55, 50, 5801);   // too late
-    EXPECT_EQ(in.mouse_button(3, 0), 4);
-    EXPECT_EQ(in.mouse_button(11, 0), 0);
-    EXPECT_EQ(in.mouse_button(3, 1), 1);
-    EXPECT_EQ(in.mouse_button(11, 1), 0);
-
-    click(MouseButton::Left, 55, 54, 6301);  // 500 ms and 4 pixels away: still a double-click
+    click(MouseButton::Right, 50, 50, 5100);
+    click(MouseButton::Left, 50, 50, 5200);  // the previous press was the right button's
+    click(MouseButton::Left, 55, 50, 5300);  // too far
+    click(MouseButton::Left, 55, 50, 5801);  // too late
+    EXPECT_EQ(buttons({{3, 0}, {11, 0}, {3, 1}, {11, 1}}), (std::vector{4, 0, 1, 0}));
+    click(MouseButton::Left, 59, 54, 6301);  // 500 ms and 4 pixels away each way: still a double-click
     EXPECT_EQ(in.mouse_button(11, 0), 1);
 }
 
-TEST_F(InputTest, RelativePositionFunctionsReportMovementSinceTheirLastCall) {
+TEST_F(InputTest, RelativePositionsAndMappedCoordinates) {
     in.mouse_move(100, 602, 0);  // graphics (100, 100)
-    EXPECT_EQ(in.mouse_pos(9), 100);
-    EXPECT_EQ(in.mouse_pos(9), 0);
-    EXPECT_EQ(in.mouse_pos(10), 100);
+    EXPECT_EQ((std::array{in.mouse_pos(9), in.mouse_pos(9), in.mouse_pos(10)}), (std::array{100, 0, 100}));
     in.mouse_move(90, 572, 0);  // graphics (90, 130)
-    EXPECT_EQ(in.mouse_pos(9), -10);
-    EXPECT_EQ(in.mouse_pos(10), 30);
-    EXPECT_EQ(in.mouse_pos(10), 0);
+    EXPECT_EQ((std::array{in.mouse_pos(9), in.mouse_pos(10), in.mouse_pos(10)}), (std::array{-10, 30, 0}));
+    EXPECT_EQ((std::array{in.map_coord(12.5f, 0), in.map_coord(-12.5f, 1), in.map_coord(7.25f, 1),
+                          in.map_coord(12.5f, 2), in.map_coord(-3.75f, 3)}),
+              (std::array{13.0f, -13.0f, 7.0f, 12.5f, -3.75f}));
 }
 
-TEST_F(InputTest, BadFunctionOrButtonRaisesError5) {
-    for (int f : {-1, 2, 3, 8, 11})
-        EXPECT_EQ(error_number([&] { in.mouse_pos(f); }), err::kIllegalCall) << f;
-    for (int f : {0, 1, 9, 10, 14})
-        EXPECT_EQ(error_number([&] { in.mouse_button(f, 0); }), err::kIllegalCall) << f;
-    EXPECT_EQ(error_number([&] { in.mouse_button(2, 2); }), err::kIllegalCall);
-    EXPECT_EQ(error_number([&] { in.mouse_button(2, -1); }), err::kIllegalCall);
-    EXPECT_EQ(error_number([&] { in.map_coord(1, 4); }), err::kIllegalCall);
-    EXPECT_EQ(error_number([&] { in.map_coord(1, -1); }), err::kIllegalCall);
-
+TEST_F(InputTest, BadFunctionsOrButtonsRaiseError5AtTheCallersLine) {
+    for (int f : {-1, 2, 3, 8, 11}) EXPECT_EQ(error_number([&] { in.mouse_pos(f); }), err::kIllegalCall) << f;
+    for (int f : {0, 1, 9, 10, 14}) EXPECT_EQ(error_number([&] { in.mouse_button(f, 0); }), err::kIllegalCall) << f;
+    for (int b : {2, -1}) EXPECT_EQ(error_number([&] { in.mouse_button(2, b); }), err::kIllegalCall) << b;
+    for (int f : {4, -1}) EXPECT_EQ(error_number([&] { in.map_coord(1, f); }), err::kIllegalCall) << f;
     unsigned line = 0;
     try {
         line = __LINE__ + 1;
@@ -267,111 +175,74 @@ TEST_F(InputTest, BadFunctionOrButtonRaisesError5) {
     EXPECT_NE(line, 0u);
 }
 
-TEST_F(InputTest, MapCoordLeavesValuesAndRoundsPixelsToWholeNumbers) {
-    EXPECT_EQ(in.map_coord(12.5f, 0), 13.0f);
-    EXPECT_EQ(in.map_coord(-12.5f, 1), -13.0f);
-    EXPECT_EQ(in.map_coord(7.25f, 1), 7.0f);
-    EXPECT_EQ(in.map_coord(12.5f, 2), 12.5f);
-    EXPECT_EQ(in.map_coord(-3.75f, 3), -3.75f);
-}
-
-// --- Idle detection ---------------------------------------------------------------
-
 TEST_F(InputTest, ReadsThatFindNothingNewCountAsIdle) {
-    EXPECT_EQ(in.idle_reads(), 0);
     in.next_key();
     in.mouse_button(2, 0);
     in.mouse_pos(0);
     EXPECT_EQ(in.idle_reads(), 3);
-
     in.mouse_move(1, 1, 0);  // an event resets the count
     EXPECT_EQ(in.idle_reads(), 0);
     in.mouse_button(2, 0);  // the first read after it found something new
     EXPECT_EQ(in.idle_reads(), 0);
     in.mouse_button(2, 0);
     EXPECT_EQ(in.idle_reads(), 1);
-
-    in.keys().push('a');  // a key that was waiting (no event since the last read)
+    in.keys().push('a');  // a key that was waiting, with no event since the last read
     in.next_key();
     EXPECT_EQ(in.idle_reads(), 0);
     in.next_key();
     EXPECT_EQ(in.idle_reads(), 1);
-
     in.close_requested();
     EXPECT_TRUE(in.close_requested_flag());
     EXPECT_EQ(in.idle_reads(), 0);
 }
 
-// --- Line editing -------------------------------------------------------------------
-
-TEST(LineEditor, EchoesTypedCharactersAndEndsWithEnter) {
+TEST(LineEditor, EchoesCharactersErasesWholeCharactersAndEndsWithEnter) {
     LineEditor ed;
-    auto a = ed.feed('T');
-    EXPECT_EQ(a.kind, LineEditor::Action::Echo);
-    EXPECT_EQ(a.bytes, "T");
-    EXPECT_EQ(a.cells, 1);
-    ed.feed('o');
-    EXPECT_EQ(ed.feed(28).kind, LineEditor::Action::None);  // cursor key: ignored
-    EXPECT_EQ(ed.feed(127).kind, LineEditor::Action::None);
-    EXPECT_EQ(ed.feed(0xB1).kind, LineEditor::Action::Echo);  // half-width katakana, one cell
-    EXPECT_EQ(ed.feed(13).kind, LineEditor::Action::Done);
-    EXPECT_EQ(ed.line(), "To\xB1");
-    ed.clear();
-    EXPECT_EQ(ed.line(), "");
-}
-
-TEST(LineEditor, DoubleByteCharacterEchoesWhenCompleteAndErasesWhole) {
-    LineEditor ed;
-    std::string kanji = to_sjis("名");
-    ed.feed('A');
-    EXPECT_EQ(ed.feed(uint8_t(kanji[0])).kind, LineEditor::Action::None);
-    auto echo = ed.feed(uint8_t(kanji[1]));
-    EXPECT_EQ(echo.kind, LineEditor::Action::Echo);
+    using A = LineEditor::Action;
+    auto kind_cells = [&](uint8_t code) {
+        const A a = ed.feed(code);
+        return std::pair{a.kind, a.cells};
+    };
+    EXPECT_EQ(ed.feed('T').bytes, "T");
+    EXPECT_EQ(kind_cells(28), std::pair(A::None, 0)) << "cursor keys are ignored";
+    EXPECT_EQ(kind_cells(127), std::pair(A::None, 0));
+    EXPECT_EQ(kind_cells(0xB1), std::pair(A::Echo, 1)) << "half-width katakana";
+    const std::string kanji = to_sjis("名"), so = to_sjis("ソ");  // ソ's second byte is '\'
+    EXPECT_EQ(kind_cells(uint8_t(kanji[0])), std::pair(A::None, 0));
+    const A echo = ed.feed(uint8_t(kanji[1]));
+    EXPECT_EQ(std::pair(echo.kind, echo.cells), std::pair(A::Echo, 2));
     EXPECT_EQ(echo.bytes, kanji);
-    EXPECT_EQ(echo.cells, 2);
-    // "ソ" has the second byte 0x5C ('\'), which must not be mistaken for a character of its own.
-    std::string so = to_sjis("ソ");
-    ASSERT_EQ(so[1], '\\');
     ed.feed(uint8_t(so[0]));
     ed.feed(uint8_t(so[1]));
-    EXPECT_EQ(ed.line(), "A" + kanji + so);
-
-    auto erase = ed.feed(8);
-    EXPECT_EQ(erase.kind, LineEditor::Action::Erase);
-    EXPECT_EQ(erase.cells, 2);
-    EXPECT_EQ(ed.line(), "A" + kanji);
-    EXPECT_EQ(ed.feed(8).cells, 2);
-    EXPECT_EQ(ed.line(), "A");
-    EXPECT_EQ(ed.feed(8).cells, 1);
-    EXPECT_EQ(ed.line(), "");
-    EXPECT_EQ(ed.feed(8).kind, LineEditor::Action::None);  // nothing left to erase
+    EXPECT_EQ(ed.line(), "T\xB1" + kanji + so);
+    for (int cells : {2, 2, 1, 1}) EXPECT_EQ(kind_cells(8), std::pair(A::Erase, cells));
+    EXPECT_EQ(kind_cells(8), std::pair(A::None, 0)) << "nothing left to erase";
+    ed.feed('o');
+    EXPECT_EQ(ed.feed(13).kind, A::Done);
+    EXPECT_EQ(ed.line(), "o");
 }
 
-TEST(LineEditor, LoneLeadByteIsDroppedAndTheLineIsBounded) {
+TEST(LineEditor, ALoneLeadByteIsDroppedAndTheLineIsBounded) {
     LineEditor ed;
-    ed.feed(0x96);                                              // lead byte
-    EXPECT_EQ(ed.feed(8).kind, LineEditor::Action::None);       // drops the unfinished character
     ed.feed(0x96);
-    EXPECT_EQ(ed.feed(' ').kind, LineEditor::Action::Echo);     // not a second byte: the lead goes
+    EXPECT_EQ(ed.feed(8).kind, LineEditor::Action::None) << "drops the unfinished character";
+    ed.feed(0x96);
+    EXPECT_EQ(ed.feed(' ').kind, LineEditor::Action::Echo) << "not a second byte: the lead goes";
     EXPECT_EQ(ed.line(), " ");
-
     ed.clear();
     for (size_t i = 0; i < LineEditor::kMaxBytes + 10; ++i) ed.feed('x');
     EXPECT_EQ(ed.line().size(), LineEditor::kMaxBytes);
-    EXPECT_EQ(ed.feed('y').kind, LineEditor::Action::None);
 }
 
 TEST(SplitInputItems, CommasOutsideQuotesSeparateItems) {
     using V = std::vector<std::string>;
     EXPECT_EQ(split_input_items(""), V{""});
-    EXPECT_EQ(split_input_items("Taro"), V{"Taro"});
     EXPECT_EQ(split_input_items("a,b,,c"), (V{"a", "b", "", "c"}));
     EXPECT_EQ(split_input_items("a,"), (V{"a", ""}));
     EXPECT_EQ(split_input_items("\"Smith, J\",x"), (V{"Smith, J", "x"}));
     EXPECT_EQ(split_input_items(" sp ace "), V{" sp ace "});
     EXPECT_EQ(split_input_items("\"open, quote"), V{"open, quote"});
-    std::string sjis = to_sjis("山田,太郎");
-    EXPECT_EQ(split_input_items(sjis), (V{to_sjis("山田"), to_sjis("太郎")}));
+    EXPECT_EQ(split_input_items(to_sjis("山田,太郎")), (V{to_sjis("山田"), to_sjis("太郎")}));
 }
 
 }  // namespace

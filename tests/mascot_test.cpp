@@ -1,72 +1,53 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
-#include <climits>
 
 #include "tests/support/game_screens.h"
 
 namespace zell {
 namespace {
 
+using testing::drawn;
+using testing::Extent;
 using testing::GameOnHeadless;
 using testing::pixel;
+using testing::pixels_at;
 using testing::same_block;
 using testing::text_at;
+
+constexpr Rgb kBlack = rgb(0, 0, 0);
 
 // An ellipse of aspect 0.5 drawn straight on a screen: the pieces a figure is made of.
 void ellipse(Screen& s, float x, float y, float r, int colour, bool filled) {
     s.draw_circle(0, x, y, r, colour, 0.5f, 0, 0, filled ? 1 : 0, -1, 0, 1);
 }
 
-struct Extent {
-    int x1 = INT_MAX, y1 = INT_MAX, x2 = INT_MIN, y2 = INT_MIN;
-    bool operator==(const Extent&) const = default;
-};
-
-// Graphics-coordinate extent of the pixels that differ from black.
-Extent drawn_extent(const Image& im) {
-    Extent e;
-    for (int y = 0; y < im.height(); ++y)
-        for (int x = 0; x < im.width(); ++x)
-            if (pixel(im, x, y) != rgb(0, 0, 0)) {
-                e.x1 = std::min(e.x1, x);
-                e.x2 = std::max(e.x2, x);
-                e.y1 = std::min(e.y1, y);
-                e.y2 = std::max(e.y2, y);
-            }
+// Extent without the pixel count.
+Extent box(const Image& im) {
+    Extent e = drawn(im);
+    e.count = 0;
     return e;
 }
 
-// The palette a screen has after setting the seven mascot entries (3, 9, 11, 5, 7, 13, 15)
-// to the given base colours.
-std::array<Rgb, 7> palette_with(const std::array<int, 7>& colours) {
-    const int entries[] = {3, 9, 11, 5, 7, 13, 15};
-    Screen ref;
-    std::array<Rgb, 7> out{};
-    for (int c = 0; c < 7; ++c) {
-        ref.set_palette(entries[c], colours[size_t(c)]);
-        out[size_t(c)] = ref.palette(entries[c]);
-    }
-    return out;
-}
-
+// The seven mascot entries of the palette (3, 9, 11, 5, 7, 13, 15) on a screen, or as they
+// are after setting them to the given base colours.
+constexpr int kEntries[] = {3, 9, 11, 5, 7, 13, 15};
 std::array<Rgb, 7> mascot_entries(const Screen& s) {
-    const int entries[] = {3, 9, 11, 5, 7, 13, 15};
     std::array<Rgb, 7> out{};
-    for (int c = 0; c < 7; ++c) out[size_t(c)] = s.palette(entries[c]);
+    for (size_t c = 0; c < 7; ++c) out[c] = s.palette(kEntries[c]);
     return out;
 }
-
+std::array<Rgb, 7> palette_with(const std::array<int, 7>& colours) {
+    Screen ref;
+    for (size_t c = 0; c < 7; ++c) ref.set_palette(kEntries[c], colours[c]);
+    return mascot_entries(ref);
+}
 const std::array<int, 7> kBase = {1, 4, 5, 2, 3, 6, 7};
-const std::array<int, 7> kRotated1 = {4, 5, 2, 3, 6, 7, 1};
-const std::array<int, 7> kRotated2 = {5, 2, 3, 6, 7, 1, 4};
-const std::array<int, 7> kRotated3 = {2, 3, 6, 7, 1, 4, 5};
 
 TEST(MascotFigures, BodyAndSpotsOfTheFourVariants) {
-    // Size 16 at (100, 200), (200, 200), (300, 200) and (400, 200) in colour 13. The spots
-    // stand 16 / 5.5 = 2.909 below and above the centre, 0.6 x 16 = 9.6 left (right for MOSX3),
-    // with radius 16 / 4 - 1 = 3 on the filled figures and 4 on the outline ones.
+    // Size 16 at x = 100, 200, 300 and 400 in colour 13. The spots stand 16 / 5.5 = 2.909 below
+    // and above the centre, 0.6 x 16 = 9.6 left (right for MOSX3), with radius 16 / 4 - 1 = 3
+    // on the filled figures and 4 on the outline ones.
     GameOnHeadless t;
     t.run([&] {
         t.g.MOSX(13, 100, 200, 16);
@@ -75,93 +56,63 @@ TEST(MascotFigures, BodyAndSpotsOfTheFourVariants) {
         t.g.MOSX3(13, 400, 200, 16);
     });
     Screen ref;
-    ellipse(ref, 100, 200, 16, 13, true);
-    ellipse(ref, 90.4f, 197.0909f, 3, 0, true);
-    ellipse(ref, 90.4f, 202.9091f, 3, 0, true);
-    ellipse(ref, 200, 200, 16, 13, false);
-    ellipse(ref, 190.4f, 197.0909f, 4, 13, false);
-    ellipse(ref, 190.4f, 202.9091f, 4, 13, false);
-    ellipse(ref, 300, 200, 16, 13, false);
-    ellipse(ref, 290.4f, 197.0909f, 4, 13, true);
-    ellipse(ref, 290.4f, 202.9091f, 4, 13, true);
-    ellipse(ref, 400, 200, 16, 13, true);
-    ellipse(ref, 409.6f, 197.0909f, 3, 0, true);
-    ellipse(ref, 409.6f, 202.9091f, 3, 0, true);
+    for (auto [x, body_filled, dx, r, spot_colour, spot_filled] : {std::tuple{100.0f, true, -9.6f, 3.0f, 0, true},
+                                                                   {200.0f, false, -9.6f, 4.0f, 13, false},
+                                                                   {300.0f, false, -9.6f, 4.0f, 13, true},
+                                                                   {400.0f, true, 9.6f, 3.0f, 0, true}}) {
+        ellipse(ref, x, 200, 16, 13, body_filled);
+        for (float dy : {-2.9091f, 2.9091f}) ellipse(ref, x + dx, 200 + dy, r, spot_colour, spot_filled);
+    }
     EXPECT_TRUE(t.buffer() == ref.buffer());
+    const Rgb c = t.screen().palette(13);
+    EXPECT_EQ(pixels_at(t.buffer(), {{90, 197}, {110, 197}, {410, 197}, {390, 197}, {200, 200}, {190, 197}, {186, 197},
+                                     {300, 200}, {290, 197}, {84, 200}, {83, 200}, {100, 208}, {100, 209}}),
+              (std::vector{kBlack, c, kBlack, c, kBlack, kBlack, c, kBlack, c, c, kBlack, c, kBlack}));
 
-    Rgb colour = t.screen().palette(13), black = rgb(0, 0, 0);
-    EXPECT_EQ(pixel(t.buffer(), 90, 197), black);    // MOSX: black spot on the left
-    EXPECT_EQ(pixel(t.buffer(), 110, 197), colour);  // and none on the right
-    EXPECT_EQ(pixel(t.buffer(), 410, 197), black);   // MOSX3: on the right
-    EXPECT_EQ(pixel(t.buffer(), 390, 197), colour);
-    EXPECT_EQ(pixel(t.buffer(), 200, 200), black);   // MOSX1: hollow body, hollow spots
-    EXPECT_EQ(pixel(t.buffer(), 190, 197), black);
-    EXPECT_EQ(pixel(t.buffer(), 186, 197), colour);  // the spot's outline, radius 4
-    EXPECT_EQ(pixel(t.buffer(), 300, 200), black);   // MOSX2: hollow body, filled spots
-    EXPECT_EQ(pixel(t.buffer(), 290, 197), colour);
-    // Aspect 0.5: the body reaches 16 units sideways and 8 up and down.
-    EXPECT_EQ(pixel(t.buffer(), 84, 200), colour);
-    EXPECT_EQ(pixel(t.buffer(), 83, 200), black);
-    EXPECT_EQ(pixel(t.buffer(), 100, 208), colour);
-    EXPECT_EQ(pixel(t.buffer(), 100, 209), black);
-}
-
-TEST(MascotFigures, AnOutlineFigureDrawnAgainInColourZeroErasesItself) {
-    GameOnHeadless t;
-    t.run([&] {
-        t.g.rt.cls(0, 0);
-        t.g.MOSX1(15, 300, 473, 38);
-        EXPECT_NE(drawn_extent(t.buffer()), Extent{});
-        t.g.MOSX1(0, 300, 473, 38);
+    GameOnHeadless erased;  // an outline figure drawn again in colour 0 erases itself
+    erased.run([&] {
+        erased.g.MOSX1(15, 300, 473, 38);
+        EXPECT_GT(drawn(erased.buffer()).count, 0);
+        erased.g.MOSX1(0, 300, 473, 38);
     });
-    EXPECT_EQ(drawn_extent(t.buffer()), Extent{});
+    EXPECT_EQ(drawn(erased.buffer()).count, 0);
 }
 
 TEST(Fzmms, LeavesTheLargestFigureAndTheMessageAfter660Milliseconds) {
     GameOnHeadless t;
     uint64_t elapsed = 0;
     t.run([&] {
-        t.g.rt.cls(0, 0);
-        uint64_t t0 = t.h.backend.now_us();
+        const uint64_t t0 = t.h.backend.now_us();
         t.g.FZMMS(15, "Bowling");
         elapsed = t.h.backend.now_us() - t0;
     });
-    // Eight sizes shown for 20 ms each, then the message for 500 ms.
-    EXPECT_EQ(elapsed, 660'000u);
+    EXPECT_EQ(elapsed, 660'000u) << "eight sizes shown for 20 ms each, then the message for 500 ms";
     EXPECT_EQ(text_at(t.screen(), 12, 36, 7), "Bowling");
-    EXPECT_EQ(t.screen().cursor_row(), 13);  // the message ends its line
-
-    // Every growing figure was erased: what stays is the outline figure of size 70 alone.
+    EXPECT_EQ(t.screen().cursor_row(), 13) << "the message ends its line";
+    // Every growing figure was erased: what stays is the outline figure of size 70 alone,
+    // with filled spots of radius 17.5 at x = 300 - 42 = 258.
     GameOnHeadless only;
     only.run([&] { only.g.MOSX2(15, 300, 473, 70); });
     EXPECT_TRUE(t.buffer() == only.buffer());
-    EXPECT_EQ(drawn_extent(t.buffer()), (Extent{230, 438, 370, 508}));
-    // Its spots have radius 17.5 and stand at x = 300 - 42 = 258, filled.
-    Rgb white = t.screen().palette(15);
-    EXPECT_EQ(pixel(t.buffer(), 258, 460), white);
-    EXPECT_EQ(pixel(t.buffer(), 258, 486), white);
-    EXPECT_EQ(pixel(t.buffer(), 241, 460), white);
-    EXPECT_EQ(pixel(t.buffer(), 300, 473), rgb(0, 0, 0));
+    EXPECT_EQ(box(t.buffer()), (Extent{230, 438, 370, 508}));
+    const Rgb white = t.screen().palette(15);
+    EXPECT_EQ(pixels_at(t.buffer(), {{258, 460}, {258, 486}, {241, 460}, {300, 473}}),
+              (std::vector{white, white, white, kBlack}));
 }
 
 TEST(Palette, BaseColoursAndTheThreeRotations) {
     GameOnHeadless t;
-    std::array<Rgb, 7> base{}, r1{}, r2{}, r3{};
+    std::vector<std::array<Rgb, 7>> seen;
     t.run([&] {
-        t.g.PALET1(1);
-        r1 = mascot_entries(t.screen());
-        t.g.PALET1(2);
-        r2 = mascot_entries(t.screen());
-        t.g.PALET1(3);
-        r3 = mascot_entries(t.screen());
+        for (float m : {1, 2, 3}) {
+            t.g.PALET1(m);
+            seen.push_back(mascot_entries(t.screen()));
+        }
         t.g.PALET0();
-        base = mascot_entries(t.screen());
+        seen.push_back(mascot_entries(t.screen()));
     });
-    EXPECT_EQ(base, palette_with(kBase));
-    EXPECT_EQ(r1, palette_with(kRotated1));
-    EXPECT_EQ(r2, palette_with(kRotated2));
-    EXPECT_EQ(r3, palette_with(kRotated3));
-    // Entries outside the seven keep their default colours.
+    EXPECT_EQ(seen, (std::vector{palette_with({4, 5, 2, 3, 6, 7, 1}), palette_with({5, 2, 3, 6, 7, 1, 4}),
+                                 palette_with({2, 3, 6, 7, 1, 4, 5}), palette_with(kBase)}));
     Screen fresh;
     for (int n : {0, 1, 2, 4, 6, 8, 10, 12, 14}) EXPECT_EQ(t.screen().palette(n), fresh.palette(n)) << n;
 }
@@ -170,30 +121,22 @@ TEST(Demos, RingOfFiguresWithThePaletteRotatedAfterEachPass) {
     GameOnHeadless t;
     uint64_t elapsed = 0;
     t.run([&] {
-        t.g.rt.cls(0, 0);
-        uint64_t t0 = t.h.backend.now_us();
+        const uint64_t t0 = t.h.backend.now_us();
         t.g.DEMOS();
         elapsed = t.h.backend.now_us() - t0;
     });
-    // Three passes of 45 figures, 10 ms each.
-    EXPECT_EQ(elapsed, 1'350'000u);
-    // The base colours are back at the end.
-    EXPECT_EQ(mascot_entries(t.screen()), palette_with(kBase));
-
+    EXPECT_EQ(elapsed, 1'350'000u) << "three passes of 45 figures, 10 ms each";
+    EXPECT_EQ(mascot_entries(t.screen()), palette_with(kBase)) << "the base colours are back at the end";
     // Radius 110 around (300, 473), figures of size 20: the rightmost (k = 0) at (410, 473)
     // reaches x = 430, the lowest (k = 11, at -88 degrees) y = 363.07 - 10, the highest
     // (k = 34, at -272 degrees) y = 582.93 + 10, the leftmost (k = 22 and 23) x = 190.27 - 20.
-    EXPECT_EQ(drawn_extent(t.buffer()), (Extent{170, 353, 430, 593}));
-
+    EXPECT_EQ(box(t.buffer()), (Extent{170, 353, 430, 593}));
     // The last pass drew with the palette of the second rotation: the figure k = 0 in
     // color_map(1) = entry 3 got base colour 5, the figure k = 11 in color_map(5) = entry 7
-    // base colour 7.
-    auto second = palette_with(kRotated2);
-    EXPECT_EQ(pixel(t.buffer(), 410, 473), second[0]);
-    EXPECT_EQ(pixel(t.buffer(), 430, 473), second[0]);
-    EXPECT_EQ(pixel(t.buffer(), 304, 353), second[4]);
-    // k = 1 (at -8 degrees, color_map(2) = entry 9) was drawn after k = 0 and overlaps it.
-    EXPECT_EQ(pixel(t.buffer(), 409, 458), second[1]);
+    // base colour 7, and k = 1 (color_map(2) = entry 9) overlaps k = 0.
+    const auto second = palette_with({5, 2, 3, 6, 7, 1, 4});
+    EXPECT_EQ(pixels_at(t.buffer(), {{410, 473}, {430, 473}, {304, 353}, {409, 458}}),
+              (std::vector{second[0], second[0], second[4], second[1]}));
 }
 
 struct MarkerPicture : ::testing::Test, GameOnHeadless {
@@ -203,49 +146,41 @@ struct MarkerPicture : ::testing::Test, GameOnHeadless {
 TEST_F(MarkerPicture, IsTheFilledFigureCapturedOverWhatWasThere) {
     Image captured, restored;
     run([&] {
-        // Something drawn in the corner before: a box of colour 12.
-        g.rt.draw_line(0, 0, 0, 0, 0, 50, 30, -1, 12, 2, 0, -1, 5);
+        g.rt.draw_line(0, 0, 0, 0, 0, 50, 30, -1, 12, 2, 0, -1, 5);  // a box drawn in the corner before
         g.MSPIC();
         captured = buffer();
         g.rt.put_block(0, 0, 0, 1, 39, 19, g.s.icon_back, 0);
         restored = buffer();
     });
-    // The expected corner: the box, the bottom row blackened by the line to x = 300, and the
-    // filled figure of size 16 at (20, 10) on top.
+    // The corner: the box, the bottom row blackened by the line to x = 300, the figure on top.
     Screen ref;
     ref.draw_line(0, 0, 0, 0, 50, 30, -1, 12, 2, 0, -1, 5);
     ref.draw_line(0, 0, 0, 0, 300, 0, 0, 0, 0, 0, -1, 5);
-    Image before_figure = ref.buffer();
+    const Image before_figure = ref.buffer();
     ellipse(ref, 20, 10, 16, 11, true);
     ellipse(ref, 10.4f, 7.0909f, 3, 0, true);
     ellipse(ref, 10.4f, 12.9091f, 3, 0, true);
     EXPECT_TRUE(captured == ref.buffer());
-    // The saved block is the corner as it was before any figure: putting it back restores it.
-    EXPECT_TRUE(restored == before_figure);
+    EXPECT_TRUE(restored == before_figure) << "the block saved before the figure puts the corner back";
 }
 
 TEST_F(MarkerPicture, MarkersStackUpwardsNineteenUnitsApart) {
     Image after_none;
     run([&] {
-        g.rt.cls(0, 0);
         g.MSPIC();
         g.MSDISP2(0);
         after_none = buffer();
         g.MSDISP2(2);
     });
-    // MSDISP2(0) draws nothing: only the picture in the corner is there.
-    EXPECT_EQ(drawn_extent(after_none), (Extent{4, 2, 36, 18}));
-    // Two markers, their corners at (600, 100) and (600, 119); the second covers the first's
-    // top row.
-    EXPECT_EQ(drawn_extent(buffer()).x2, 636);
+    EXPECT_EQ(box(after_none), (Extent{4, 2, 36, 18})) << "MSDISP2(0) draws nothing beside the picture";
+    // Two markers, their corners at (600, 100) and (600, 119); the second covers the first's top row.
     EXPECT_TRUE(same_block(buffer(), 600, 119, 0, 0, 40, 20));
     EXPECT_TRUE(same_block(buffer(), 600, 100, 0, 0, 40, 19));
     Image rest = buffer();
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 40; ++x) rest.at(x, rest.height() - 1 - y) = rgb(0, 0, 0);
-    for (int y = 100; y < 139; ++y)
-        for (int x = 600; x < 640; ++x) rest.at(x, rest.height() - 1 - y) = rgb(0, 0, 0);
-    EXPECT_EQ(drawn_extent(rest), Extent{});
+    for (auto [x0, y0, x1, y1] : {std::array{0, 0, 40, 20}, {600, 100, 640, 139}})
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) rest.at(x, rest.height() - 1 - y) = kBlack;
+    EXPECT_EQ(drawn(rest).count, 0);
 }
 
 }  // namespace

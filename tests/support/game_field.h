@@ -1,59 +1,25 @@
-// Helpers for tests of the ball, pin and board procedures: the field as start-up
-// leaves it, pixels of the graphics at board points, and mouse input fed one event
-// each time the program waits.
+// Helpers for tests of the ball, pin and board procedures: a run of the game on the
+// field as start-up leaves it, and mouse input fed one event each time the program waits.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <functional>
 
 #include "game/game.h"
 #include "runtime/backend_headless.h"
+#include "tests/support/headless_host.h"
 
 namespace zell::testing {
 
-// Objects, walls and constants with their start-up values (level 4, Bowling type,
-// animation speed 3), the walls set by DFWALL, silent MIDI.
-inline void set_up_field(Game& g) {
-    State& s = g.s;
-    static constexpr float kColors[] = {15, 9, 11, 5, 7, 13, 9, 11, 5, 7, 13, 9, 11, 5, 7, 13, 9, 11, 5, 7};
-    static constexpr float kNotes[] = {4, 7, 9, 12, 4, 7, 9, 12, 4, 7, 9, 12, 4, 7, 9, 12, 4, 7, 9, 12};
-    for (int i = 1; i <= 20; ++i) {
-        s.obj_color(i) = kColors[i - 1];
-        s.obj_note(i) = kNotes[i - 1];
-    }
-    s.level = 4;
-    s.layout = 1;
-    s.speed_sel = 3;
-    s.dt = 0.02f;
-    s.n_pins = 10;
-    s.n_obj = s.n_pins + 1;
-    s.n_obj_full = s.n_obj;
-    for (int i = 1; i <= s.n_obj; ++i) {
-        s.obj_radius(i) = 16;
-        s.obj_restitution(i) = 0.7f;
-    }
-    for (int n = 1; n <= 4; ++n) s.wall_inset(n) = float(78 + 24 * (n - 1));
-    s.n_walls = 2;
-    s.wall_side(1) = -1;
-    s.wall_side(2) = 1;
-    g.DFWALL();
-    for (int w = 1; w <= 2; ++w) {
-        s.wall_restitution(w) = 0.7f;
-        s.board_color(w) = 2;
-    }
-    s.gravity = 9.8f;
-    s.max_steps = 20000;
-    s.midi_ok = -1;
-}
+// The field as the game's start-up leaves it: level 4, Bowling type, animation speed 3, the
+// walls, the objects and the twelve frame layouts; MIDI opened when the host has a device.
+inline void set_up_field(Game& g) { g.startup(); }
 
 // Every object at rest, in play and untouched, as at the start of a throw.
 inline void rest_all(State& s) {
-    for (int i = 1; i <= s.n_obj; ++i) {
-        s.obj_vx(i) = 0;
-        s.obj_vy(i) = 0;
-        s.obj_state(i) = 0;
-        s.obj_touched(i) = 0;
-    }
+    for (int i = 1; i <= s.n_obj; ++i) s.obj_vx(i) = s.obj_vy(i) = s.obj_state(i) = s.obj_touched(i) = 0;
 }
 
 // Places object i and sets its velocity and state.
@@ -65,9 +31,22 @@ inline void put(State& s, int i, float x, float y, float vx = 0, float vy = 0, f
     s.obj_state(i) = state;
 }
 
-// The graphics pixel at board point (x, y) (y up from the bottom row).
-inline Rgb board_pixel(const Screen& screen, int x, int y) {
-    return screen.buffer().at(x, screen.height() - 1 - y);
+// Runs body as the main program of h on a fresh game with the field set up and every object
+// at rest; the program must return without a run-time error.
+inline void run_on_field(HeadlessHost& h, const std::function<void(Game&)>& body) {
+    h.run([&](Host& rt) {
+        Game g(rt);
+        set_up_field(g);
+        rest_all(g.s);
+        body(g);
+    });
+    const auto& e = h.host->last_error();
+    EXPECT_FALSE(e) << "run-time error " << e->number() << " at line " << e->where().line();
+    EXPECT_EQ(h.host->ending(), Host::Ending::Returned);
+}
+inline void run_on_field(const std::function<void(Game&)>& body) {
+    HeadlessHost h;
+    run_on_field(h, body);
 }
 
 // Mouse input given one event per wait of the program, in board coordinates.

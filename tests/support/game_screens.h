@@ -12,11 +12,9 @@
 #include "game/game.h"
 #include "runtime/sjis.h"
 #include "tests/support/headless_host.h"
+#include "tests/support/pixels.h"
 
 namespace zell::testing {
-
-// Pixel at graphics coordinates (origin bottom left, y up).
-inline Rgb pixel(const Image& im, int x, int y) { return im.at(x, im.height() - 1 - y); }
 
 // True when the buffer rectangles of size w x h with bottom-left corners a and b are equal.
 inline bool same_block(const Image& im, int ax, int ay, int bx, int by, int w, int h) {
@@ -38,10 +36,7 @@ struct GameOnHeadless {
 
     // The tables the main program fills at start-up that these screens read.
     GameOnHeadless() {
-        const float colours[] = {0, 3, 9, 11, 5, 7, 13, 15, 1, 2, 8, 10, 4, 6, 12, 14};
-        for (int i = 0; i < 16; ++i) g.s.color_map(i) = colours[i];
-        const float order[] = {0, 1, 4, 5, 2, 3, 6, 7};
-        for (int i = 0; i < 8; ++i) g.s.palette_order(i) = order[i];
+        g.read_constant_lists();
         const char* items[] = {
             " A  スタート      :  Start Throwing    ", " B  レベル        :  Level             ",
             " C  ピンレイアウト:  Change Pin Layout ", " D  スコア記録　  :  Best 20           ",
@@ -66,11 +61,21 @@ struct GameOnHeadless {
     }
     static void type(HeadlessBackend& b, char ch) {
         switch (ch) {
-            case 'U': b.inject_key(Key::Up); break;
-            case 'D': b.inject_key(Key::Down); break;
-            case 'L': b.inject_key(Key::Left); break;
-            case 'R': b.inject_key(Key::Right); break;
-            default: b.inject_char(uint8_t(ch)); break;
+            case 'U':
+                b.inject_key(Key::Up);
+                break;
+            case 'D':
+                b.inject_key(Key::Down);
+                break;
+            case 'L':
+                b.inject_key(Key::Left);
+                break;
+            case 'R':
+                b.inject_key(Key::Right);
+                break;
+            default:
+                b.inject_char(uint8_t(ch));
+                break;
         }
     }
 
