@@ -90,7 +90,7 @@ std::optional<MouseButton> button_of(uint8_t sdl_button) {
     }
 }
 
-// The factor a window opened at the spec's position starts at, from the density and
+// The factor a window opened at the requested position starts at, from the density and
 // usable size of the display there.
 int start_factor(const WindowSpec& spec) {
     const SDL_Point corner{spec.x, spec.y};
