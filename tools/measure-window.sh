@@ -5,8 +5,9 @@
 #   - CPU use while a game waits for the ball to be placed,
 #   - the real-time length of a paced throw: a ball dropped at rest from the top of the
 #     strip beside the pins falls out of play in 1170 steps of 4 ms (4.68 s),
-#   - the peak resident memory of a whole game: twenty such throws at the fastest
-#     animation speed, the game over, its Best 20 entry and the Best 20 table,
+#   - the peak resident memory after start-up (at the main menu), and of a whole game:
+#     twenty such throws at the fastest animation speed, the game over, its Best 20 entry
+#     and the Best 20 table,
 #   - the exit code after closing the window.
 # The game is driven with zell-xwin as a player would: keys, and clicks held 100 ms.
 # Usage: tools/measure-window.sh [BUILD_DIR] [SECONDS]
@@ -81,6 +82,12 @@ wait_pixel() {
 # Start-up (the title sequence) ends at the main menu, whose light box is cyan.
 wait_pixel 300 201 00ffff
 sleep 1
+# Prints the program's peak resident set so far, labelled.
+peak_memory() {
+    awk -v what="$1" '/^VmHWM/ { printf "peak resident memory %s: %.1f MiB (VmHWM)\n", what, $2 / 1024 }' \
+        "/proc/$APP_PID/status"
+}
+peak_memory "after start-up, at the main menu"
 idle_cpu "waiting for a key at the main menu"
 
 key Return  # A: start a game
@@ -103,7 +110,7 @@ key Down; key Down; key Down; key Return  # D: show the table
 sleep 1
 key Return
 sleep 0.5
-awk '/^VmHWM/ { printf "peak resident memory of a whole game: %.1f MiB (VmHWM)\n", $2 / 1024 }' "/proc/$APP_PID/status"
+peak_memory "of a whole game"
 
 "$XWIN" close "$WIN"
 for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
