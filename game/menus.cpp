@@ -9,11 +9,11 @@
 namespace zell {
 namespace {
 
-constexpr int kEnter = 13;
-constexpr int kRight = 28;
-constexpr int kLeft = 29;
-constexpr int kUp = 30;
-constexpr int kDown = 31;
+using keycode::kDown;
+using keycode::kEnter;
+using keycode::kLeft;
+using keycode::kRight;
+using keycode::kUp;
 
 const std::string kMenuTitle = to_sjis("メ ニ ュ");
 

@@ -17,19 +17,19 @@ constexpr uint32_t kMapCoordService = 0x43;
 
 constexpr uint8_t kDeleteCode = 4;
 constexpr uint8_t kBackspace = 8;
-constexpr uint8_t kEnter = 13;
+using keycode::kEnter;
 
 // The code a non-character key puts into the buffer; nullopt for keys that put nothing
 // (function keys have no text assigned; Enter, Esc, Backspace and Tab arrive as characters).
 std::optional<uint8_t> key_code(Key key, bool shift) {
     switch (key) {
-        case Key::Right: return 28;
-        case Key::Left: return 29;
-        case Key::Up: return 30;
-        case Key::Down: return 31;
+        case Key::Right: return keycode::kRight;
+        case Key::Left: return keycode::kLeft;
+        case Key::Up: return keycode::kUp;
+        case Key::Down: return keycode::kDown;
         case Key::Home: return shift ? 12 : 11;
         case Key::Clear: return 12;
-        case Key::Execute: return 13;
+        case Key::Execute: return keycode::kEnter;
         case Key::PageUp: return 19;
         case Key::PageDown: return 20;
         case Key::End: return 21;
