@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 # Where `make install` puts the program; DESTDIR stages the installation below another root.
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz install clean
+.PHONY: all deps configure build run test golden test-sanitize bench fuzz install clean
 
 all: build
 
@@ -23,6 +23,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Re-records the expected files of the golden scenarios (tests/golden/) after an intended change.
+golden: configure
+	@cmake --build $(BUILD) --target zell-script -j $(JOBS)
+	@tests/support/golden.sh --record $(BUILD) .
 
 # The whole test suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
