@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <condition_variable>
-#include <cstdlib>
-#include <iostream>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -262,22 +260,6 @@ MidiDevice* SystemMidiOut::device(int32_t id) {
     Entry& e = entries_[size_t(id)];
     if (!e.opened && e.is_port) e.opened = ports_->open(e.name);
     return e.opened.get();
-}
-
-std::unique_ptr<MidiOut> make_system_midi_out(std::string_view choice) {
-    SynthStart synth = [](std::string& why) -> std::unique_ptr<MidiDevice> {
-        return open_synthesizer({default_soundfonts(), default_audio_drivers()}, &why);
-    };
-    return std::make_unique<SystemMidiOut>(make_rtmidi_ports(), std::move(synth), MidiChoice::parse(choice),
-                                           kSynthStartTimeout, [](const std::string& why) {
-                                               std::cerr << "zell-bowling: no MIDI output, the game is silent: "
-                                                         << why << "\n";
-                                           });
-}
-
-std::unique_ptr<MidiOut> make_system_midi_out() {
-    const char* choice = std::getenv("ZELL_MIDI_PORT");
-    return make_system_midi_out(choice ? choice : "");
 }
 
 }  // namespace zell

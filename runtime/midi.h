@@ -150,10 +150,6 @@ public:
     virtual std::unique_ptr<MidiDevice> open(const std::string& name) = 0;
 };
 
-// The system's ports through RtMidi (ALSA sequencer on Linux). Nothing is opened until asked;
-// without a MIDI service there are simply no ports.
-std::unique_ptr<MidiPorts> make_rtmidi_ports();
-
 // True for ports that only pass messages on to other programs and make no sound themselves
 // (the kernel's "Midi Through", virtual raw MIDI ports).
 bool is_pass_through_port(std::string_view name);
@@ -170,22 +166,6 @@ public:
     // Renders the next stereo samples (equal spans); only without an audio output.
     virtual void render(std::span<float> left, std::span<float> right) = 0;
 };
-
-struct SynthSettings {
-    std::vector<std::string> soundfonts;     // tried in order; the first that loads is used
-    // FluidSynth audio drivers, "driver" or "driver:device", tried in order; empty: no audio
-    // output (rendered on request instead).
-    std::vector<std::string> audio_drivers;
-};
-
-// FluidSynth's own default SoundFont setting, then the system's General MIDI SoundFonts.
-std::vector<std::string> default_soundfonts();
-// The audio drivers worth trying on this platform, with the most likely first.
-std::vector<std::string> default_audio_drivers();
-
-// A synthesizer with the first SoundFont that loads and the first audio driver that opens;
-// nullptr when none does, with the reason in `why`.
-std::unique_ptr<Synthesizer> open_synthesizer(const SynthSettings& settings, std::string* why = nullptr);
 
 // The devices the player allows (ZELL_MIDI_PORT).
 struct MidiChoice {
@@ -243,10 +223,5 @@ private:
     std::vector<Entry> entries_;
     std::string why_none_;
 };
-
-// The real thing: system ports and the built-in synthesizer, as ZELL_MIDI_PORT allows. When no
-// device is found a one-line reason goes to standard error.
-std::unique_ptr<MidiOut> make_system_midi_out();
-std::unique_ptr<MidiOut> make_system_midi_out(std::string_view choice);
 
 }  // namespace zell

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "game/program.h"
-#include "runtime/backend_sdl.h"
+#include "runtime/platform/backend_sdl.h"
 #include "runtime/host.h"
-#include "runtime/midi.h"
+#include "runtime/platform/system_midi.h"
 #include "resources/icon.h"
 
 int main() {

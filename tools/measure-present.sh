@@ -20,4 +20,4 @@ XVFB_PID=$!
 for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$TMP/display")"
 export SDL_AUDIODRIVER=dummy SDL_VIDEO_X11_XRANDR=0
-"$BUILD/zell-bench" --benchmark_filter=BM_PresentScaled
+"$BUILD/zell-platform-bench" --benchmark_filter=BM_PresentScaled

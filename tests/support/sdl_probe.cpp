@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "runtime/backend_sdl.h"
+#include "runtime/platform/backend_sdl.h"
 #include "tests/support/event_log.h"
 #include "tests/support/pattern.h"
 

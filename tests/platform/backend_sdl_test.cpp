@@ -1,7 +1,7 @@
 // The SDL window backend without a display: input translation on hand-made SDL
 // events, and the backend itself on SDL's "dummy" video driver, whose window
 // surface holds what the software renderer presented.
-#include "runtime/backend_sdl.h"
+#include "runtime/platform/backend_sdl.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime/backend_sdl.h"
+#include "runtime/platform/backend_sdl.h"
 
 namespace zell {
 namespace {

@@ -11,7 +11,7 @@
 #include <dlfcn.h>
 #endif
 
-#include "runtime/midi.h"
+#include "runtime/platform/system_midi.h"
 
 namespace zell {
 

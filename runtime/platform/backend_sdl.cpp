@@ -1,4 +1,4 @@
-#include "runtime/backend_sdl.h"
+#include "runtime/platform/backend_sdl.h"
 
 #include <SDL.h>
 

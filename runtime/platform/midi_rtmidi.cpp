@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "runtime/midi.h"
+#include "runtime/platform/system_midi.h"
 
 namespace zell {
 
