@@ -13,7 +13,7 @@ void Game::draw_object(float i, float colour, std::source_location where) {
 
 // The ball's start point: a left click released in the placing strip between the walls,
 // moved inwards to keep the ball inside it. A right click gives up (status -1).
-void Game::BPOSK(float& x, float& y, float& status) {
+void Game::place_ball(float& x, float& y, float& status) {
     status = 0;
     float r = s.obj_radius(1);
     float xl = s.wall_x1(1);
@@ -40,7 +40,7 @@ void Game::BPOSK(float& x, float& y, float& status) {
 
 // The throw: the vector from the press to the release of the left button, cut to
 // length 200 when longer.
-void Game::FMVELO(float& vx, float& vy) {
+void Game::choose_throw(float& vx, float& vy) {
     while (rt.mouse_button(0, 2, 0) == 0) {
     }
     float x0 = rt.map_coord(0, float(rt.mouse_pos(0, 0)), 2);

@@ -12,7 +12,7 @@ void Game::play_game() {
     static const std::string kSpare = to_sjis("Spare");
 
     // Game start.
-    FRESH();
+    draw_background();
     s.frame_no = 0;
     s.pins_down = 0;
     s.frame_score(0) = 0;
@@ -72,18 +72,18 @@ void Game::play_game() {
                 s.obj_touched(i) = 0;
             }
             rt.cls(0, 4);
-            FRESH1();
-            SCORE();
-            MSDISP2(s.balls_used);
-            BPOSK(s.aim_x, s.aim_y, s.aim_status);
+            draw_lane();
+            draw_score_sheet();
+            show_ball_markers(s.balls_used);
+            place_ball(s.aim_x, s.aim_y, s.aim_status);
             if (s.aim_status == -1) return;  // the player gave up the game
             s.obj_x(1) = s.aim_x;
             s.obj_y(1) = s.aim_y;
             draw_object(1, s.obj_color(1));
-            FMVELO(s.throw_vx, s.throw_vy);
+            choose_throw(s.throw_vx, s.throw_vy);
             s.throw_no = s.throw_no + 1;
             s.balls_used = s.balls_used + 1;
-            MSDISP2(s.balls_used);
+            show_ball_markers(s.balls_used);
             s.obj_vx(1) = s.throw_vx / 4;
             s.obj_vy(1) = s.throw_vy / 4;
             s.obj_state(1) = 1;
@@ -100,11 +100,11 @@ void Game::play_game() {
 
             if (s.gone_count > s.n_obj_full - 1) {
                 if (s.throw_no == 1) {
-                    FZMMS(s.mascot_color, kStrike);
-                    DEMOS();
+                    mascot_announce(s.mascot_color, kStrike);
+                    mascot_ring_show();
                     s.frame_mark(s.frame_no) = 2;
                 } else {
-                    FZMMS(s.mascot_color, kSpare);
+                    mascot_announce(s.mascot_color, kSpare);
                     s.frame_mark(s.frame_no) = 1;
                 }
                 rt.sleep_10ms(100);
@@ -120,13 +120,13 @@ void Game::play_game() {
     }
 
     // Game over.
-    SCORE();
+    draw_score_sheet();
     rt.locate(0, 29, 23, 0, 3);
     rt.print(0, "* Push any key *");
     rt.locate(0, 29, 22, 0, 3);
     rt.print(0, "<< Game Over >>");
-    ANYKEY();
-    BST20(s.frame_score(10));
+    wait_any_key();
+    enter_best20(s.frame_score(10));
 }
 
 }  // namespace zell

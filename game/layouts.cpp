@@ -30,16 +30,16 @@ void Game::make_frame_layouts(bool random) {
     static const std::string kNotice = to_sjis("ピンレイアウト中");
     rt.randomize(to_int32(str_val(right_str(rt.time_str(), 2))));
     rt.set_color(0, 15, 0, 0, 0, 1);
-    LOCATE1(21, 31);
+    locate_text(21, 31);
     rt.print(0, kNotice, 0);
     rt.set_color(0, 7, 0, 0, 0, 1);
     rt.sleep_10ms(10);
-    DFWALL();
+    set_walls();
     for (float f = 1; f <= 12; f = f + 1) {
         if (random) {
-            DBALL2(s.rand_xmin, 50, s.rand_xmax, 500);
+            lay_out_at_random(s.rand_xmin, 50, s.rand_xmax, 500);
         } else {
-            DBALLB();
+            lay_out_triangle();
         }
         for (float j = 1; j <= s.n_obj; j = j + 1) {
             rt.step();
@@ -49,15 +49,15 @@ void Game::make_frame_layouts(bool random) {
     }
 }
 
-void Game::STFRMB() { make_frame_layouts(false); }
+void Game::make_triangle_layouts() { make_frame_layouts(false); }
 
-void Game::SETFRM() { make_frame_layouts(true); }
+void Game::make_random_layouts() { make_frame_layouts(true); }
 
-void Game::FRESH() { filled_box(rt, 0, 0, 800, 800, s.board_color(1)); }
+void Game::draw_background() { filled_box(rt, 0, 0, 800, 800, s.board_color(1)); }
 
 // The lane, its walls, the placing line, the cleared ball-count area, the small
 // square and every pin where it stands now.
-void Game::FRESH1() {
+void Game::draw_lane() {
     filled_box(rt, s.lane_inset, 0, 600 - s.lane_inset, 800, 0);
     filled_box(rt, s.lane_inset - 30, 800, s.lane_inset, 0, 8);
     filled_box(rt, 600 - s.lane_inset + 30, 800, 600 - s.lane_inset, 0, 8);

@@ -8,7 +8,7 @@ namespace zell {
 
 // The walls and the random area for the current layout and level. The Bowling type
 // always takes the widest lane; the Random layout narrows it with the level.
-void Game::DFWALL() {
+void Game::set_walls() {
     if (s.layout == 1) {
         s.lane_inset = s.wall_inset(1);
     } else {
@@ -41,7 +41,7 @@ void Game::park_ball() {
 
 // The triangle: head pin highest (nearest the placing zone), widening downwards to
 // the back row at y 50; the spacing grows as the level goes down.
-void Game::DBALLB() {
+void Game::lay_out_triangle() {
     float r = s.obj_radius(1);
     float sp = 2 * r + 37 + (4 - s.level) * 4;
     if (s.level == 1) sp = sp + 2;
@@ -75,7 +75,7 @@ void Game::DBALLB() {
 
 // Pins scattered at random in the area, x drawn before y. A candidate that overlaps an
 // object placed before it (the parked ball included) is drawn again; touching is allowed.
-void Game::DBALL2(float xmin, float ymin, float xmax, float ymax) {
+void Game::lay_out_at_random(float xmin, float ymin, float xmax, float ymax) {
     park_ball();
     for (float p = 2; p <= s.n_obj; p = p + 1) {
         float x = 0, y = 0;
@@ -98,11 +98,11 @@ void Game::DBALL2(float xmin, float ymin, float xmax, float ymax) {
     }
 }
 
-// Impact of two objects of equal mass along the line of centres (dx, dy) of length d:
-// the tangential parts stay, the normal parts exchange with the loss of restitution.
-void Game::NBBCNV(float i, float j, float dx, float dy, float d) {
-    float nx = dx / d;
-    float ny = dy / d;
+// Impact of two objects of equal mass along the line of centres (dx, dy): the tangential
+// parts stay, the normal parts exchange with the loss of restitution.
+void Game::resolve_impact(float i, float j, float dx, float dy, float distance) {
+    float nx = dx / distance;
+    float ny = dy / distance;
     float e = (s.obj_restitution(i) + s.obj_restitution(j)) / 2;
     float ui = s.obj_vx(i) * nx + s.obj_vy(i) * ny;
     float uj = s.obj_vx(j) * nx + s.obj_vy(j) * ny;
@@ -191,16 +191,16 @@ void Game::choose_and_resolve_contact() {
     }
 
     if (s.contact_kind == 1) {
-        if (s.midi_ok == 1) MON(0);
+        if (s.midi_ok == 1) sound_note(0);
         s.obj_vx(s.contact_i) = -s.obj_vx(s.contact_i) * s.wall_restitution(s.contact_j);
     } else if (s.contact_kind == 3) {
-        if (s.midi_ok == 1) MON(to_int16(s.obj_note(s.contact_j)));
+        if (s.midi_ok == 1) sound_note(to_int16(s.obj_note(s.contact_j)));
         s.dx = s.obj_x(s.contact_i) - s.obj_x(s.contact_j);
         s.dy = s.obj_y(s.contact_i) - s.obj_y(s.contact_j);
         s.dist = std::sqrt(s.dx * s.dx + s.dy * s.dy);
         s.obj_state(s.contact_i) = 1;
         s.obj_state(s.contact_j) = 1;
-        NBBCNV(s.contact_i, s.contact_j, s.dx, s.dy, s.dist);
+        resolve_impact(s.contact_i, s.contact_j, s.dx, s.dy, s.dist);
     }
 }
 

@@ -90,51 +90,51 @@ void Game::score_row(float i) {
     }
 }
 
-void Game::SCORE() {
-    LOCATE1(2, 1);
+void Game::draw_score_sheet() {
+    locate_text(2, 1);
     rt.print_using(0, "Level ##", {s.level});
-    LOCATE1(1, 67);
+    locate_text(1, 67);
     rt.print(0, "Player:");
-    LOCATE1(2, 68);
+    locate_text(2, 68);
     rt.print(0, s.player_name.str());
 
     compute_totals();
 
-    LOCATE1(4, 67);
+    locate_text(4, 67);
     rt.print(0, "No.   Score");
     for (float i = 1; i <= 10; ++i) {
-        LOCATE1(4 + i, 67);
+        locate_text(4 + i, 67);
         rt.print_using(0, " ##", {i});
     }
     for (float i = 1; i <= s.frame_no; ++i) {
-        LOCATE1(4 + i, 67);
+        locate_text(4 + i, 67);
         score_row(i);
     }
     // A throw that knocked down nothing shows a dash over its digit.
     for (float i = 1; i <= s.frame_no; ++i) {
         rt.step();
         if (s.throw_pins(i, 1) == 0) {
-            LOCATE1(4 + i, 72);
+            locate_text(4 + i, 72);
             rt.print(0, "-");
         }
         if (s.throw_pins(i, 2) == 0) {
-            LOCATE1(4 + i, 74);
+            locate_text(4 + i, 74);
             rt.print(0, "-");
         }
     }
 
     rt.set_color(0, 15, 0, 0, 0, 1);
-    LOCATE1(20, 1);
+    locate_text(20, 1);
     rt.print(0, "Zell ");
-    LOCATE1(21, 1);
+    locate_text(21, 1);
     rt.print(0, "Pins ");
     // The current frame's number in the highlight colour; no number for a bonus frame.
     if (s.frame_no < 11) {
-        LOCATE1(4 + s.frame_no, 68);
+        locate_text(4 + s.frame_no, 68);
         rt.print_using(0, "## ", {s.frame_no});
     }
     if (s.frame_no > 10) {
-        LOCATE1(4 + s.frame_no, 68);
+        locate_text(4 + s.frame_no, 68);
         rt.print(0, "   ");
     }
     rt.set_color(0, 7, 0, 0, 0, 1);

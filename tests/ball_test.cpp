@@ -49,7 +49,7 @@ TEST(Placing, TheReleasePointInTheStripIsTheStartMovedInsideAndOtherClicksAreIgn
         MouseFeed feed(h.backend);
         c.input(feed);
         float x = -1, y = -1, status = 99;
-        run_on_field(h, [&](Game& g) { g.BPOSK(x, y, status); });
+        run_on_field(h, [&](Game& g) { g.place_ball(x, y, status); });
         EXPECT_TRUE(feed.used_up());
         EXPECT_EQ((std::array{x, y, status}), (std::array{c.x, c.y, c.status}));
     }
@@ -69,7 +69,7 @@ TEST(Velocity, DragsLongerThan200AreCutKeepingTheirDirection) {
         MouseFeed feed(h.backend);
         feed.press(kLeft, c.x0, c.y0).release(kLeft, c.x1, c.y1);
         float vx = -1, vy = -1;
-        run_on_field(h, [&](Game& g) { g.FMVELO(vx, vy); });
+        run_on_field(h, [&](Game& g) { g.choose_throw(vx, vy); });
         EXPECT_NEAR(vx, c.vx, 1e-4);
         EXPECT_NEAR(vy, c.vy, 1e-4);
     }
@@ -77,7 +77,7 @@ TEST(Velocity, DragsLongerThan200AreCutKeepingTheirDirection) {
 
 // The triangle of level 4 set up as the driver sets a frame, everything at rest.
 void set_up_frame(Game& g) {
-    g.DBALLB();
+    g.lay_out_triangle();
     for (int i = 2; i <= g.s.n_obj; ++i) g.s.obj_y(i) = g.s.obj_y(i) + g.s.obj_radius(1);
     rest_all(g.s);
 }

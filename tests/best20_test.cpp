@@ -24,7 +24,7 @@ struct Best20 : GameOnHeadless {
         g.s.player_name.assign(to_sjis(name));
         g.s.level = level;
         g.s.layout = layout;
-        g.BST20(score);
+        g.enter_best20(score);
     }
     // A full table: entry i holds 300 - 10 (i - 1) by "p<i>" at level (i mod 4) + 1, layout (i mod 2) + 1.
     void fill() {
@@ -94,7 +94,7 @@ struct Ranks : Best20 {
             g.s.games_count = games_count;
             g.rt.locate(0, 5, 30, 0, 3);
             g.rt.print(0, "left over");
-            g.SRANKS();
+            g.show_best20();
         });
     }
     // Text of 1-based columns first..last of a row.

@@ -37,7 +37,7 @@ Frames build(LocalTime clock, float layout, float level = 4) {
     run_on_field(h, [&](Game& g) {
         g.s.layout = layout;
         g.s.level = level;
-        layout == 1 ? g.STFRMB() : g.SETFRM();
+        layout == 1 ? g.make_triangle_layouts() : g.make_random_layouts();
         frames = frames_of(g.s);
     });
     return frames;
@@ -54,7 +54,7 @@ TEST(FrameLayouts, TheNoticeShowsInColour15ForATenthOfASecondEachTimeTheLayoutsA
             g.rt.cls(0, 4);
             g.s.layout = layout;
             const uint64_t start = h.backend.now_us();
-            layout == 1 ? g.STFRMB() : g.SETFRM();
+            layout == 1 ? g.make_triangle_layouts() : g.make_random_layouts();
             EXPECT_EQ(h.backend.now_us() - start, 100'000u);
             EXPECT_EQ(sc.row_bytes(21), std::string(30, ' ') + notice + std::string(81 - 30 - notice.size(), ' '));
             EXPECT_EQ(sc.cell(30, 21).fg, 15);
@@ -72,7 +72,7 @@ TEST(FrameLayouts, TheGeneratorIsMixedWithTheSecondsOfTheClock) {
     run_on_field(h, [&](Game& g) {
         Random ref = g.rt.random();
         ref.randomize(std::stoi(g.rt.time_str().substr(6)));  // the seconds of the clock, now past start-up
-        g.STFRMB();
+        g.make_triangle_layouts();
         for (int f = 0; f < 12; ++f) ref.rnd(1);  // one parking number per frame
         EXPECT_EQ(g.rt.random().state(), ref.state());
     });
@@ -110,16 +110,16 @@ TEST(Board, TheBackgroundTheLaneWallsLinesBoxAndStandingPins) {
     HeadlessHost h;
     run_on_field(h, [](Game& g) {
         State& s = g.s;
-        g.FRESH();
+        g.draw_background();
         const Image& buf = g.rt.screen().buffer();
         for (int y = 0; y < buf.height(); y += 7)
             for (int x = 0; x < buf.width(); x += 7) ASSERT_EQ(buf.at(x, y), kBoard) << x << "," << y;
-        g.DBALLB();
+        g.lay_out_triangle();
         s.layout = 2;  // level 4: walls at 150 and 450
-        g.DFWALL();
+        g.set_walls();
         for (int i = 2; i <= s.n_obj; ++i) s.obj_y(i) = s.obj_y(i) + 16;
         s.obj_y(5) = -2500;  // a pin knocked down earlier does not show
-        g.FRESH1();
+        g.draw_lane();
         // Outside the walls the board stays; the walls are 30 wide; the lane reaches the top;
         // the placing line is two pixels thick.
         EXPECT_EQ(pixels_at(buf, {{100, 300}, {119, 300}, {120, 300}, {150, 300}, {151, 20}, {450, 700}, {480, 10},

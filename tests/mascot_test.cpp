@@ -46,14 +46,14 @@ const std::array<int, 7> kBase = {1, 4, 5, 2, 3, 6, 7};
 
 TEST(MascotFigures, BodyAndSpotsOfTheFourVariants) {
     // Size 16 at x = 100, 200, 300 and 400 in colour 13. The spots stand 16 / 5.5 = 2.909 below
-    // and above the centre, 0.6 x 16 = 9.6 left (right for MOSX3), with radius 16 / 4 - 1 = 3
+    // and above the centre, 0.6 x 16 = 9.6 left (right for draw_mascot_facing_right), with radius 16 / 4 - 1 = 3
     // on the filled figures and 4 on the outline ones.
     GameOnHeadless t;
     t.run([&] {
-        t.g.MOSX(13, 100, 200, 16);
-        t.g.MOSX1(13, 200, 200, 16);
-        t.g.MOSX2(13, 300, 200, 16);
-        t.g.MOSX3(13, 400, 200, 16);
+        t.g.draw_mascot(13, 100, 200, 16);
+        t.g.draw_mascot_outline(13, 200, 200, 16);
+        t.g.draw_mascot_outline_spots(13, 300, 200, 16);
+        t.g.draw_mascot_facing_right(13, 400, 200, 16);
     });
     Screen ref;
     for (auto [x, body_filled, dx, r, spot_colour, spot_filled] : {std::tuple{100.0f, true, -9.6f, 3.0f, 0, true},
@@ -71,9 +71,9 @@ TEST(MascotFigures, BodyAndSpotsOfTheFourVariants) {
 
     GameOnHeadless erased;  // an outline figure drawn again in colour 0 erases itself
     erased.run([&] {
-        erased.g.MOSX1(15, 300, 473, 38);
+        erased.g.draw_mascot_outline(15, 300, 473, 38);
         EXPECT_GT(drawn(erased.buffer()).count, 0);
-        erased.g.MOSX1(0, 300, 473, 38);
+        erased.g.draw_mascot_outline(0, 300, 473, 38);
     });
     EXPECT_EQ(drawn(erased.buffer()).count, 0);
 }
@@ -83,7 +83,7 @@ TEST(Fzmms, LeavesTheLargestFigureAndTheMessageAfter660Milliseconds) {
     uint64_t elapsed = 0;
     t.run([&] {
         const uint64_t t0 = t.h.backend.now_us();
-        t.g.FZMMS(15, "Bowling");
+        t.g.mascot_announce(15, "Bowling");
         elapsed = t.h.backend.now_us() - t0;
     });
     EXPECT_EQ(elapsed, 660'000u) << "eight sizes shown for 20 ms each, then the message for 500 ms";
@@ -92,7 +92,7 @@ TEST(Fzmms, LeavesTheLargestFigureAndTheMessageAfter660Milliseconds) {
     // Every growing figure was erased: what stays is the outline figure of size 70 alone,
     // with filled spots of radius 17.5 at x = 300 - 42 = 258.
     GameOnHeadless only;
-    only.run([&] { only.g.MOSX2(15, 300, 473, 70); });
+    only.run([&] { only.g.draw_mascot_outline_spots(15, 300, 473, 70); });
     EXPECT_TRUE(t.buffer() == only.buffer());
     EXPECT_EQ(box(t.buffer()), (Extent{230, 438, 370, 508}));
     const Rgb white = t.screen().palette(15);
@@ -105,10 +105,10 @@ TEST(Palette, BaseColoursAndTheThreeRotations) {
     std::vector<std::array<Rgb, 7>> seen;
     t.run([&] {
         for (float m : {1, 2, 3}) {
-            t.g.PALET1(m);
+            t.g.rotate_mascot_palette(m);
             seen.push_back(mascot_entries(t.screen()));
         }
-        t.g.PALET0();
+        t.g.reset_mascot_palette();
         seen.push_back(mascot_entries(t.screen()));
     });
     EXPECT_EQ(seen, (std::vector{palette_with({4, 5, 2, 3, 6, 7, 1}), palette_with({5, 2, 3, 6, 7, 1, 4}),
@@ -122,7 +122,7 @@ TEST(Demos, RingOfFiguresWithThePaletteRotatedAfterEachPass) {
     uint64_t elapsed = 0;
     t.run([&] {
         const uint64_t t0 = t.h.backend.now_us();
-        t.g.DEMOS();
+        t.g.mascot_ring_show();
         elapsed = t.h.backend.now_us() - t0;
     });
     EXPECT_EQ(elapsed, 1'350'000u) << "three passes of 45 figures, 10 ms each";
@@ -147,7 +147,7 @@ TEST_F(MarkerPicture, IsTheFilledFigureCapturedOverWhatWasThere) {
     Image captured, restored;
     run([&] {
         g.rt.draw_line(0, 0, 0, 0, 0, 50, 30, -1, 12, 2, 0, -1, 5);  // a box drawn in the corner before
-        g.MSPIC();
+        g.make_ball_marker();
         captured = buffer();
         g.rt.put_block(0, 0, 0, 1, 39, 19, g.s.icon_back, 0);
         restored = buffer();
@@ -167,12 +167,12 @@ TEST_F(MarkerPicture, IsTheFilledFigureCapturedOverWhatWasThere) {
 TEST_F(MarkerPicture, MarkersStackUpwardsNineteenUnitsApart) {
     Image after_none;
     run([&] {
-        g.MSPIC();
-        g.MSDISP2(0);
+        g.make_ball_marker();
+        g.show_ball_markers(0);
         after_none = buffer();
-        g.MSDISP2(2);
+        g.show_ball_markers(2);
     });
-    EXPECT_EQ(box(after_none), (Extent{4, 2, 36, 18})) << "MSDISP2(0) draws nothing beside the picture";
+    EXPECT_EQ(box(after_none), (Extent{4, 2, 36, 18})) << "show_ball_markers(0) draws nothing beside the picture";
     // Two markers, their corners at (600, 100) and (600, 119); the second covers the first's top row.
     EXPECT_TRUE(same_block(buffer(), 600, 119, 0, 0, 40, 20));
     EXPECT_TRUE(same_block(buffer(), 600, 100, 0, 0, 40, 19));

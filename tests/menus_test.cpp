@@ -27,13 +27,13 @@ TEST(Locate1, TheRowIsKeptTheColumnCountsFromOneAndColumnZeroIsError5) {
     t.run([&] {
         t.g.rt.locate(0, 0, 0, 1, 4);  // cursor shown
         for (auto [row, column, r, c] : {std::tuple{15.0f, 28.0f, 15, 27}, {2.5f, 10.5f, 3, 10}, {0.0f, 1.0f, 0, 0}}) {
-            t.g.LOCATE1(row, column);  // halves round away from zero: 10.5 - 1 = 9.5 goes to 10
+            t.g.locate_text(row, column);  // halves round away from zero: 10.5 - 1 = 9.5 goes to 10
             EXPECT_EQ((std::array{t.screen().cursor_row(), t.screen().cursor_column()}), (std::array{r, c}));
         }
         EXPECT_TRUE(t.screen().cursor_shown());
     });
     GameOnHeadless off;
-    off.h.run([&](Host&) { off.g.LOCATE1(3, 0); });
+    off.h.run([&](Host&) { off.g.locate_text(3, 0); });
     ASSERT_TRUE(off.h.host->last_error());
     EXPECT_EQ(off.h.host->last_error()->number(), 5);
 }
@@ -44,7 +44,7 @@ TEST(Anykey, AKeyTypedBeforeTheCallDoesNotSatisfyIt) {
     t.feed({"b"});
     bool returned = false;
     t.run([&] {
-        t.g.ANYKEY();
+        t.g.wait_any_key();
         returned = true;
         EXPECT_EQ(t.g.rt.inkey(0), "") << "the key that ended the wait is used up too";
     });
@@ -56,7 +56,7 @@ TEST(Fmenu1, DrawsTheFramedBoxTheTitleAndTheItems) {
     GameOnHeadless t;
     t.feed({"\r"});
     float sel = 2;
-    t.run([&] { t.g.FMENU1(19, 3, 39, 8, sel); });
+    t.run([&] { t.g.choose_menu_item(19, 3, 39, 8, sel); });
     EXPECT_EQ(sel, 2);
     // A frame of colour color_map(2) = 9 four units wide around a box of color_map(3) = 11.
     const Rgb frame = t.screen().palette(9), inside = t.screen().palette(11), ground = t.screen().palette(0);
@@ -84,7 +84,7 @@ TEST(Fmenu1, KeysTypedAheadAreThrownAwayBeforeEachWait) {
     t.h.backend.inject_key(Key::Down);  // before the menu: discarded
     t.feed({"DD\r", "\r"});             // the first moves, the rest are thrown away with the next wait
     float sel = 3;
-    t.run([&] { t.g.FMENU1(19, 3, 39, 8, sel); });
+    t.run([&] { t.g.choose_menu_item(19, 3, 39, 8, sel); });
     EXPECT_EQ(sel, 4);
     EXPECT_EQ(t.waits, 2u);
 }
@@ -94,7 +94,7 @@ float choose_level(GameOnHeadless& t, std::vector<std::string> keys, float curre
     for (int n = 1; n <= 4; ++n) t.g.s.choice_text(n) = "  " + std::to_string(n) + "  ";
     t.feed(std::move(keys));
     float result = -1;
-    t.run([&] { t.g.HMENU(26, 17, 6, 4, current, result); });
+    t.run([&] { t.g.choose_in_row(26, 17, 6, 4, current, result); });
     for (int n = 1; n <= 4; ++n) {
         const int column = 26 + (n - 1) * 6;
         EXPECT_EQ(text_at(t.screen(), 17, column, 5), "  " + std::to_string(n) + "  ");
@@ -123,7 +123,7 @@ TEST(Hmenu, TheMascotRowCentresEachLabelUnderItsFigure) {
     for (int n = 1; n <= 7; ++n) t.g.s.choice_text(n) = "   " + std::to_string(n) + "    ";
     t.feed({"\r"});
     float result = 0;
-    t.run([&] { t.g.HMENU(10, 17, 8, 7, 7, result); });
+    t.run([&] { t.g.choose_in_row(10, 17, 8, 7, 7, result); });
     EXPECT_EQ(result, 7);
     // Label n covers cells 8 n + 2 .. 8 n + 9: pixel columns 64 n + 16 .. 64 n + 79, centred
     // on the figure's x = 64 n + 48.

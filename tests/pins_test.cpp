@@ -39,7 +39,7 @@ TEST(Walls, TheBowlingTypeHasTheWidestLaneAndTheRandomLayoutNarrowsItWithTheLeve
                 SCOPED_TRACE(::testing::Message() << "layout " << layout << " level " << level);
                 s.layout = layout;
                 s.level = level;
-                g.DFWALL();
+                g.set_walls();
                 const float in = layout == 1 ? 78 : 78 + 24 * (level - 1);
                 EXPECT_EQ(s.lane_inset, in);
                 EXPECT_EQ((std::array{s.wall_x1(1), s.wall_x2(1), s.wall_x1(2), s.wall_x2(2)}),
@@ -55,7 +55,7 @@ TEST(Walls, TheBowlingTypeHasTheWidestLaneAndTheRandomLayoutNarrowsItWithTheLeve
 TEST(Triangle, StandsAtTheSpacingOfTheLevelWithTheBallParkedBesideAWall) {
     run_on_field([](Game& g) {
         State& s = g.s;
-        g.DBALLB();
+        g.lay_out_triangle();
         EXPECT_FLOAT_EQ(s.obj_x(2), 300);
         // After the driver adds r = 16: the head pin at (300, 245.262), the back row at 66.
         EXPECT_NEAR(s.obj_y(2) + 16, 245.262, 1e-3);
@@ -66,7 +66,7 @@ TEST(Triangle, StandsAtTheSpacingOfTheLevelWithTheBallParkedBesideAWall) {
         const float spacing[] = {83, 77, 73, 69};  // level 1: 37 + 32 + 12 + 2
         for (int level = 1; level <= 4; ++level) {
             s.level = float(level);
-            g.DBALLB();
+            g.lay_out_triangle();
             for (int i = 8; i <= 10; ++i) EXPECT_FLOAT_EQ(s.obj_x(i + 1) - s.obj_x(i), spacing[level - 1]) << level;
             EXPECT_NEAR(s.obj_y(2) - s.obj_y(8), 3 * 0.866 * spacing[level - 1], 1e-3);
         }
@@ -74,7 +74,7 @@ TEST(Triangle, StandsAtTheSpacingOfTheLevelWithTheBallParkedBesideAWall) {
         for (int k = 0; k < 40; ++k) {
             s.lane_inset = 150;  // whatever was in use: the triangle takes the widest lane
             Random ref = g.rt.random();
-            g.DBALLB();
+            g.lay_out_triangle();
             const float q = 600 * ref.rnd(1);
             EXPECT_EQ(g.rt.random().state(), ref.state()) << "one number per layout";
             EXPECT_EQ(s.lane_inset, 78);
@@ -90,9 +90,9 @@ TEST(RandomLayout, PinsLieInTheirAreaNeverOverlapAndAreDrawnXBeforeY) {
     run_on_field([](Game& g) {
         State& s = g.s;
         s.layout = 2;
-        g.DFWALL();  // level 4: 235 <= x < 365
+        g.set_walls();  // level 4: 235 <= x < 365
         for (int layout = 0; layout < 50; ++layout) {
-            g.DBALL2(s.rand_xmin, 50, s.rand_xmax, 500);
+            g.lay_out_at_random(s.rand_xmin, 50, s.rand_xmax, 500);
             for (int i = 2; i <= s.n_obj; ++i) {
                 EXPECT_TRUE(s.obj_x(i) >= 235 && s.obj_x(i) < 365) << s.obj_x(i);
                 EXPECT_TRUE(s.obj_y(i) >= 50 && s.obj_y(i) < 500) << s.obj_y(i);
@@ -106,7 +106,7 @@ TEST(RandomLayout, PinsLieInTheirAreaNeverOverlapAndAreDrawnXBeforeY) {
         }
         s.n_obj = 3;
         Random ref = g.rt.random();
-        g.DBALL2(200, 50, 400, 500);
+        g.lay_out_at_random(200, 50, 400, 500);
         ref.rnd(1);  // the ball's parking place first
         EXPECT_EQ(s.obj_x(2), 200 + 200 * ref.rnd(1));
         EXPECT_EQ(s.obj_y(2), 50 + 450 * ref.rnd(1));
@@ -122,7 +122,7 @@ TEST(RandomLayout, PinsMayTouchExactly) {
         const float base = 268435456.0f;  // 2^28, where singles are 32 apart
         int touching = 0;
         for (int k = 0; k < 40; ++k) {
-            g.DBALL2(300, base, 300, base + 128);
+            g.lay_out_at_random(300, base, 300, base + 128);
             const float gap = std::fabs(g.s.obj_y(3) - g.s.obj_y(2));
             EXPECT_GE(gap, 32);
             touching += gap == 32;
@@ -136,7 +136,7 @@ TEST(Impact, TheBallOnAPinBelowGoesOnSlowlyAndObliqueImpactsKeepTangentsAndMomen
         State& s = g.s;
         put(s, 1, 300, 430, 0, -40, 1);
         put(s, 2, 300, 400);
-        g.NBBCNV(1, 2, 0, 30, 30);
+        g.resolve_impact(1, 2, 0, 30, 30);
         EXPECT_EQ((std::array{s.obj_vx(1), s.obj_vy(1), s.obj_vx(2), s.obj_vy(2)}),
                   (std::array{0.0f, -6.0f, 0.0f, -34.0f}));
 
@@ -146,7 +146,7 @@ TEST(Impact, TheBallOnAPinBelowGoesOnSlowlyAndObliqueImpactsKeepTangentsAndMomen
         auto normal = [&](int i) { return s.obj_vx(i) * 0.6 + s.obj_vy(i) * 0.8; };  // n = (18, 24) / 30
         auto tangent = [&](int i) { return -s.obj_vx(i) * 0.8 + s.obj_vy(i) * 0.6; };
         const double ui = normal(1), uj = normal(3), ti = tangent(1), tj = tangent(3);
-        g.NBBCNV(1, 3, 18, 24, 30);
+        g.resolve_impact(1, 3, 18, 24, 30);
         EXPECT_NEAR(tangent(1), ti, 1e-4);
         EXPECT_NEAR(tangent(3), tj, 1e-4);
         EXPECT_NEAR(normal(1) + normal(3), ui + uj, 1e-4);
@@ -294,7 +294,7 @@ TEST(Midi, WithoutADeviceTheGameSaysSoOnceAndStaysSilent) {
     HeadlessHost h(0);
     h.run([](Host& rt) {
         Game g(rt);
-        g.MOPEN();
+        g.open_midi();
         EXPECT_EQ(g.s.midi_ok, -1);
         EXPECT_EQ((std::array{rt.screen().cursor_column(), rt.screen().cursor_row()}), (std::array{0, 1}));
     });
@@ -329,7 +329,7 @@ TEST(Midi, WithADeviceTheGameOpensTheMapperIntoItsHandleAndPrintsNothing) {
     Host host(backend, Host::Options{.midi = std::move(spy)});
     host.run([&](Host& rt) {
         Game g(rt);
-        g.MOPEN();
+        g.open_midi();
         EXPECT_EQ(g.s.midi_ok, 1);
         EXPECT_EQ(seen.handle_place, reinterpret_cast<uint32_t*>(&g.s.midi_handle));
         EXPECT_EQ(rt.screen().row_bytes(0), std::string(81, ' ')) << "nothing printed";

@@ -104,7 +104,7 @@ struct Sheet : GameOnHeadless {
         g.s.level = 3;
         g.s.player_name.assign(to_sjis("山田 Taro"));
         roll(g.s, throws);
-        run([&] { g.SCORE(); });
+        run([&] { g.draw_score_sheet(); });
     }
     // Text of 1-based columns first..last of a row, as the sheet's layout counts them.
     std::string columns(int row, int first = 67, int last = 80) {
