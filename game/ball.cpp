@@ -7,8 +7,7 @@
 namespace zell {
 
 void Game::draw_object(float i, float colour, std::source_location where) {
-    rt.draw_circle(0, 0, s.obj_x(i), s.obj_y(i), s.obj_radius(i) - 1, to_int16(colour), 1, 0, 0, 0, -1, 0, 1,
-                   where);
+    outline_circle(s.obj_x(i), s.obj_y(i), s.obj_radius(i) - 1, colour, where);
 }
 
 // The ball's start point: a left click released in the placing strip between the walls,

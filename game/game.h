@@ -125,6 +125,19 @@ public:
     // FRESH1: the lane, its walls, the placing line and the pins, before every throw.
     void draw_lane();
 
+    // --- Drawing (drawing.cpp) -------------------------------------------------------------
+    // The screen's drawing calls with the options the game always uses (default drawing
+    // function, solid pen); each error report names the caller's line.
+    using Where = std::source_location;
+    // A circle outline (aspect 1) of the given radius.
+    void outline_circle(float x, float y, float radius, float colour, Where where = Where::current());
+    // An ellipse of aspect 0.5 (half as high as wide), filled in its colour when `filled`.
+    void ellipse(float x, float y, float radius, float colour, bool filled, Where where = Where::current());
+    // A box with the corners (x1, y1) and (x2, y2), outline and fill in one colour.
+    void filled_box(float x1, float y1, float x2, float y2, float colour, Where where = Where::current());
+    // A line from (x1, y1) to (x2, y2), both ends included.
+    void line(float x1, float y1, float x2, float y2, float colour, Where where = Where::current());
+
     // --- Helpers of the ball, the pins and the board (ball.cpp, pins.cpp, layouts.cpp) -----
     // The circle outline of object i (radius obj_radius(i) - 1, aspect 1, default function)
     // in the given colour: obj_color(i) draws it, 0 erases it from the lane.
@@ -144,9 +157,8 @@ private:
 
     // --- Helpers of mascot.cpp -----------------------------------------------------------
     // One figure: the body ellipse at (x, y) of the given size, then the two spots at spot_x.
-    void mascot_figure(float colour, float x, float y, float size, int body_fill, float spot_colour, int spot_fill,
-                       float spot_x, float spot_radius);
-    void ellipse(float x, float y, float radius, float colour, int fill);
+    void mascot_figure(float colour, float x, float y, float size, bool body_filled, float spot_colour,
+                       bool spots_filled, float spot_x, float spot_radius);
 
     // --- Helpers of score.cpp ----------------------------------------------------------------
     void score_row(float i);           // the sheet row of frame i, by its mark

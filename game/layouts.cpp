@@ -7,23 +7,6 @@
 
 namespace zell {
 
-namespace {
-
-// A filled box in one colour, outline and fill alike, with the default drawing function.
-void filled_box(Host& rt, float x1, float y1, float x2, float y2, float colour,
-                std::source_location where = std::source_location::current()) {
-    int c = to_int16(colour, where);
-    rt.draw_line(0, 0, x1, y1, 0, x2, y2, -1, c, 2, c, -1, 13, where);
-}
-
-// A line in the screen's pen style.
-void line(Host& rt, float x1, float y1, float x2, float y2, float colour,
-          std::source_location where = std::source_location::current()) {
-    rt.draw_line(0, 0, x1, y1, 0, x2, y2, -1, to_int16(colour, where), 0, 0, -1, 5, where);
-}
-
-}  // namespace
-
 // Mixes the seconds of the clock into the random generator, shows the notice, and
 // stores the pins (and the parked ball) of frames 1 to 12.
 void Game::make_frame_layouts(bool random) {
@@ -53,18 +36,18 @@ void Game::make_triangle_layouts() { make_frame_layouts(false); }
 
 void Game::make_random_layouts() { make_frame_layouts(true); }
 
-void Game::draw_background() { filled_box(rt, 0, 0, 800, 800, s.board_color(1)); }
+void Game::draw_background() { filled_box(0, 0, 800, 800, s.board_color(1)); }
 
 // The lane, its walls, the placing line, the cleared ball-count area, the small
 // square and every pin where it stands now.
 void Game::draw_lane() {
-    filled_box(rt, s.lane_inset, 0, 600 - s.lane_inset, 800, 0);
-    filled_box(rt, s.lane_inset - 30, 800, s.lane_inset, 0, 8);
-    filled_box(rt, 600 - s.lane_inset + 30, 800, 600 - s.lane_inset, 0, 8);
-    line(rt, s.lane_inset, 630, 600 - s.lane_inset, 630, 8);
-    line(rt, s.lane_inset, 631, 600 - s.lane_inset, 631, 8);
-    filled_box(rt, 600, 100, 639, 140, 0);
-    filled_box(rt, 303, 536, 297, 530, 8);
+    filled_box(s.lane_inset, 0, 600 - s.lane_inset, 800, 0);
+    filled_box(s.lane_inset - 30, 800, s.lane_inset, 0, 8);
+    filled_box(600 - s.lane_inset + 30, 800, 600 - s.lane_inset, 0, 8);
+    line(s.lane_inset, 630, 600 - s.lane_inset, 630, 8);
+    line(s.lane_inset, 631, 600 - s.lane_inset, 631, 8);
+    filled_box(600, 100, 639, 140, 0);
+    filled_box(303, 536, 297, 530, 8);
     for (float j = 2; j <= s.n_obj; j = j + 1) draw_object(j, s.obj_color(j));
 }
 

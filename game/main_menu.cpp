@@ -70,7 +70,7 @@ void Game::startup() {
     rt.locate(0, 33, 15, 0, 3);
     rt.print(0, "Version 8.0");
     mascot_ring_show();
-    rt.draw_circle(0, 0, 244, s.ui_y0 + 63, 8, to_int16(s.color_map(7)), 1, 0, 0, 0, -1, 0, 1);
+    outline_circle(244, s.ui_y0 + 63, 8, s.color_map(7));
     rt.sleep_10ms(150);
     rt.cls(0, 0);
 

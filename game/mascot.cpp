@@ -7,36 +7,31 @@
 
 namespace zell {
 
-// An ellipse of aspect 0.5 in colour, filled in that colour when fill is nonzero.
-void Game::ellipse(float x, float y, float radius, float colour, int fill) {
-    rt.draw_circle(0, 0, x, y, radius, to_int16(colour), 0.5f, 0, 0, fill, -1, 0, 1);
-}
-
-void Game::mascot_figure(float colour, float x, float y, float size, int body_fill, float spot_colour,
-                         int spot_fill, float spot_x, float spot_radius) {
-    ellipse(x, y, size, colour, body_fill);
-    ellipse(spot_x, y - size / 5.5f, spot_radius, spot_colour, spot_fill);
-    ellipse(spot_x, y + size / 5.5f, spot_radius, spot_colour, spot_fill);
+void Game::mascot_figure(float colour, float x, float y, float size, bool body_filled, float spot_colour,
+                         bool spots_filled, float spot_x, float spot_radius) {
+    ellipse(x, y, size, colour, body_filled);
+    ellipse(spot_x, y - size / 5.5f, spot_radius, spot_colour, spots_filled);
+    ellipse(spot_x, y + size / 5.5f, spot_radius, spot_colour, spots_filled);
 }
 
 // Filled figure, black spots on the left.
 void Game::draw_mascot(float colour, float x, float y, float size) {
-    mascot_figure(colour, x, y, size, 1, 0, 1, x - 0.6f * size, size / 4 - 1);
+    mascot_figure(colour, x, y, size, true, 0, true, x - 0.6f * size, size / 4 - 1);
 }
 
 // Outline figure; drawn again in colour 0 it erases itself from a black ground.
 void Game::draw_mascot_outline(float colour, float x, float y, float size) {
-    mascot_figure(colour, x, y, size, 0, colour, 0, x - 0.6f * size, size / 4);
+    mascot_figure(colour, x, y, size, false, colour, false, x - 0.6f * size, size / 4);
 }
 
 // Outline figure with filled spots.
 void Game::draw_mascot_outline_spots(float colour, float x, float y, float size) {
-    mascot_figure(colour, x, y, size, 0, colour, 1, x - 0.6f * size, size / 4);
+    mascot_figure(colour, x, y, size, false, colour, true, x - 0.6f * size, size / 4);
 }
 
 // Filled figure, black spots on the right.
 void Game::draw_mascot_facing_right(float colour, float x, float y, float size) {
-    mascot_figure(colour, x, y, size, 1, 0, 1, x + 0.6f * size, size / 4 - 1);
+    mascot_figure(colour, x, y, size, true, 0, true, x + 0.6f * size, size / 4 - 1);
 }
 
 void Game::mascot_announce(float colour, std::string_view text_sjis) {
@@ -87,7 +82,7 @@ void Game::rotate_mascot_palette(float shift) {
 }
 
 void Game::make_ball_marker() {
-    rt.draw_line(0, 0, 0, 0, 0, 300, 0, 0, 0, 0, 0, -1, 5);
+    line(0, 0, 300, 0, 0);
     rt.get_block(0, 0, 0, 0, 39, 19, s.icon_back);
     // Each trial variant is drawn and wiped again with the saved block.
     draw_mascot_outline(s.mascot_color, 20, 10, 16);

@@ -55,10 +55,8 @@ void Game::choose_menu_item(float column, float row, float width, float item_cou
     float right = left + 8 * width;
     float bottom = top - 16 * (item_count + 3) - m;
     // A light box inside a darker frame m units wide.
-    int frame = to_int16(s.color_map(2));
-    rt.draw_line(0, 0, left - m, top + m, 0, right + m, bottom - m, -1, frame, 2, 0, -1, 5);
-    int inside = to_int16(s.color_map(3));
-    rt.draw_line(0, 0, left, top, 0, right, bottom, -1, inside, 2, 0, -1, 5);
+    filled_box(left - m, top + m, right + m, bottom - m, s.color_map(2));
+    filled_box(left, top, right, bottom, s.color_map(3));
 
     rt.set_color(0, 1, 0, 0, 0, 1);
     locate_text(row, column + 15);
