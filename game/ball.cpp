@@ -28,9 +28,9 @@ void Game::place_ball(float& x, float& y, float& status) {
         }
         x = rt.map_coord(0, float(rt.mouse_pos(0, 0)), 2);
         y = rt.map_coord(0, float(rt.mouse_pos(0, 1)), 3);
-        if (x < xl || x > xr || y < 630) continue;
-        if (y <= 630 + r) y = 630 + r;
-        if (y >= 685) y = 685;
+        if (x < xl || x > xr || y < board::kPlacingLine) continue;
+        if (y <= board::kPlacingLine + r) y = board::kPlacingLine + r;
+        if (y >= board::kPlacingTop) y = board::kPlacingTop;
         if (x <= xl + r) x = xl + r;
         if (x >= xr - r) x = xr - r;
         return;
@@ -51,9 +51,9 @@ void Game::choose_throw(float& vx, float& vy) {
     float dx = x1 - x0;
     float dy = y1 - y0;
     float len = std::sqrt(dx * dx + dy * dy);
-    if (len > 200) {
-        vx = 200 * dx / len;
-        vy = 200 * dy / len;
+    if (len > board::kMaxThrow) {
+        vx = board::kMaxThrow * dx / len;
+        vy = board::kMaxThrow * dy / len;
     } else {
         vx = dx;
         vy = dy;
@@ -79,27 +79,27 @@ bool Game::simulation_step() {
     // board has left play, whatever its state.
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) == 1) {
+        if (s.obj_state(i) == object_state::kMoving) {
             draw_object(i, 0);
             s.obj_x(i) = s.obj_x(i) + s.obj_vx(i) * s.dt;
             s.obj_y(i) = s.obj_y(i) + s.obj_vy(i) * s.dt - s.gravity * s.dt * s.dt / 2;
             s.obj_vy(i) = s.obj_vy(i) - s.gravity * s.dt;
             draw_object(i, s.obj_color(i));
         }
-        if (s.obj_y(i) < -2000) s.obj_state(i) = -1;
+        if (s.obj_y(i) < board::kGoneDepth) s.obj_state(i) = object_state::kGone;
     }
 
     // Erasing one of two overlapping outlines damages the other: redraw the objects
     // that overlapped something in the last search.
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) > -1 && s.obj_touched(i) == 1) draw_object(i, s.obj_color(i));
+        if (s.obj_state(i) > object_state::kGone && s.obj_touched(i) == 1) draw_object(i, s.obj_color(i));
         s.obj_touched(i) = 0;
     }
 
     for (int i = 1; i <= s.n_obj; ++i) {
         rt.step();
-        if (s.obj_state(i) >= 0) contact_search(i);
+        if (s.obj_state(i) >= object_state::kResting) contact_search(i);
     }
 
     choose_and_resolve_contact();
@@ -107,7 +107,7 @@ bool Game::simulation_step() {
     s.moving_count = 0;
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) > 0) s.moving_count = s.moving_count + 1;
+        if (s.obj_state(i) > object_state::kResting) s.moving_count = s.moving_count + 1;
     }
     return s.moving_count > 0;
 }

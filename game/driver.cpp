@@ -17,10 +17,10 @@ void Game::play_game() {
     s.pins_down = 0;
     s.frame_score(0) = 0;
     for (float f = 1; f <= 12; f = f + 1) {
-        s.frame_score(f) = -1;
-        s.frame_mark(f) = -1;
-        s.throw_pins(f, 1) = -1;
-        s.throw_pins(f, 2) = -1;
+        s.frame_score(f) = frame_mark::kUnknown;
+        s.frame_mark(f) = frame_mark::kNotPlayed;
+        s.throw_pins(f, 1) = frame_mark::kUnknown;
+        s.throw_pins(f, 2) = frame_mark::kUnknown;
     }
 
     for (bool game_over = false; !game_over;) {
@@ -34,15 +34,15 @@ void Game::play_game() {
                 s.frame_no = 12;
                 break;
             }
-            if (s.frame_mark(10) == 0) {
+            if (s.frame_mark(10) == frame_mark::kOpen) {
                 s.frame_no = 10;
                 break;
             }
-            if (s.frame_no == 12 && s.frame_mark(10) == 1) {
+            if (s.frame_no == 12 && s.frame_mark(10) == frame_mark::kSpare) {
                 s.frame_no = 11;
                 break;
             }
-            if (s.frame_mark(11) == 1 || s.frame_mark(11) == 0) {
+            if (s.frame_mark(11) == frame_mark::kSpare || s.frame_mark(11) == frame_mark::kOpen) {
                 s.frame_no = 11;
                 break;
             }
@@ -55,20 +55,20 @@ void Game::play_game() {
 
         for (;;) {
             // Throw start.
-            if (s.frame_no == 11 && s.frame_mark(10) == 1 && s.throw_no == 1) {
-                s.frame_mark(11) = 0;
+            if (s.frame_no == 11 && s.frame_mark(10) == frame_mark::kSpare && s.throw_no == 1) {
+                s.frame_mark(11) = frame_mark::kOpen;
                 game_over = true;
                 break;
             }
             if (s.frame_no == 12 && s.throw_no == 1) {
-                s.frame_mark(12) = 0;
+                s.frame_mark(12) = frame_mark::kOpen;
                 game_over = true;
                 break;
             }
             for (float i = 1; i <= s.n_obj; i = i + 1) {
                 s.obj_vx(i) = 0;
                 s.obj_vy(i) = 0;
-                s.obj_state(i) = 0;
+                s.obj_state(i) = object_state::kResting;
                 s.obj_touched(i) = 0;
             }
             rt.cls(0, 4);
@@ -86,14 +86,14 @@ void Game::play_game() {
             show_ball_markers(s.balls_used);
             s.obj_vx(1) = s.throw_vx / 4;
             s.obj_vy(1) = s.throw_vy / 4;
-            s.obj_state(1) = 1;
+            s.obj_state(1) = object_state::kMoving;
             simulate_throw();
             rt.sleep_10ms(50);
 
             // Count: the ball is among the gone objects; pins of the first throw are gone again.
             s.gone_count = 0;
             for (float i = 1; i <= s.n_obj; i = i + 1)
-                if (s.obj_state(i) < 0) s.gone_count = s.gone_count + 1;
+                if (s.obj_state(i) < object_state::kResting) s.gone_count = s.gone_count + 1;
             s.pins_down = s.gone_count - 1;
             if (s.throw_no == 1) s.throw_pins(s.frame_no, 1) = s.pins_down;
             if (s.throw_no == 2) s.throw_pins(s.frame_no, 2) = s.pins_down - s.throw_pins(s.frame_no, 1);
@@ -102,20 +102,20 @@ void Game::play_game() {
                 if (s.throw_no == 1) {
                     mascot_announce(s.mascot_color, kStrike);
                     mascot_ring_show();
-                    s.frame_mark(s.frame_no) = 2;
+                    s.frame_mark(s.frame_no) = frame_mark::kStrike;
                 } else {
                     mascot_announce(s.mascot_color, kSpare);
-                    s.frame_mark(s.frame_no) = 1;
+                    s.frame_mark(s.frame_no) = frame_mark::kSpare;
                 }
                 rt.sleep_10ms(100);
                 break;
             }
             if (s.throw_no == 2) {
-                s.frame_mark(s.frame_no) = 0;
+                s.frame_mark(s.frame_no) = frame_mark::kOpen;
                 rt.sleep_10ms(100);
                 break;
             }
-            s.frame_mark(s.frame_no) = 3;
+            s.frame_mark(s.frame_no) = frame_mark::kFirstThrowDone;
         }
     }
 

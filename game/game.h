@@ -11,6 +11,7 @@
 #include <source_location>
 #include <string_view>
 
+#include "game/constants.h"
 #include "game/state.h"
 #include "runtime/host.h"
 

@@ -41,11 +41,12 @@ void Game::draw_background() { filled_box(0, 0, 800, 800, s.board_color(1)); }
 // The lane, its walls, the placing line, the cleared ball-count area, the small
 // square and every pin where it stands now.
 void Game::draw_lane() {
-    filled_box(s.lane_inset, 0, 600 - s.lane_inset, 800, 0);
+    const float right = board::kWidth - s.lane_inset;
+    filled_box(s.lane_inset, 0, right, 800, 0);
     filled_box(s.lane_inset - 30, 800, s.lane_inset, 0, 8);
-    filled_box(600 - s.lane_inset + 30, 800, 600 - s.lane_inset, 0, 8);
-    line(s.lane_inset, 630, 600 - s.lane_inset, 630, 8);
-    line(s.lane_inset, 631, 600 - s.lane_inset, 631, 8);
+    filled_box(right + 30, 800, right, 0, 8);
+    line(s.lane_inset, board::kPlacingLine, right, board::kPlacingLine, 8);
+    line(s.lane_inset, board::kPlacingLine + 1, right, board::kPlacingLine + 1, 8);
     filled_box(600, 100, 639, 140, 0);
     filled_box(303, 536, 297, 530, 8);
     for (float j = 2; j <= s.n_obj; j = j + 1) draw_object(j, s.obj_color(j));

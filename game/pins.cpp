@@ -15,15 +15,15 @@ void Game::set_walls() {
         s.lane_inset = s.wall_inset(s.level);
     }
     s.rand_xmin = s.lane_inset + 5 * s.obj_radius(1) + 5;
-    s.rand_xmax = 600 - s.lane_inset - 5 * s.obj_radius(1) - 5;
+    s.rand_xmax = board::kWidth - s.lane_inset - 5 * s.obj_radius(1) - 5;
     s.wall_x1(1) = s.lane_inset;
-    s.wall_y1(1) = -400;
+    s.wall_y1(1) = board::kWallBottom;
     s.wall_x2(1) = s.lane_inset;
-    s.wall_y2(1) = 2000;
-    s.wall_x1(2) = 600 - s.lane_inset;
-    s.wall_y1(2) = -400;
-    s.wall_x2(2) = 600 - s.lane_inset;
-    s.wall_y2(2) = 2000;
+    s.wall_y2(1) = board::kWallTop;
+    s.wall_x1(2) = board::kWidth - s.lane_inset;
+    s.wall_y1(2) = board::kWallBottom;
+    s.wall_x2(2) = board::kWidth - s.lane_inset;
+    s.wall_y2(2) = board::kWallTop;
 }
 
 // The ball waits beside one of the walls while the pins are laid out, so that the
@@ -34,7 +34,7 @@ void Game::park_ball() {
         s.obj_x(1) = s.lane_inset + s.obj_radius(1);
         s.obj_y(1) = q + 50;
     } else {
-        s.obj_x(1) = 600 - s.lane_inset - s.obj_radius(1);
+        s.obj_x(1) = board::kWidth - s.lane_inset - s.obj_radius(1);
         s.obj_y(1) = q - 300 + 50;
     }
 }
@@ -122,11 +122,11 @@ void Game::resolve_impact(float i, float j, float dx, float dy, float distance) 
 void Game::clear_contact_marks() {
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) < 0) continue;
+        if (s.obj_state(i) < object_state::kResting) continue;
         s.wall_hit(i, 1) = 0;
         s.wall_hit(i, 2) = 0;
         for (float j = i + 1; j <= s.n_obj; j = j + 1) {
-            if (s.obj_state(j) >= 0) s.pair_hit(i, j) = 0;
+            if (s.obj_state(j) >= object_state::kResting) s.pair_hit(i, j) = 0;
         }
     }
 }
@@ -144,7 +144,7 @@ void Game::contact_search(int i) {
     }
     if (i == s.n_obj) return;
     for (float j = float(i) + 1; j <= s.n_obj; j = j + 1) {
-        if (s.obj_state(j) < 0) continue;
+        if (s.obj_state(j) < object_state::kResting) continue;
         s.dx = s.obj_x(i) - s.obj_x(j);
         s.dy = s.obj_y(i) - s.obj_y(j);
         float d2 = s.dx * s.dx + s.dy * s.dy;
@@ -165,14 +165,14 @@ void Game::contact_search(int i) {
 // (lower object first, its walls before its pairs, pairs by rising partner). The note
 // sounds before the response.
 void Game::choose_and_resolve_contact() {
-    s.contact_best = 2000;
-    s.contact_kind = 0;
+    s.contact_best = contact::kNoKey;
+    s.contact_kind = contact::kNone;
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) < 0) continue;
+        if (s.obj_state(i) < object_state::kResting) continue;
         for (float w = 1; w <= 2; w = w + 1) {
             if (s.wall_hit(i, w) == 1 && s.wall_key(i, w) < s.contact_best) {
-                s.contact_kind = 1;
+                s.contact_kind = contact::kWall;
                 s.contact_i = i;
                 s.contact_j = w;
                 s.contact_best = s.wall_key(i, w);
@@ -180,9 +180,9 @@ void Game::choose_and_resolve_contact() {
         }
         if (i == s.n_obj) continue;
         for (float j = i + 1; j <= s.n_obj; j = j + 1) {
-            if (s.obj_state(j) < 0) continue;
+            if (s.obj_state(j) < object_state::kResting) continue;
             if (s.pair_hit(i, j) == 1 && s.pair_key(i, j) < s.contact_best) {
-                s.contact_kind = 3;
+                s.contact_kind = contact::kPair;
                 s.contact_i = i;
                 s.contact_j = j;
                 s.contact_best = s.pair_key(i, j);
@@ -190,16 +190,16 @@ void Game::choose_and_resolve_contact() {
         }
     }
 
-    if (s.contact_kind == 1) {
+    if (s.contact_kind == contact::kWall) {
         if (s.midi_ok == 1) sound_note(0);
         s.obj_vx(s.contact_i) = -s.obj_vx(s.contact_i) * s.wall_restitution(s.contact_j);
-    } else if (s.contact_kind == 3) {
+    } else if (s.contact_kind == contact::kPair) {
         if (s.midi_ok == 1) sound_note(to_int16(s.obj_note(s.contact_j)));
         s.dx = s.obj_x(s.contact_i) - s.obj_x(s.contact_j);
         s.dy = s.obj_y(s.contact_i) - s.obj_y(s.contact_j);
         s.dist = std::sqrt(s.dx * s.dx + s.dy * s.dy);
-        s.obj_state(s.contact_i) = 1;
-        s.obj_state(s.contact_j) = 1;
+        s.obj_state(s.contact_i) = object_state::kMoving;
+        s.obj_state(s.contact_j) = object_state::kMoving;
         resolve_impact(s.contact_i, s.contact_j, s.dx, s.dy, s.dist);
     }
 }
