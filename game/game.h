@@ -5,6 +5,19 @@
 //
 // Procedures take inputs by value (a caller's variable or a temporary copy) and
 // write results through references, like the straight-line program they are.
+// Each procedure's one-line comment below starts with its short traditional name.
+//
+// The statement poll. The window lives only through the host's statement poll
+// (Host::step: it pumps the window's events every few steps and records the line for
+// error reports). Every host service the game calls takes one step first, so a loop
+// that calls a service in every pass, above all a loop that polls the keyboard or the
+// mouse until something changes, needs nothing more. A loop whose passes call no
+// service calls rt.step() at the top of each pass: the passes of a simulation step
+// over the objects, the frames of the sheet, the Best 20 rows, the palette entries and
+// the stored layouts do. Any new loop that can run long without calling a service must
+// do the same, or the window freezes and a closed window goes unnoticed while it runs.
+// The steps are counted: adding or removing one moves every later pump, so keep them
+// where they are when code is only reshaped.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +45,8 @@ public:
     // --- Start-up and main menu (main_menu.cpp) ----------------------------------------
     void main_program();          // start-up, then the main menu loop for the rest of the run
     void startup();
+    void title();
+    void set_defaults();
     void read_constant_lists();
     void menu_loop();
     void level_screen();
@@ -53,7 +68,14 @@ public:
     void choose_in_row(float column, float row, float spacing, float choice_count, float current, float& chosen);
 
     // --- Game driver (driver.cpp) -------------------------------------------------------
+    // One game: the frames and their throws, then the score into the Best 20 table.
     void play_game();
+    void start_game();
+    bool start_frame();          // false when the game is over
+    bool bonus_frame_closed();   // true when the game is over before the next throw
+    bool play_throw();           // false when the player gave up the game
+    bool count_throw();          // true when the frame is over
+    void finish_game();
 
     // --- Ball motion (ball.cpp) -------------------------------------------------------
     // BPOSK: lets the player place the ball in the placing strip; status -1 when the player gives up.

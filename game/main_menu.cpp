@@ -62,8 +62,16 @@ void Game::startup() {
     s.mascot_size = 16;
     for (int n = 1; n <= 8; ++n) s.menu_text(n) = menu_line(n);
     rt.cls(0, 0);
+    title();
+    set_defaults();
 
-    // Title.
+    rt.cls(0, 0);
+    make_ball_marker();
+    rt.cls(0, 0);
+}
+
+// The mascot announces the game's name, the version, the ring of mascots.
+void Game::title() {
     s.mascot_color = s.color_map(7);
     static const std::string kBowling = to_sjis("Bowling");
     mascot_announce(s.mascot_color, kBowling);
@@ -73,8 +81,10 @@ void Game::startup() {
     outline_circle(244, s.ui_y0 + 63, 8, s.color_map(7));
     rt.sleep_10ms(150);
     rt.cls(0, 0);
+}
 
-    // Defaults.
+// The options, objects, walls, layouts, table and simulation constants a run starts with.
+void Game::set_defaults() {
     s.mascot_no = 7;
     s.layout = 1;
     s.level = 4;
@@ -112,10 +122,6 @@ void Game::startup() {
     s.dt = 0.02f;
     s.games_count = 0;
     s.menu_sel = 1;
-
-    rt.cls(0, 0);
-    make_ball_marker();
-    rt.cls(0, 0);
 }
 
 void Game::menu_loop() {
