@@ -1,4 +1,4 @@
-// Cost of the score sheet (SCORE): the running totals and the formatted rows of a whole
+// Cost of the score sheet (draw_score_sheet): the running totals and the formatted rows of a whole
 // game of strikes, spares and open frames with a bonus frame, on the headless backend.
 #include <benchmark/benchmark.h>
 
@@ -31,7 +31,7 @@ void BM_ScoreSheetWholeGame(benchmark::State& state) {
             s.frame_score(f) = -1;
         }
         s.frame_no = 11;
-        for (auto _ : state) g.SCORE();
+        for (auto _ : state) g.draw_score_sheet();
     });
     if (host.last_error()) state.SkipWithError(host.last_error()->what());
 }

@@ -19,7 +19,7 @@ void on_field(benchmark::State& state, Body body) {
     host.run([&](Host& rt) {
         Game g(rt);
         testing::set_up_field(g);
-        g.DBALLB();
+        g.lay_out_triangle();
         testing::rest_all(g.s);
         body(g);
     });
@@ -61,7 +61,7 @@ void whole_throw(benchmark::State& state, float x) {
     on_field(state, [&](Game& g) {
         uint64_t steps = 0;
         for (auto _ : state) {
-            g.DBALLB();
+            g.lay_out_triangle();
             testing::rest_all(g.s);
             testing::put(g.s, 1, x, 685, 0, 0, 1);
             uint64_t start = g.rt.backend().now_us();

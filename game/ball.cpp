@@ -7,13 +7,12 @@
 namespace zell {
 
 void Game::draw_object(float i, float colour, std::source_location where) {
-    rt.draw_circle(0, 0, s.obj_x(i), s.obj_y(i), s.obj_radius(i) - 1, to_int16(colour), 1, 0, 0, 0, -1, 0, 1,
-                   where);
+    outline_circle(s.obj_x(i), s.obj_y(i), s.obj_radius(i) - 1, colour, where);
 }
 
 // The ball's start point: a left click released in the placing strip between the walls,
 // moved inwards to keep the ball inside it. A right click gives up (status -1).
-void Game::BPOSK(float& x, float& y, float& status) {
+void Game::place_ball(float& x, float& y, float& status) {
     status = 0;
     float r = s.obj_radius(1);
     float xl = s.wall_x1(1);
@@ -29,9 +28,9 @@ void Game::BPOSK(float& x, float& y, float& status) {
         }
         x = rt.map_coord(0, float(rt.mouse_pos(0, 0)), 2);
         y = rt.map_coord(0, float(rt.mouse_pos(0, 1)), 3);
-        if (x < xl || x > xr || y < 630) continue;
-        if (y <= 630 + r) y = 630 + r;
-        if (y >= 685) y = 685;
+        if (x < xl || x > xr || y < board::kPlacingLine) continue;
+        if (y <= board::kPlacingLine + r) y = board::kPlacingLine + r;
+        if (y >= board::kPlacingTop) y = board::kPlacingTop;
         if (x <= xl + r) x = xl + r;
         if (x >= xr - r) x = xr - r;
         return;
@@ -40,7 +39,7 @@ void Game::BPOSK(float& x, float& y, float& status) {
 
 // The throw: the vector from the press to the release of the left button, cut to
 // length 200 when longer.
-void Game::FMVELO(float& vx, float& vy) {
+void Game::choose_throw(float& vx, float& vy) {
     while (rt.mouse_button(0, 2, 0) == 0) {
     }
     float x0 = rt.map_coord(0, float(rt.mouse_pos(0, 0)), 2);
@@ -52,9 +51,9 @@ void Game::FMVELO(float& vx, float& vy) {
     float dx = x1 - x0;
     float dy = y1 - y0;
     float len = std::sqrt(dx * dx + dy * dy);
-    if (len > 200) {
-        vx = 200 * dx / len;
-        vy = 200 * dy / len;
+    if (len > board::kMaxThrow) {
+        vx = board::kMaxThrow * dx / len;
+        vy = board::kMaxThrow * dy / len;
     } else {
         vx = dx;
         vy = dy;
@@ -80,27 +79,27 @@ bool Game::simulation_step() {
     // board has left play, whatever its state.
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) == 1) {
+        if (s.obj_state(i) == object_state::kMoving) {
             draw_object(i, 0);
             s.obj_x(i) = s.obj_x(i) + s.obj_vx(i) * s.dt;
             s.obj_y(i) = s.obj_y(i) + s.obj_vy(i) * s.dt - s.gravity * s.dt * s.dt / 2;
             s.obj_vy(i) = s.obj_vy(i) - s.gravity * s.dt;
             draw_object(i, s.obj_color(i));
         }
-        if (s.obj_y(i) < -2000) s.obj_state(i) = -1;
+        if (s.obj_y(i) < board::kGoneDepth) s.obj_state(i) = object_state::kGone;
     }
 
     // Erasing one of two overlapping outlines damages the other: redraw the objects
     // that overlapped something in the last search.
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) > -1 && s.obj_touched(i) == 1) draw_object(i, s.obj_color(i));
+        if (s.obj_state(i) > object_state::kGone && s.obj_touched(i) == 1) draw_object(i, s.obj_color(i));
         s.obj_touched(i) = 0;
     }
 
     for (int i = 1; i <= s.n_obj; ++i) {
         rt.step();
-        if (s.obj_state(i) >= 0) contact_search(i);
+        if (s.obj_state(i) >= object_state::kResting) contact_search(i);
     }
 
     choose_and_resolve_contact();
@@ -108,7 +107,7 @@ bool Game::simulation_step() {
     s.moving_count = 0;
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) > 0) s.moving_count = s.moving_count + 1;
+        if (s.obj_state(i) > object_state::kResting) s.moving_count = s.moving_count + 1;
     }
     return s.moving_count > 0;
 }

@@ -6,7 +6,7 @@
 
 namespace zell {
 
-void Game::BST20(float score) {
+void Game::enter_best20(float score) {
     for (float i = 1; i <= 20; ++i) {
         rt.step();
         // Strictly lower: a score equal to entries already there goes below them.
@@ -27,9 +27,9 @@ void Game::BST20(float score) {
     }
 }
 
-void Game::SRANKS() {
+void Game::show_best20() {
     rt.cls(0, 0);
-    LOCATE1(1, 1);
+    locate_text(1, 1);
     rt.print_tab(0, 40, rt.date_str());
     rt.print(0, "      Zell Bowling : Bowling Count Score");
     rt.print(0, "-- Name ----------Level-----Layout----- Score ----");

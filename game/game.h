@@ -5,12 +5,26 @@
 //
 // Procedures take inputs by value (a caller's variable or a temporary copy) and
 // write results through references, like the straight-line program they are.
+// Each procedure's one-line comment below starts with its short traditional name.
+//
+// The statement poll. The window lives only through the host's statement poll
+// (Host::step: it pumps the window's events every few steps and records the line for
+// error reports). Every host service the game calls takes one step first, so a loop
+// that calls a service in every pass, above all a loop that polls the keyboard or the
+// mouse until something changes, needs nothing more. A loop whose passes call no
+// service calls rt.step() at the top of each pass: the passes of a simulation step
+// over the objects, the frames of the sheet, the Best 20 rows, the palette entries and
+// the stored layouts do. Any new loop that can run long without calling a service must
+// do the same, or the window freezes and a closed window goes unnoticed while it runs.
+// The steps are counted: adding or removing one moves every later pump, so keep them
+// where they are when code is only reshaped.
 #pragma once
 
 #include <cstdint>
 #include <source_location>
 #include <string_view>
 
+#include "game/constants.h"
 #include "game/state.h"
 #include "runtime/host.h"
 
@@ -31,6 +45,8 @@ public:
     // --- Start-up and main menu (main_menu.cpp) ----------------------------------------
     void main_program();          // start-up, then the main menu loop for the rest of the run
     void startup();
+    void title();
+    void set_defaults();
     void read_constant_lists();
     void menu_loop();
     void level_screen();
@@ -40,59 +56,110 @@ public:
     void speed_screen();
 
     // --- Menu and prompt procedures (menus.cpp) --------------------------------------------
-    void LOCATE1(float row, float column);
-    void ANYKEY();
-    void FMENU1(float c, float r, float w, float n, float& sel);
-    void HMENU(float c, float r, float d, float n, float p, float& q);
+    // LOCATE1: moves the text cursor to a row counted from 0 and a column counted from 1.
+    void locate_text(float row, float column);
+    // ANYKEY: throws away the keys typed so far, then waits for one more.
+    void wait_any_key();
+    // FMENU1: the main menu box at a text column and row; Up/Down move the highlight over the
+    // item_count items, Enter leaves the chosen item (1..item_count) in selection.
+    void choose_menu_item(float column, float row, float width, float item_count, float& selection);
+    // HMENU: a row of choice_count choices, `spacing` columns apart, starting at `current`;
+    // Left/Right move, Enter leaves the chosen one (1..choice_count) in `chosen`.
+    void choose_in_row(float column, float row, float spacing, float choice_count, float current, float& chosen);
 
     // --- Game driver (driver.cpp) -------------------------------------------------------
+    // One game: the frames and their throws, then the score into the Best 20 table.
     void play_game();
+    void start_game();
+    bool start_frame();          // false when the game is over
+    bool bonus_frame_closed();   // true when the game is over before the next throw
+    bool play_throw();           // false when the player gave up the game
+    bool count_throw();          // true when the frame is over
+    void finish_game();
 
     // --- Ball motion (ball.cpp) -------------------------------------------------------
-    void BPOSK(float& x, float& y, float& status);
-    void FMVELO(float& vx, float& vy);
+    // BPOSK: lets the player place the ball in the placing strip; status -1 when the player gives up.
+    void place_ball(float& x, float& y, float& status);
+    // FMVELO: the throw vector of a press, drag and release, at most 200 long.
+    void choose_throw(float& vx, float& vy);
     void simulate_throw();
     // One step of the simulation; false when nothing moves any more.
     bool simulation_step();
 
     // --- Pins and collisions (pins.cpp) ---------------------------------------------------
-    void DFWALL();
-    void DBALLB();
-    void DBALL2(float xmin, float ymin, float xmax, float ymax);
-    void NBBCNV(float i, float j, float dx, float dy, float d);
+    // DFWALL: the two walls and the random area for the current layout and level.
+    void set_walls();
+    // DBALLB: the ten pins as a triangle, spaced by the level, and the parked ball.
+    void lay_out_triangle();
+    // DBALL2: the parked ball and the pins scattered at random, without overlaps, in the area.
+    void lay_out_at_random(float xmin, float ymin, float xmax, float ymax);
+    // NBBCNV: the impact of objects i and j along their line of centres (dx, dy) of length distance.
+    void resolve_impact(float i, float j, float dx, float dy, float distance);
     void clear_contact_marks();
     void contact_search(int i);
     void choose_and_resolve_contact();
 
     // --- Mascot figures and animations (mascot.cpp) ------------------------------------------
-    void MOSX(float c, float x, float y, float sz);
-    void MOSX1(float c, float x, float y, float sz);
-    void MOSX2(float c, float x, float y, float sz);
-    void MOSX3(float c, float x, float y, float sz);
-    void FZMMS(float c, std::string_view text_sjis);
-    void DEMOS();
-    void PALET0();
-    void PALET1(float m);
-    void MSPIC();
-    void MSDISP2(float n);
+    // MOSX: the filled mascot, black spots on the left.
+    void draw_mascot(float colour, float x, float y, float size);
+    // MOSX1: the mascot in outline; in colour 0 it erases itself from a black ground.
+    void draw_mascot_outline(float colour, float x, float y, float size);
+    // MOSX2: the mascot in outline with filled spots.
+    void draw_mascot_outline_spots(float colour, float x, float y, float size);
+    // MOSX3: the filled mascot, black spots on the right.
+    void draw_mascot_facing_right(float colour, float x, float y, float size);
+    // FZMMS: the mascot grows in the title area, then the message is shown beside it.
+    void mascot_announce(float colour, std::string_view text_sjis);
+    // DEMOS: three turns of a ring of mascots with the palette rotating.
+    void mascot_ring_show();
+    // PALET0: the seven mascot palette entries in their base colours.
+    void reset_mascot_palette();
+    // PALET1: the seven mascot palette entries with the base colours moved `shift` places.
+    void rotate_mascot_palette(float shift);
+    // MSPIC: captures the ball marker picture (the player's mascot) into ball_icon.
+    void make_ball_marker();
+    // MSDISP2: `count` ball markers beside the board, one per ball used in the frame.
+    void show_ball_markers(float count);
 
     // --- Scoring and score sheet (score.cpp) ------------------------------------------------
-    void SCORE();
+    // SCORE: counts the running totals and draws the score sheet at the right edge.
+    void draw_score_sheet();
     void compute_totals();
 
     // --- Best 20 table (best20.cpp) ----------------------------------------------------
-    void BST20(float score);
-    void SRANKS();
+    // BST20: enters the score, the player's name, level and layout into the Best 20 table.
+    void enter_best20(float score);
+    // SRANKS: the Best 20 table on a cleared screen.
+    void show_best20();
 
     // --- MIDI sounds (midi.cpp) ------------------------------------------------------------
-    void MOPEN();
-    void MON(int16_t n);
+    // MOPEN: opens the MIDI output, or notes that there is none.
+    void open_midi();
+    // MON: one short note, key 60 + note_offset.
+    void sound_note(int16_t note_offset);
 
     // --- Frame pin layouts and board redraw (layouts.cpp) ------------------------------------
-    void STFRMB();
-    void SETFRM();
-    void FRESH();
-    void FRESH1();
+    // STFRMB: the triangle layouts of the twelve frames.
+    void make_triangle_layouts();
+    // SETFRM: the random layouts of the twelve frames.
+    void make_random_layouts();
+    // FRESH: the board background, once per game.
+    void draw_background();
+    // FRESH1: the lane, its walls, the placing line and the pins, before every throw.
+    void draw_lane();
+
+    // --- Drawing (drawing.cpp) -------------------------------------------------------------
+    // The screen's drawing calls with the options the game always uses (default drawing
+    // function, solid pen); each error report names the caller's line.
+    using Where = std::source_location;
+    // A circle outline (aspect 1) of the given radius.
+    void outline_circle(float x, float y, float radius, float colour, Where where = Where::current());
+    // An ellipse of aspect 0.5 (half as high as wide), filled in its colour when `filled`.
+    void ellipse(float x, float y, float radius, float colour, bool filled, Where where = Where::current());
+    // A box with the corners (x1, y1) and (x2, y2), outline and fill in one colour.
+    void filled_box(float x1, float y1, float x2, float y2, float colour, Where where = Where::current());
+    // A line from (x1, y1) to (x2, y2), both ends included.
+    void line(float x1, float y1, float x2, float y2, float colour, Where where = Where::current());
 
     // --- Helpers of the ball, the pins and the board (ball.cpp, pins.cpp, layouts.cpp) -----
     // The circle outline of object i (radius obj_radius(i) - 1, aspect 1, default function)
@@ -107,15 +174,14 @@ private:
     // --- Helpers of menus.cpp ------------------------------------------------------------
     void flush_keys();                 // reads keys until none is pending
     int wait_key();                    // polls until a key comes; its code
-    void fmenu_item(float c, float r, float k, int colour);
-    void hmenu_label(float c, float r, float d, float k);
-    void hmenu_item(float c, float r, float d, float k, int colour);
+    void menu_item_in_colour(float column, float row, float item, int colour);
+    void choice_label(float column, float row, float spacing, float choice);
+    void choice_in_colour(float column, float row, float spacing, float choice, int colour);
 
     // --- Helpers of mascot.cpp -----------------------------------------------------------
-    // One figure: the body ellipse at (x, y) of size sz, then the two spots at ex with radius rs.
-    void mascot_figure(float c, float x, float y, float sz, int body_fill, float spot_colour, int spot_fill,
-                       float ex, float rs);
-    void ellipse(float x, float y, float radius, float colour, int fill);
+    // One figure: the body ellipse at (x, y) of the given size, then the two spots at spot_x.
+    void mascot_figure(float colour, float x, float y, float size, bool body_filled, float spot_colour,
+                       bool spots_filled, float spot_x, float spot_radius);
 
     // --- Helpers of score.cpp ----------------------------------------------------------------
     void score_row(float i);           // the sheet row of frame i, by its mark

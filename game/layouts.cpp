@@ -7,39 +7,22 @@
 
 namespace zell {
 
-namespace {
-
-// A filled box in one colour, outline and fill alike, with the default drawing function.
-void filled_box(Host& rt, float x1, float y1, float x2, float y2, float colour,
-                std::source_location where = std::source_location::current()) {
-    int c = to_int16(colour, where);
-    rt.draw_line(0, 0, x1, y1, 0, x2, y2, -1, c, 2, c, -1, 13, where);
-}
-
-// A line in the screen's pen style.
-void line(Host& rt, float x1, float y1, float x2, float y2, float colour,
-          std::source_location where = std::source_location::current()) {
-    rt.draw_line(0, 0, x1, y1, 0, x2, y2, -1, to_int16(colour, where), 0, 0, -1, 5, where);
-}
-
-}  // namespace
-
 // Mixes the seconds of the clock into the random generator, shows the notice, and
 // stores the pins (and the parked ball) of frames 1 to 12.
 void Game::make_frame_layouts(bool random) {
     static const std::string kNotice = to_sjis("ピンレイアウト中");
     rt.randomize(to_int32(str_val(right_str(rt.time_str(), 2))));
     rt.set_color(0, 15, 0, 0, 0, 1);
-    LOCATE1(21, 31);
+    locate_text(21, 31);
     rt.print(0, kNotice, 0);
     rt.set_color(0, 7, 0, 0, 0, 1);
     rt.sleep_10ms(10);
-    DFWALL();
+    set_walls();
     for (float f = 1; f <= 12; f = f + 1) {
         if (random) {
-            DBALL2(s.rand_xmin, 50, s.rand_xmax, 500);
+            lay_out_at_random(s.rand_xmin, 50, s.rand_xmax, 500);
         } else {
-            DBALLB();
+            lay_out_triangle();
         }
         for (float j = 1; j <= s.n_obj; j = j + 1) {
             rt.step();
@@ -49,22 +32,23 @@ void Game::make_frame_layouts(bool random) {
     }
 }
 
-void Game::STFRMB() { make_frame_layouts(false); }
+void Game::make_triangle_layouts() { make_frame_layouts(false); }
 
-void Game::SETFRM() { make_frame_layouts(true); }
+void Game::make_random_layouts() { make_frame_layouts(true); }
 
-void Game::FRESH() { filled_box(rt, 0, 0, 800, 800, s.board_color(1)); }
+void Game::draw_background() { filled_box(0, 0, 800, 800, s.board_color(1)); }
 
 // The lane, its walls, the placing line, the cleared ball-count area, the small
 // square and every pin where it stands now.
-void Game::FRESH1() {
-    filled_box(rt, s.lane_inset, 0, 600 - s.lane_inset, 800, 0);
-    filled_box(rt, s.lane_inset - 30, 800, s.lane_inset, 0, 8);
-    filled_box(rt, 600 - s.lane_inset + 30, 800, 600 - s.lane_inset, 0, 8);
-    line(rt, s.lane_inset, 630, 600 - s.lane_inset, 630, 8);
-    line(rt, s.lane_inset, 631, 600 - s.lane_inset, 631, 8);
-    filled_box(rt, 600, 100, 639, 140, 0);
-    filled_box(rt, 303, 536, 297, 530, 8);
+void Game::draw_lane() {
+    const float right = board::kWidth - s.lane_inset;
+    filled_box(s.lane_inset, 0, right, 800, 0);
+    filled_box(s.lane_inset - 30, 800, s.lane_inset, 0, 8);
+    filled_box(right + 30, 800, right, 0, 8);
+    line(s.lane_inset, board::kPlacingLine, right, board::kPlacingLine, 8);
+    line(s.lane_inset, board::kPlacingLine + 1, right, board::kPlacingLine + 1, 8);
+    filled_box(600, 100, 639, 140, 0);
+    filled_box(303, 536, 297, 530, 8);
     for (float j = 2; j <= s.n_obj; j = j + 1) draw_object(j, s.obj_color(j));
 }
 

@@ -56,25 +56,35 @@ void Game::read_constant_lists() {
 
 void Game::startup() {
     // The contact work tables, obj_touched and obj_note exist with their bounds from the start (State).
-    MOPEN();
+    open_midi();
     read_constant_lists();
     s.ui_y0 = 270;
     s.mascot_size = 16;
     for (int n = 1; n <= 8; ++n) s.menu_text(n) = menu_line(n);
     rt.cls(0, 0);
+    title();
+    set_defaults();
 
-    // Title.
+    rt.cls(0, 0);
+    make_ball_marker();
+    rt.cls(0, 0);
+}
+
+// The mascot announces the game's name, the version, the ring of mascots.
+void Game::title() {
     s.mascot_color = s.color_map(7);
     static const std::string kBowling = to_sjis("Bowling");
-    FZMMS(s.mascot_color, kBowling);
+    mascot_announce(s.mascot_color, kBowling);
     rt.locate(0, 33, 15, 0, 3);
     rt.print(0, "Version 8.0");
-    DEMOS();
-    rt.draw_circle(0, 0, 244, s.ui_y0 + 63, 8, to_int16(s.color_map(7)), 1, 0, 0, 0, -1, 0, 1);
+    mascot_ring_show();
+    outline_circle(244, s.ui_y0 + 63, 8, s.color_map(7));
     rt.sleep_10ms(150);
     rt.cls(0, 0);
+}
 
-    // Defaults.
+// The options, objects, walls, layouts, table and simulation constants a run starts with.
+void Game::set_defaults() {
     s.mascot_no = 7;
     s.layout = 1;
     s.level = 4;
@@ -95,15 +105,15 @@ void Game::startup() {
     s.n_walls = 2;
     s.wall_side(1) = -1;
     s.wall_side(2) = 1;
-    DFWALL();
+    set_walls();
     for (float j = 1; j <= s.n_walls; j = j + 1) {
         s.wall_restitution(j) = 0.7f;
         s.board_color(j) = 2;
     }
 
     // Pin layouts of the twelve frames.
-    if (s.layout == 1) STFRMB();
-    else SETFRM();
+    if (s.layout == 1) make_triangle_layouts();
+    else make_random_layouts();
 
     for (int n = 1; n <= 20; ++n) s.best_score(n) = -1;
 
@@ -112,16 +122,12 @@ void Game::startup() {
     s.dt = 0.02f;
     s.games_count = 0;
     s.menu_sel = 1;
-
-    rt.cls(0, 0);
-    MSPIC();
-    rt.cls(0, 0);
 }
 
 void Game::menu_loop() {
     static const std::string kPushAnyKey = "* Push any key *";
     for (;;) {
-        FMENU1(19, 3, 39, 8, s.menu_sel);
+        choose_menu_item(19, 3, 39, 8, s.menu_sel);
         switch (to_int16(s.menu_sel)) {
         case 1:
             s.games_count = s.games_count + 1;
@@ -134,9 +140,9 @@ void Game::menu_loop() {
             layout_screen();
             break;
         case 4:
-            SRANKS();
+            show_best20();
             rt.print(0, kPushAnyKey);
-            ANYKEY();
+            wait_any_key();
             rt.cls(0, 0);
             break;
         case 5:
@@ -158,64 +164,64 @@ void Game::menu_loop() {
 
 void Game::name_screen() {
     rt.set_color(0, 15, 0, 0, 0, 1);
-    LOCATE1(15, 28);
+    locate_text(15, 28);
     rt.print(0, std::string(20, ' '));
-    LOCATE1(15, 28);
+    locate_text(15, 28);
     rt.input_line(0, 2, " Name", s.player_name);
     rt.set_color(0, 7, 0, 0, 0, 1);
-    LOCATE1(15, 28);
+    locate_text(15, 28);
     rt.print(0, std::string(21, ' '));
 }
 
 void Game::mascot_screen() {
-    for (float n = 1; n <= 7; n = n + 1) MOSX(s.color_map(n), 64 * n + 48, s.ui_y0 + 96, s.mascot_size);
-    LOCATE1(15, 33);
+    for (float n = 1; n <= 7; n = n + 1) draw_mascot(s.color_map(n), 64 * n + 48, s.ui_y0 + 96, s.mascot_size);
+    locate_text(15, 33);
     rt.print(0, " Mascot ?        ");
     for (int n = 1; n <= 7; ++n) s.choice_text(n) = "   " + std::to_string(n) + "    ";
     float choice = 0;
-    HMENU(10, 17, 8, 7, s.mascot_no, choice);
+    choose_in_row(10, 17, 8, 7, s.mascot_no, choice);
     s.mascot_no = choice;
     s.mascot_color = s.color_map(choice);
-    MSPIC();
+    make_ball_marker();
 }
 
 void Game::layout_screen() {
-    LOCATE1(14, 35);
+    locate_text(14, 35);
     rt.print(0, "Layout ?");
     s.choice_text(1) = "  Bowling type  ";
     s.choice_text(2) = "    Random      ";
     float choice = 0;
-    HMENU(22, 16, 16, 2, s.layout, choice);
+    choose_in_row(22, 16, 16, 2, s.layout, choice);
     s.layout = choice;
-    if (s.layout == 1) STFRMB();
-    else SETFRM();
-    LOCATE1(21, 31);
+    if (s.layout == 1) make_triangle_layouts();
+    else make_random_layouts();
+    locate_text(21, 31);
     rt.print(0, std::string(16, ' '));
 }
 
 void Game::level_screen() {
-    LOCATE1(14, 35);
+    locate_text(14, 35);
     rt.print(0, "Level ? ");
-    LOCATE1(16, 27);
+    locate_text(16, 27);
     rt.print(0, "( High ----------- Low )");
     for (int n = 1; n <= 4; ++n) s.choice_text(n) = "  " + std::to_string(n) + "  ";
     float choice = 0;
-    HMENU(26, 17, 6, 4, s.level, choice);
+    choose_in_row(26, 17, 6, 4, s.level, choice);
     for (float row : {14.0f, 16.0f, 17.0f}) {
-        LOCATE1(row, 17);
+        locate_text(row, 17);
         rt.print(0, std::string(42, ' '));
     }
     s.level = choice;
-    if (s.layout == 1) STFRMB();
-    else SETFRM();
+    if (s.layout == 1) make_triangle_layouts();
+    else make_random_layouts();
 }
 
 void Game::speed_screen() {
-    LOCATE1(14, 23);
+    locate_text(14, 23);
     rt.print(0, "(Fast -------------------- Slow)");
     for (int n = 1; n <= 6; ++n) s.choice_text(n) = "  " + std::to_string(n) + "  ";
     float k = 0;
-    HMENU(23, 15, 5, 6, s.speed_sel, k);
+    choose_in_row(23, 15, 5, 6, s.speed_sel, k);
     s.speed_sel = k;
     if (k < 5) s.dt = 0.04f - (k - 1) * 0.01f;
     else if (k == 5) s.dt = 0.005f;

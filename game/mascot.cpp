@@ -7,52 +7,47 @@
 
 namespace zell {
 
-// An ellipse of aspect 0.5 in colour, filled in that colour when fill is nonzero.
-void Game::ellipse(float x, float y, float radius, float colour, int fill) {
-    rt.draw_circle(0, 0, x, y, radius, to_int16(colour), 0.5f, 0, 0, fill, -1, 0, 1);
-}
-
-void Game::mascot_figure(float c, float x, float y, float sz, int body_fill, float spot_colour, int spot_fill,
-                         float ex, float rs) {
-    ellipse(x, y, sz, c, body_fill);
-    ellipse(ex, y - sz / 5.5f, rs, spot_colour, spot_fill);
-    ellipse(ex, y + sz / 5.5f, rs, spot_colour, spot_fill);
+void Game::mascot_figure(float colour, float x, float y, float size, bool body_filled, float spot_colour,
+                         bool spots_filled, float spot_x, float spot_radius) {
+    ellipse(x, y, size, colour, body_filled);
+    ellipse(spot_x, y - size / 5.5f, spot_radius, spot_colour, spots_filled);
+    ellipse(spot_x, y + size / 5.5f, spot_radius, spot_colour, spots_filled);
 }
 
 // Filled figure, black spots on the left.
-void Game::MOSX(float c, float x, float y, float sz) {
-    mascot_figure(c, x, y, sz, 1, 0, 1, x - 0.6f * sz, sz / 4 - 1);
+void Game::draw_mascot(float colour, float x, float y, float size) {
+    mascot_figure(colour, x, y, size, true, 0, true, x - 0.6f * size, size / 4 - 1);
 }
 
 // Outline figure; drawn again in colour 0 it erases itself from a black ground.
-void Game::MOSX1(float c, float x, float y, float sz) {
-    mascot_figure(c, x, y, sz, 0, c, 0, x - 0.6f * sz, sz / 4);
+void Game::draw_mascot_outline(float colour, float x, float y, float size) {
+    mascot_figure(colour, x, y, size, false, colour, false, x - 0.6f * size, size / 4);
 }
 
 // Outline figure with filled spots.
-void Game::MOSX2(float c, float x, float y, float sz) {
-    mascot_figure(c, x, y, sz, 0, c, 1, x - 0.6f * sz, sz / 4);
+void Game::draw_mascot_outline_spots(float colour, float x, float y, float size) {
+    mascot_figure(colour, x, y, size, false, colour, true, x - 0.6f * size, size / 4);
 }
 
 // Filled figure, black spots on the right.
-void Game::MOSX3(float c, float x, float y, float sz) {
-    mascot_figure(c, x, y, sz, 1, 0, 1, x + 0.6f * sz, sz / 4 - 1);
+void Game::draw_mascot_facing_right(float colour, float x, float y, float size) {
+    mascot_figure(colour, x, y, size, true, 0, true, x + 0.6f * size, size / 4 - 1);
 }
 
-void Game::FZMMS(float c, std::string_view text_sjis) {
+void Game::mascot_announce(float colour, std::string_view text_sjis) {
     for (float k = 1; k <= 8; ++k) {
         float sz = 14 + 8 * (k - 1);
-        MOSX1(c, 300, 203 + s.ui_y0, sz);
+        draw_mascot_outline(colour, 300, 203 + s.ui_y0, sz);
         rt.sleep_10ms(2);
-        MOSX1(0, 300, 203 + s.ui_y0, sz);
+        draw_mascot_outline(0, 300, 203 + s.ui_y0, sz);
     }
-    MOSX2(c, 300, 203 + s.ui_y0, 70);
+    draw_mascot_outline_spots(colour, 300, 203 + s.ui_y0, 70);
     rt.locate(0, 36, 12, 0, 3);
     rt.print(0, text_sjis);
     rt.sleep_10ms(50);
 }
 
-void Game::DEMOS() {
+void Game::mascot_ring_show() {
     const float pi = 3.14159f;
     const float radius = 110;
     for (float m = 1; m <= 3; ++m) {
@@ -62,47 +57,47 @@ void Game::DEMOS() {
             float x = radius * std::cos(a) + 300;
             float y = radius * std::sin(a) + 203 + s.ui_y0;
             float c = float(to_int32(k) % 7) + 1;
-            MOSX(s.color_map(c), x, y, 20);
+            draw_mascot(s.color_map(c), x, y, 20);
             rt.sleep_10ms(1);
         }
-        PALET1(m);
+        rotate_mascot_palette(m);
     }
-    PALET0();
+    reset_mascot_palette();
 }
 
 // The seven mascot entries of the palette in their base colours.
-void Game::PALET0() {
+void Game::reset_mascot_palette() {
     for (float c = 1; c <= 7; ++c) rt.set_palette(0, to_int16(s.color_map(c)), to_int16(s.palette_order(c)));
 }
 
-// The seven mascot entries with the base colours moved m places along them.
-void Game::PALET1(float m) {
+// The seven mascot entries with the base colours moved `shift` places along them.
+void Game::rotate_mascot_palette(float shift) {
     Table<float> a(7);
     for (float c = 1; c <= 7; ++c) {
         rt.step();
-        float u = float(to_int32(c + m - 1) % 7) + 1;
+        float u = float(to_int32(c + shift - 1) % 7) + 1;
         a(c) = s.palette_order(u);
     }
     for (float c = 1; c <= 7; ++c) rt.set_palette(0, to_int16(s.color_map(c)), to_int16(a(c)));
 }
 
-void Game::MSPIC() {
-    rt.draw_line(0, 0, 0, 0, 0, 300, 0, 0, 0, 0, 0, -1, 5);
+void Game::make_ball_marker() {
+    line(0, 0, 300, 0, 0);
     rt.get_block(0, 0, 0, 0, 39, 19, s.icon_back);
     // Each trial variant is drawn and wiped again with the saved block.
-    MOSX1(s.mascot_color, 20, 10, 16);
+    draw_mascot_outline(s.mascot_color, 20, 10, 16);
     rt.put_block(0, 0, 0, 1, 39, 19, s.icon_back, 0);
-    MOSX2(s.mascot_color, 20, 10, 16);
+    draw_mascot_outline_spots(s.mascot_color, 20, 10, 16);
     rt.put_block(0, 0, 0, 1, 39, 19, s.icon_back, 0);
-    MOSX3(s.mascot_color, 20, 10, 16);
+    draw_mascot_facing_right(s.mascot_color, 20, 10, 16);
     rt.put_block(0, 0, 0, 1, 39, 19, s.icon_back, 0);
-    MOSX(s.mascot_color, 20, 10, 16);
+    draw_mascot(s.mascot_color, 20, 10, 16);
     rt.get_block(0, 0, 0, 0, 39, 19, s.ball_icon);
 }
 
-// n ball markers stacked upwards in the strip right of the board.
-void Game::MSDISP2(float n) {
-    for (float k = 1; k <= n; ++k) rt.put_block(0, 600, to_int16(100 + 19 * (k - 1)), 1, 39, 19, s.ball_icon, 0);
+// `count` ball markers stacked upwards in the strip right of the board.
+void Game::show_ball_markers(float count) {
+    for (float k = 1; k <= count; ++k) rt.put_block(0, 600, to_int16(100 + 19 * (k - 1)), 1, 39, 19, s.ball_icon, 0);
 }
 
 }  // namespace zell

@@ -8,22 +8,22 @@ namespace zell {
 
 // The walls and the random area for the current layout and level. The Bowling type
 // always takes the widest lane; the Random layout narrows it with the level.
-void Game::DFWALL() {
+void Game::set_walls() {
     if (s.layout == 1) {
         s.lane_inset = s.wall_inset(1);
     } else {
         s.lane_inset = s.wall_inset(s.level);
     }
     s.rand_xmin = s.lane_inset + 5 * s.obj_radius(1) + 5;
-    s.rand_xmax = 600 - s.lane_inset - 5 * s.obj_radius(1) - 5;
+    s.rand_xmax = board::kWidth - s.lane_inset - 5 * s.obj_radius(1) - 5;
     s.wall_x1(1) = s.lane_inset;
-    s.wall_y1(1) = -400;
+    s.wall_y1(1) = board::kWallBottom;
     s.wall_x2(1) = s.lane_inset;
-    s.wall_y2(1) = 2000;
-    s.wall_x1(2) = 600 - s.lane_inset;
-    s.wall_y1(2) = -400;
-    s.wall_x2(2) = 600 - s.lane_inset;
-    s.wall_y2(2) = 2000;
+    s.wall_y2(1) = board::kWallTop;
+    s.wall_x1(2) = board::kWidth - s.lane_inset;
+    s.wall_y1(2) = board::kWallBottom;
+    s.wall_x2(2) = board::kWidth - s.lane_inset;
+    s.wall_y2(2) = board::kWallTop;
 }
 
 // The ball waits beside one of the walls while the pins are laid out, so that the
@@ -34,14 +34,14 @@ void Game::park_ball() {
         s.obj_x(1) = s.lane_inset + s.obj_radius(1);
         s.obj_y(1) = q + 50;
     } else {
-        s.obj_x(1) = 600 - s.lane_inset - s.obj_radius(1);
+        s.obj_x(1) = board::kWidth - s.lane_inset - s.obj_radius(1);
         s.obj_y(1) = q - 300 + 50;
     }
 }
 
 // The triangle: head pin highest (nearest the placing zone), widening downwards to
 // the back row at y 50; the spacing grows as the level goes down.
-void Game::DBALLB() {
+void Game::lay_out_triangle() {
     float r = s.obj_radius(1);
     float sp = 2 * r + 37 + (4 - s.level) * 4;
     if (s.level == 1) sp = sp + 2;
@@ -75,7 +75,7 @@ void Game::DBALLB() {
 
 // Pins scattered at random in the area, x drawn before y. A candidate that overlaps an
 // object placed before it (the parked ball included) is drawn again; touching is allowed.
-void Game::DBALL2(float xmin, float ymin, float xmax, float ymax) {
+void Game::lay_out_at_random(float xmin, float ymin, float xmax, float ymax) {
     park_ball();
     for (float p = 2; p <= s.n_obj; p = p + 1) {
         float x = 0, y = 0;
@@ -98,11 +98,11 @@ void Game::DBALL2(float xmin, float ymin, float xmax, float ymax) {
     }
 }
 
-// Impact of two objects of equal mass along the line of centres (dx, dy) of length d:
-// the tangential parts stay, the normal parts exchange with the loss of restitution.
-void Game::NBBCNV(float i, float j, float dx, float dy, float d) {
-    float nx = dx / d;
-    float ny = dy / d;
+// Impact of two objects of equal mass along the line of centres (dx, dy): the tangential
+// parts stay, the normal parts exchange with the loss of restitution.
+void Game::resolve_impact(float i, float j, float dx, float dy, float distance) {
+    float nx = dx / distance;
+    float ny = dy / distance;
     float e = (s.obj_restitution(i) + s.obj_restitution(j)) / 2;
     float ui = s.obj_vx(i) * nx + s.obj_vy(i) * ny;
     float uj = s.obj_vx(j) * nx + s.obj_vy(j) * ny;
@@ -122,11 +122,11 @@ void Game::NBBCNV(float i, float j, float dx, float dy, float d) {
 void Game::clear_contact_marks() {
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) < 0) continue;
+        if (s.obj_state(i) < object_state::kResting) continue;
         s.wall_hit(i, 1) = 0;
         s.wall_hit(i, 2) = 0;
         for (float j = i + 1; j <= s.n_obj; j = j + 1) {
-            if (s.obj_state(j) >= 0) s.pair_hit(i, j) = 0;
+            if (s.obj_state(j) >= object_state::kResting) s.pair_hit(i, j) = 0;
         }
     }
 }
@@ -144,7 +144,7 @@ void Game::contact_search(int i) {
     }
     if (i == s.n_obj) return;
     for (float j = float(i) + 1; j <= s.n_obj; j = j + 1) {
-        if (s.obj_state(j) < 0) continue;
+        if (s.obj_state(j) < object_state::kResting) continue;
         s.dx = s.obj_x(i) - s.obj_x(j);
         s.dy = s.obj_y(i) - s.obj_y(j);
         float d2 = s.dx * s.dx + s.dy * s.dy;
@@ -165,14 +165,14 @@ void Game::contact_search(int i) {
 // (lower object first, its walls before its pairs, pairs by rising partner). The note
 // sounds before the response.
 void Game::choose_and_resolve_contact() {
-    s.contact_best = 2000;
-    s.contact_kind = 0;
+    s.contact_best = contact::kNoKey;
+    s.contact_kind = contact::kNone;
     for (float i = 1; i <= s.n_obj; i = i + 1) {
         rt.step();
-        if (s.obj_state(i) < 0) continue;
+        if (s.obj_state(i) < object_state::kResting) continue;
         for (float w = 1; w <= 2; w = w + 1) {
             if (s.wall_hit(i, w) == 1 && s.wall_key(i, w) < s.contact_best) {
-                s.contact_kind = 1;
+                s.contact_kind = contact::kWall;
                 s.contact_i = i;
                 s.contact_j = w;
                 s.contact_best = s.wall_key(i, w);
@@ -180,9 +180,9 @@ void Game::choose_and_resolve_contact() {
         }
         if (i == s.n_obj) continue;
         for (float j = i + 1; j <= s.n_obj; j = j + 1) {
-            if (s.obj_state(j) < 0) continue;
+            if (s.obj_state(j) < object_state::kResting) continue;
             if (s.pair_hit(i, j) == 1 && s.pair_key(i, j) < s.contact_best) {
-                s.contact_kind = 3;
+                s.contact_kind = contact::kPair;
                 s.contact_i = i;
                 s.contact_j = j;
                 s.contact_best = s.pair_key(i, j);
@@ -190,17 +190,17 @@ void Game::choose_and_resolve_contact() {
         }
     }
 
-    if (s.contact_kind == 1) {
-        if (s.midi_ok == 1) MON(0);
+    if (s.contact_kind == contact::kWall) {
+        if (s.midi_ok == 1) sound_note(0);
         s.obj_vx(s.contact_i) = -s.obj_vx(s.contact_i) * s.wall_restitution(s.contact_j);
-    } else if (s.contact_kind == 3) {
-        if (s.midi_ok == 1) MON(to_int16(s.obj_note(s.contact_j)));
+    } else if (s.contact_kind == contact::kPair) {
+        if (s.midi_ok == 1) sound_note(to_int16(s.obj_note(s.contact_j)));
         s.dx = s.obj_x(s.contact_i) - s.obj_x(s.contact_j);
         s.dy = s.obj_y(s.contact_i) - s.obj_y(s.contact_j);
         s.dist = std::sqrt(s.dx * s.dx + s.dy * s.dy);
-        s.obj_state(s.contact_i) = 1;
-        s.obj_state(s.contact_j) = 1;
-        NBBCNV(s.contact_i, s.contact_j, s.dx, s.dy, s.dist);
+        s.obj_state(s.contact_i) = object_state::kMoving;
+        s.obj_state(s.contact_j) = object_state::kMoving;
+        resolve_impact(s.contact_i, s.contact_j, s.dx, s.dy, s.dist);
     }
 }
 

@@ -18,7 +18,7 @@ Icon render_mascot_icon(int size) {
         rt.set_color(0, 7, kBackground, 0, 0, 3);
         rt.cls(0, 0);
         float half = float(size) / 2;
-        g.MOSX(g.s.color_map(7), half - 0.5f, half - 0.5f, half - 1);
+        g.draw_mascot(g.s.color_map(7), half - 0.5f, half - 0.5f, half - 1);
         const Image& buffer = rt.screen().buffer();
         icon.image = Image(size, size);
         for (int y = 0; y < size; ++y)
