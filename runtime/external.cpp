@@ -15,9 +15,6 @@
 namespace zell {
 namespace {
 
-// Raising service of call errors, for the detail code (service << 8 | place).
-constexpr uint32_t kCallService = 0x50;
-
 // ---------------------------------------------------------------------------
 // Random
 
@@ -137,19 +134,19 @@ ExternalLibraries::Entry& ExternalLibraries::load(std::string_view library, cons
     try {
         table_.reserve(table_.size() + 1);
     } catch (const std::bad_alloc&) {
-        raise_error(err::kOutOfMemory, kCallService << 8 | 5, where);
+        raise_error(err::kOutOfMemory, error_detail(Service::CallExternal, 5), where);
     }
     Entry entry{upper, nullptr, nullptr};
     if (auto p = provided_.find(upper); p != provided_.end()) {
-        if (!p->second->contains(function)) raise_error(err::kIllegalCall, kCallService << 8 | 2, where);
+        if (!p->second->contains(function)) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 2), where);
         entry.provided = p->second;
     } else {
-        if (library.empty()) raise_error(err::kIllegalCall, kCallService << 8 | 3, where);
+        if (library.empty()) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);
         entry.handle = dlopen(std::string(library).c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!entry.handle) raise_error(err::kIllegalCall, kCallService << 8 | 3, where);
+        if (!entry.handle) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);
         if (!dlsym(entry.handle, std::string(function).c_str())) {
             dlclose(entry.handle);
-            raise_error(err::kIllegalCall, kCallService << 8 | 4, where);
+            raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 4), where);
         }
     }
     return table_.emplace_back(std::move(entry));
@@ -157,18 +154,18 @@ ExternalLibraries::Entry& ExternalLibraries::load(std::string_view library, cons
 
 int32_t ExternalLibraries::call(std::string_view function, std::string_view library, std::span<const intptr_t> args,
                                 std::source_location where) {
-    if (args.size() > kMaxArgs) raise_error(err::kIllegalCall, kCallService << 8 | 1, where);
+    if (args.size() > kMaxArgs) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 1), where);
     std::string upper = upper_ascii(library);
     auto it = std::find_if(table_.begin(), table_.end(), [&](const Entry& e) { return e.name == upper; });
     Entry& entry = it != table_.end() ? *it : load(library, upper, function, where);
 
     if (entry.provided) {
         auto fn = entry.provided->find(function);
-        if (fn == entry.provided->end()) raise_error(err::kIllegalCall, kCallService << 8 | 2, where);
+        if (fn == entry.provided->end()) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 2), where);
         return fn->second(args);
     }
     void* symbol = dlsym(entry.handle, std::string(function).c_str());
-    if (!symbol) raise_error(err::kIllegalCall, kCallService << 8 | 4, where);
+    if (!symbol) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 4), where);
     return int32_t(kInvokers[args.size()](symbol, args));
 }
 

@@ -1,5 +1,7 @@
 #include "runtime/glyphs.h"
 
+#include "runtime/sjis.h"
+
 // Defined in the generated glyph table (tools/gen_glyphs.cpp).
 namespace zell::glyphdata {
 extern const uint8_t kSingle[256 * 16];
@@ -15,9 +17,8 @@ constexpr int kTrailCount = 189;  // trail bytes 0x40..0xFC
 
 // Row of the lead byte in the double-byte index: 0x81..0x9F -> 0..30, 0xE0..0xFC -> 31..59.
 int lead_slot(uint8_t lead) {
-    if (lead >= 0x81 && lead <= 0x9F) return lead - 0x81;
-    if (lead >= 0xE0 && lead <= 0xFC) return 31 + (lead - 0xE0);
-    return -1;
+    if (!is_sjis_lead(lead)) return -1;
+    return lead <= 0x9F ? lead - 0x81 : 31 + (lead - 0xE0);
 }
 
 }  // namespace

@@ -17,7 +17,4 @@ std::span<const uint8_t, kGlyphRows> single_glyph(uint8_t code);
 // leftmost pixel. A code outside the double-byte ranges or without a glyph is blank.
 std::span<const uint16_t, kGlyphRows> double_glyph(uint8_t lead, uint8_t trail);
 
-// True when b can be the second byte of a double-byte Shift-JIS character.
-constexpr bool is_sjis_trail(uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-
 }  // namespace zell

@@ -1,113 +1,19 @@
 #include "runtime/host.h"
-#include "runtime/sjis.h"
 
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <atomic>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <map>
+#include <stdexcept>
+
+#include "runtime/error_log.h"
+#include "runtime/fatal_signal.h"
+#include "runtime/sjis.h"
 
 namespace zell {
-namespace {
-
-// Position of the running step, for the last-resort report of a fatal signal.
-std::atomic<const char*> g_fatal_file{nullptr};
-std::atomic<unsigned> g_fatal_line{0};
-
-void write_all(int fd, const char* s, size_t n) {
-    while (n > 0) {
-        ssize_t w = ::write(fd, s, n);
-        if (w <= 0) return;
-        s += w;
-        n -= size_t(w);
-    }
-}
-
-// Reports the position of the failing step on standard error and lets the signal end the process.
-// Only async-signal-safe calls are made here.
-extern "C" void fatal_signal(int sig) {
-    static const char kText[] = "続行不可能なエラーが発生しました ";
-    write_all(2, kText, sizeof kText - 1);
-    const char* file = g_fatal_file.load();
-    if (file) {
-        const char* base = file;
-        for (const char* p = file; *p; ++p)
-            if (*p == '/' || *p == '\\') base = p + 1;
-        write_all(2, base, std::strlen(base));
-    }
-    char num[16];
-    int n = 0;
-    unsigned line = g_fatal_line.load();
-    char digits[12];
-    do {
-        digits[n++] = char('0' + line % 10);
-        line /= 10;
-    } while (line && n < 11);
-    int k = 0;
-    num[k++] = ' ';
-    num[k++] = '[';
-    while (n) num[k++] = digits[--n];
-    write_all(2, num, size_t(k));
-    static const char kEnd[] = "行]\n";
-    write_all(2, kEnd, sizeof kEnd - 1);
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
-}
-
-class FatalSignalGuard {
-public:
-    FatalSignalGuard() {
-        for (int s : kSignals) old_[index(s)] = std::signal(s, fatal_signal);
-    }
-    ~FatalSignalGuard() {
-        for (int s : kSignals) std::signal(s, old_[index(s)]);
-    }
-
-private:
-    static constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE};
-    static int index(int s) {
-        for (int i = 0; i < 4; ++i)
-            if (kSignals[i] == s) return i;
-        return 0;
-    }
-    void (*old_[4])(int) = {};
-};
-
-// The host's fixed texts in Shift-JIS, converted once (map nodes keep references valid).
-const std::string& sjis_text(const char* utf8) {
-    static std::map<std::string_view, std::string> cache;
-    auto it = cache.find(utf8);
-    if (it == cache.end()) it = cache.emplace(utf8, to_sjis(utf8)).first;
-    return it->second;
-}
-
-constexpr const char* kStartupMessages[] = {
-    "",
-    "メモリが足りません",
-    "システムに異常があります",
-    "ウィンドウをオープンできません",
-    "デバイスコンテキストを作成できません",
-    "グラフィックビットマップを作成できません",
-    "リソースが見つかりません",
-    "フォームデータがありません",
-    "メタファイルが作成できません",
-};
-
-constexpr uint32_t service(uint32_t id, uint32_t place) { return id << 8 | place; }
-
-}  // namespace
-
 Host::Host(Backend& backend, Options options)
     : backend_(backend), options_(std::move(options)), midi_(std::move(options_.midi)),
       libraries_(std::make_unique<ExternalLibraries>()) {
     if (!midi_) midi_ = std::make_unique<RecordingMidiOut>(0, [this] { return backend_.now_us() / 1000; });
-    module_name_ = "zell_bowling.cpp";
     register_winmm();
 }
 
@@ -167,7 +73,7 @@ int Host::run(const MainProgram& main_program) {
         ending_ = closed_ ? Ending::Closed : Ending::End;
         code = end.exit_code;
     }
-    g_fatal_file = nullptr;
+    note_running_position(nullptr, 0);
     if (backend_.has_window()) {
         present_if_due(true);
         backend_.close_window();
@@ -177,8 +83,7 @@ int Host::run(const MainProgram& main_program) {
 
 void Host::set_line(const Loc& where) {
     position_ = where;
-    g_fatal_file.store(where.file_name(), std::memory_order_relaxed);
-    g_fatal_line.store(where.line(), std::memory_order_relaxed);
+    note_running_position(where.file_name(), where.line());
 }
 
 void Host::pump_messages() {
@@ -212,7 +117,7 @@ void Host::present_if_due(bool force) {
 }
 
 void Host::check_window(int window, const Loc& where) const {
-    if (window != 0) raise_error(err::kNoWindow, service(0x10, 1), where);
+    if (window != 0) raise_error(err::kNoWindow, error_detail(Service::Window, 1), where);
 }
 
 [[noreturn]] void Host::end_program(int code, Loc where) {
@@ -222,16 +127,14 @@ void Host::check_window(int window, const Loc& where) const {
 
 void Host::stop_program(Loc where) {
     step(where);
-    stopping_ = true;
     auto pos = Position::of(where);
-    std::string text = sjis_text("\r\n中断しました") + " " + pos.file + "[" + std::to_string(pos.line) +
-                       sjis_text("行]") + " " + sjis_text("\r\n任意のキーを押してください");
+    std::string text = cached_sjis("\r\n中断しました") + " " + pos.file + "[" + std::to_string(pos.line) +
+                       cached_sjis("行]") + " " + cached_sjis("\r\n任意のキーを押してください");
     screen_->print(text, 2);
     screen_->print_end();
     wait_for_key();
     screen_->print("\r\n", 2);
     screen_->print_end();
-    stopping_ = false;
 }
 
 void Host::wait_for_key() {
@@ -241,81 +144,6 @@ void Host::wait_for_key() {
         end_if_closed();
     }
     input_->keys().pop();
-}
-
-void Host::report(const RuntimeError& e) {
-    if (reporting_) return;
-    reporting_ = true;
-    write_error_log(e);
-    auto pos = Position::of(e.where());
-    std::string line = "\r\n" + pos.file + " [" + std::to_string(pos.line) + sjis_text("行]:エラー[") +
-                       std::to_string(e.number()) + "]";
-    std::string_view message = error_text(e.number());
-    // A second error while the first is reported is ignored: the report goes on, and its
-    // prompt still waits for the key. Closing the window at the prompt ends the program at once.
-    try {
-        if (backend_.has_window()) {
-            try {
-                screen_->print(line, 2);
-                if (!message.empty()) screen_->print("\r\n" + to_sjis(message), 2);
-                screen_->print(sjis_text("\r\n任意のキーを押してください"), 2);
-                screen_->print_end();
-            } catch (const RuntimeError&) {
-            }
-            for (;;) {
-                try {
-                    wait_for_key();
-                    break;
-                } catch (const RuntimeError&) {
-                }
-            }
-        } else {
-            std::string text = to_utf8(line.substr(2));
-            if (!message.empty()) text += "\n" + std::string(message);
-            backend_.message_box(options_.program_name + ".EXE", text);
-        }
-    } catch (const ProgramEnd&) {
-    }
-}
-
-std::string Host::error_log_path() {
-    std::string base;
-    if (const char* x = std::getenv("XDG_STATE_HOME"); x && *x == '/') {
-        base = x;
-    } else if (const char* h = std::getenv("HOME"); h && *h) {
-        base = std::string(h) + "/.local/state";
-    } else {
-        return {};
-    }
-    return base + "/zell-bowling/runtime-error";
-}
-
-void Host::write_error_log(const RuntimeError& e) {
-    std::string path = error_log_path();
-    if (path.empty()) return;
-    // Create the directories on the way; any failure leaves the log unwritten.
-    for (size_t i = 1; i < path.size(); ++i)
-        if (path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0700);
-    LocalTime t = backend_.local_time();
-    char when[64];
-    std::snprintf(when, sizeof when, "%d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
-    auto pos = Position::of(e.where());
-    std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::trunc);
-        out << "MODL=" << pos.file << "\nLINE=" << pos.line << "\nCODE=" << e.number()
-            << "\nFUNC=" << (e.detail() >> 8) << "\nINFO=" << (e.detail() & 255) << "\nTIME=" << when << "\n";
-        if (!out) {
-            std::remove(tmp.c_str());
-            return;
-        }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) std::remove(tmp.c_str());
-}
-
-void Host::startup_message(int number) {
-    backend_.message_box(options_.program_name + ".EXE", kStartupMessages[number]);
 }
 
 // --- Screen ---------------------------------------------------------------
@@ -443,7 +271,7 @@ float Host::map_coord(int window, float value, int function, Loc where) {
 void Host::input_line(int window, int mode, std::string_view prompt, FixedString& field, Loc where) {
     step(where);
     check_window(window, where);
-    if (mode < 0 || mode > 2) raise_error(err::kIllegalCall, service(0x40, 1), where);
+    if (mode < 0 || mode > 2) raise_error(err::kIllegalCall, error_detail(Service::InputLine, 1), where);
     backend_.set_text_input(true);
     for (;;) {
         if (mode >= 1) screen_->print(prompt, 2);
@@ -481,7 +309,7 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
             field.assign(items.empty() ? std::string_view{} : std::string_view(items[0]));
             break;
         }
-        screen_->print(sjis_text("もう一度入力してください"), 0);
+        screen_->print(cached_sjis("もう一度入力してください"), 0);
         screen_->print_end();
     }
     backend_.set_text_input(false);
@@ -497,7 +325,7 @@ int32_t Host::call_external(std::string_view function, std::string_view library,
 
 void Host::sleep_10ms(int64_t n, Loc where) {
     step(where);
-    if (n < 0 || n > 65535) raise_error(err::kIllegalCall, service(0x61, 1), where);
+    if (n < 0 || n > 65535) raise_error(err::kIllegalCall, error_detail(Service::Sleep, 1), where);
     present_if_due(true);
     backend_.sleep_us(uint64_t(n) * 10'000);
 }

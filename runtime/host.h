@@ -154,7 +154,6 @@ public:
     ExternalLibraries& libraries() { return *libraries_; }
     MidiOut& midi() { return *midi_; }
     const std::string& program_name() const { return options_.program_name; }
-    const std::string& module_name() const { return module_name_; }
     Ending ending() const { return ending_; }
     // The error reported by the last run, if any.
     const std::optional<RuntimeError>& last_error() const { return last_error_; }
@@ -169,8 +168,7 @@ private:
     void present_if_due(bool force);
     void check_window(int window, const Loc& where) const;
     void wait_for_key();  // pumps until a key is in the buffer (the stop prompt)
-    void report(const RuntimeError& e);
-    void write_error_log(const RuntimeError& e);
+    void report(const RuntimeError& e);  // error_report.cpp, with the start-up messages
     void startup_message(int number);
     void register_winmm();
 
@@ -182,7 +180,6 @@ private:
     std::unique_ptr<ExternalLibraries> libraries_;
     Random random_;
     FormDescription form_;
-    std::string module_name_;
     Loc position_;
     int poll_countdown_ = 0;
     // Steps since the last keyboard or mouse read: a program only waits for input while it keeps
@@ -196,7 +193,6 @@ private:
     std::optional<RuntimeError> last_error_;
     bool closed_ = false;
     bool reporting_ = false;
-    bool stopping_ = false;
 };
 
 }  // namespace zell

@@ -56,8 +56,6 @@ size_t utf8_char_length(std::string_view s) {
     return n;
 }
 
-bool is_sjis_trail(uint8_t b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
 // One-cell characters: ASCII graphic characters and space, and half-width katakana.
 bool is_single_printable(uint8_t b) { return (b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF); }
 
@@ -202,7 +200,7 @@ int Input::mouse_pos(int function, std::source_location where) {
         case 1: return int16_t(mouse_.y);
         case 9: return int16_t(mouse_.x - std::exchange(mouse_.last_x, mouse_.x));
         case 10: return int16_t(mouse_.y - std::exchange(mouse_.last_y, mouse_.y));
-        default: raise_error(err::kIllegalCall, kMousePosService << 8 | 1, where);
+        default: raise_error(err::kIllegalCall, error_detail(Service::MousePos, 1), where);
     }
 }
 
@@ -210,7 +208,7 @@ int Input::mouse_pos(int function, std::source_location where) {
 // 6 releases since the last 6; 7, 8 last release x, y; 11 double-clicks since the last 11;
 // 12, 13 last double-click x, y.
 int Input::mouse_button(int function, int button_no, std::source_location where) {
-    if (button_no != 0 && button_no != 1) raise_error(err::kIllegalCall, kMouseButtonService << 8 | 1, where);
+    if (button_no != 0 && button_no != 1) raise_error(err::kIllegalCall, error_detail(Service::MouseButton, 1), where);
     note_read(false);
     ButtonRecord& r = mouse_.buttons[size_t(button_no)];
     switch (function) {
@@ -224,7 +222,7 @@ int Input::mouse_button(int function, int button_no, std::source_location where)
         case 11: return int16_t(std::exchange(r.double_clicks, 0));
         case 12: return int16_t(r.double_x);
         case 13: return int16_t(r.double_y);
-        default: raise_error(err::kIllegalCall, kMouseButtonService << 8 | 2, where);
+        default: raise_error(err::kIllegalCall, error_detail(Service::MouseButton, 2), where);
     }
 }
 
@@ -234,7 +232,7 @@ float Input::map_coord(float value, int function, std::source_location where) {
         case 1: return std::round(value);  // pixels are whole; halves round away from zero
         case 2:
         case 3: return value;
-        default: raise_error(err::kIllegalCall, kMapCoordService << 8 | 1, where);
+        default: raise_error(err::kIllegalCall, error_detail(Service::MapCoord, 1), where);
     }
 }
 

@@ -13,21 +13,6 @@ namespace zell {
 
 namespace {
 
-// Service numbers in the detail code (service << 8 | place) of the errors raised here.
-enum Service : uint32_t {
-    kClsService = 0x40,
-    kLocateService,
-    kSetColorService,
-    kSetPaletteService,
-    kViewportService,
-    kTabService,
-    kLineService,
-    kCircleService,
-    kGetBlockService,
-    kPutBlockService,
-};
-
-constexpr uint32_t detail(Service s, uint32_t place) { return uint32_t(s) << 8 | place; }
 
 constexpr std::array<Rgb, 16> kFixed{
     rgb(128, 128, 128), rgb(0, 0, 128),   rgb(128, 0, 0),   rgb(128, 0, 128),
@@ -234,11 +219,11 @@ void Screen::set_foreground(int fg) {
 }
 
 void Screen::set_color(int fg, int bg, int graphics, int mode, int mask, std::source_location where) {
-    if ((mask & 1) && !is_colour_number(fg)) raise_error(err::kIllegalCall, detail(kSetColorService, 1), where);
-    if ((mask & 2) && !is_colour_number(bg)) raise_error(err::kIllegalCall, detail(kSetColorService, 2), where);
+    if ((mask & 1) && !is_colour_number(fg)) raise_error(err::kIllegalCall, error_detail(Service::SetColor, 1), where);
+    if ((mask & 2) && !is_colour_number(bg)) raise_error(err::kIllegalCall, error_detail(Service::SetColor, 2), where);
     if ((mask & 4) && !is_colour_number(graphics))
-        raise_error(err::kIllegalCall, detail(kSetColorService, 3), where);
-    if ((mask & 8) && (mode < 0 || mode > 5)) raise_error(err::kIllegalCall, detail(kSetColorService, 4), where);
+        raise_error(err::kIllegalCall, error_detail(Service::SetColor, 3), where);
+    if ((mask & 8) && (mode < 0 || mode > 5)) raise_error(err::kIllegalCall, error_detail(Service::SetColor, 4), where);
     if (mask & 8) {
         mode_ = mode;
         auto_reverse_ = false;
@@ -250,14 +235,14 @@ void Screen::set_color(int fg, int bg, int graphics, int mode, int mask, std::so
 
 void Screen::set_palette(int entry, int colour, std::source_location where) {
     if (!is_colour_number(entry) || colour < 0 || colour > 7)
-        raise_error(err::kIllegalCall, detail(kSetPaletteService, 1), where);
+        raise_error(err::kIllegalCall, error_detail(Service::SetPalette, 1), where);
     palette_[size_t(entry)] = kFixed[size_t(mode_colour(mode_, colour))];
 }
 
 void Screen::locate(int column, int row, int cursor, int mask, std::source_location where) {
-    if ((mask & 1) && (column < 0 || column >= cols_)) raise_error(err::kIllegalCall, detail(kLocateService, 1), where);
-    if ((mask & 2) && (row < 0 || row >= rows_)) raise_error(err::kIllegalCall, detail(kLocateService, 2), where);
-    if ((mask & 4) && cursor != 0 && cursor != 1) raise_error(err::kIllegalCall, detail(kLocateService, 3), where);
+    if ((mask & 1) && (column < 0 || column >= cols_)) raise_error(err::kIllegalCall, error_detail(Service::Locate, 1), where);
+    if ((mask & 2) && (row < 0 || row >= rows_)) raise_error(err::kIllegalCall, error_detail(Service::Locate, 2), where);
+    if ((mask & 4) && cursor != 0 && cursor != 1) raise_error(err::kIllegalCall, error_detail(Service::Locate, 3), where);
     if (mask & 1) cur_col_ = column;
     if (mask & 2) cur_row_ = row;
     if (mask & 4) cursor_shown_ = cursor == 1;
@@ -265,7 +250,7 @@ void Screen::locate(int column, int row, int cursor, int mask, std::source_locat
 
 void Screen::set_viewport(int first, int count, std::source_location where) {
     if (first < 0 || count < 1 || first + count > rows_ || first >= rows_)
-        raise_error(err::kIllegalCall, detail(kViewportService, 1), where);
+        raise_error(err::kIllegalCall, error_detail(Service::Viewport, 1), where);
     view_first_ = first;
     view_count_ = count;
     cur_col_ = 0;
@@ -308,7 +293,7 @@ void Screen::cls(int mode, std::source_location where) {
         buffer_.fill(palette_[size_t(bg_)]);
         repaint();
         break;
-    default: raise_error(err::kIllegalCall, detail(kClsService, 1), where);
+    default: raise_error(err::kIllegalCall, error_detail(Service::Cls, 1), where);
     }
 }
 
@@ -328,7 +313,7 @@ void Screen::print(std::string_view sjis, int separator) {
 }
 
 std::string Screen::tab_to(int column, std::source_location where) {
-    if (column < 0 || column > kMaxTabColumn) raise_error(err::kIllegalCall, detail(kTabService, 1), where);
+    if (column < 0 || column > kMaxTabColumn) raise_error(err::kIllegalCall, error_detail(Service::Tab, 1), where);
     int n = column > cols_ ? column % cols_ : column;
     if (n < cur_col_) new_line();
     after_tab_ = true;
@@ -595,9 +580,9 @@ void Screen::box(const Rect& r, const Ink& pen_ink, const Pen& pen, const Ink* f
 
 void Screen::draw_line(int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour,
                        int kind, int fill_colour, int style, int mask, std::source_location where) {
-    if (kind < 0 || kind > 2) raise_error(err::kIllegalCall, detail(kLineService, 1), where);
-    Rgb pen_rgb = colour_arg(mask & 4, colour, palette_[size_t(gfx_)], detail(kLineService, 2), where);
-    Rgb fill_rgb = colour_arg(mask & 8, fill_colour, pen_rgb, detail(kLineService, 3), where);
+    if (kind < 0 || kind > 2) raise_error(err::kIllegalCall, error_detail(Service::Line, 1), where);
+    Rgb pen_rgb = colour_arg(mask & 4, colour, palette_[size_t(gfx_)], error_detail(Service::Line, 2), where);
+    Rgb fill_rgb = colour_arg(mask & 8, fill_colour, pen_rgb, error_detail(Service::Line, 3), where);
     float sx = last_x_, sy = last_y_;
     if (mask & 1) {
         sx = step1 ? last_x_ + x1 : x1;
@@ -605,7 +590,7 @@ void Screen::draw_line(int step1, float x1, float y1, int step2, float x2, float
     }
     float ex = step2 ? sx + x2 : x2;
     float ey = step2 ? sy + y2 : y2;
-    const uint32_t range = detail(kLineService, 4);
+    const uint32_t range = error_detail(Service::Line, 4);
     long long px1 = to_pixel(sx, range, where), py1 = to_pixel(sy, range, where);
     long long px2 = to_pixel(ex, range, where), py2 = to_pixel(ey, range, where);
     last_x_ = ex;
@@ -626,11 +611,11 @@ void Screen::draw_line(int step1, float x1, float y1, int step2, float x2, float
 
 void Screen::draw_circle(int step, float x, float y, float radius, int colour, float aspect, float start, float end,
                          int fill, int function, int fill_colour, int mask, std::source_location where) {
-    if (!(radius >= 0) || !(aspect >= 0)) raise_error(err::kIllegalCall, detail(kCircleService, 1), where);
+    if (!(radius >= 0) || !(aspect >= 0)) raise_error(err::kIllegalCall, error_detail(Service::Circle, 1), where);
     if (!(start >= 0 && start <= 1) || !(end >= 0 && end <= 1))
-        raise_error(err::kIllegalCall, detail(kCircleService, 2), where);
-    Rgb pen_rgb = colour_arg(mask & 1, colour, palette_[size_t(gfx_)], detail(kCircleService, 3), where);
-    Rgb fill_rgb = colour_arg(mask & 2, fill_colour, pen_rgb, detail(kCircleService, 4), where);
+        raise_error(err::kIllegalCall, error_detail(Service::Circle, 2), where);
+    Rgb pen_rgb = colour_arg(mask & 1, colour, palette_[size_t(gfx_)], error_detail(Service::Circle, 3), where);
+    Rgb fill_rgb = colour_arg(mask & 2, fill_colour, pen_rgb, error_detail(Service::Circle, 4), where);
     if (step) {
         x += last_x_;
         y += last_y_;
@@ -638,7 +623,7 @@ void Screen::draw_circle(int step, float x, float y, float radius, int colour, f
     if (start == 1) start = 0;
     if (end == 1) end = 0;
     float ry = radius * aspect;
-    const uint32_t range = detail(kCircleService, 5);
+    const uint32_t range = error_detail(Service::Circle, 5);
     long long l = to_pixel(x - radius, range, where), r = to_pixel(x + radius, range, where);
     long long b = to_pixel(y - ry, range, where), t = to_pixel(y + ry, range, where);
 
@@ -683,22 +668,21 @@ size_t Screen::block_size(int width, int height) {
     return kHeaderSize + block_stride(size_t(width)) * size_t(height);
 }
 
-Screen::Rect Screen::block_rect(int x1, int y1, int step2, int x2, int y2, uint32_t service,
+Screen::Rect Screen::block_rect(int x1, int y1, int step2, int x2, int y2, Service s,
                                 std::source_location where) {
     long long ax = x1, ay = y1;
     long long bx = step2 ? ax + x2 : x2, by = step2 ? ay + y2 : y2;
-    const auto s = Service(service);
     if (!fits_int16(ax) || !fits_int16(ay) || !fits_int16(bx) || !fits_int16(by))
-        raise_error(err::kOverflow, detail(s, 1), where);
+        raise_error(err::kOverflow, error_detail(s, 1), where);
     Rect r{std::min(ax, bx), std::min(ay, by), std::max(ax, bx), std::max(ay, by)};
-    if (r.x1 < 0 || r.y1 < 0) raise_error(err::kIllegalCall, detail(s, 2), where);
+    if (r.x1 < 0 || r.y1 < 0) raise_error(err::kIllegalCall, error_detail(s, 2), where);
     return r;
 }
 
 void Screen::get_block(int x1, int y1, int step2, int x2, int y2, BlockBuffer& array, std::source_location where) {
-    Rect r = block_rect(x1, y1, step2, x2, y2, kGetBlockService, where);
+    Rect r = block_rect(x1, y1, step2, x2, y2, Service::GetBlock, where);
     const int w = int(r.x2 - r.x1 + 1), h = int(r.y2 - r.y1 + 1);
-    if (array.size() < block_size(w, h)) raise_error(err::kIllegalCall, detail(kGetBlockService, 3), where);
+    if (array.size() < block_size(w, h)) raise_error(err::kIllegalCall, error_detail(Service::GetBlock, 3), where);
     const size_t stride = block_stride(size_t(w));
     uint8_t* p = array.data();
     std::fill(p, p + kHeaderSize, uint8_t(0));
@@ -725,15 +709,15 @@ void Screen::get_block(int x1, int y1, int step2, int x2, int y2, BlockBuffer& a
 
 void Screen::put_block(int x1, int y1, int step2, int x2, int y2, const BlockBuffer& array, int mode,
                        std::source_location where) {
-    if (mode < 0 || mode > 5) raise_error(err::kIllegalCall, detail(kPutBlockService, 3), where);
-    Rect r = block_rect(x1, y1, step2, x2, y2, kPutBlockService, where);
+    if (mode < 0 || mode > 5) raise_error(err::kIllegalCall, error_detail(Service::PutBlock, 3), where);
+    Rect r = block_rect(x1, y1, step2, x2, y2, Service::PutBlock, where);
     const uint8_t* p = array.data();
     const size_t size = array.size();
     bool valid = size >= kHeaderSize && le32(p) == kHeaderSize && le16(p + 12) == 1 &&
                  le16(p + 14) == uint32_t(kBitCount) && le32(p + 16) == 0;
     const auto sw = valid ? int32_t(le32(p + 4)) : 0, sh = valid ? int32_t(le32(p + 8)) : 0;
     valid = valid && sw > 0 && sh > 0 && size_t(sw) <= size && size_t(sh) <= size && block_size(sw, sh) <= size;
-    if (!valid) raise_error(err::kIllegalCall, detail(kPutBlockService, 4), where);
+    if (!valid) raise_error(err::kIllegalCall, error_detail(Service::PutBlock, 4), where);
 
     const size_t stride = block_stride(size_t(sw));
     const long long dw = r.x2 - r.x1 + 1, dh = r.y2 - r.y1 + 1;

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/errors.h"
 #include "runtime/image.h"
 
 namespace zell {
@@ -188,7 +189,7 @@ private:
     void line_pixels(long long x1, long long y1, long long x2, long long y2, const Ink& ink, const Pen& pen,
                      long long& step);
     void box(const Rect& r, const Ink& pen_ink, const Pen& pen, const Ink* fill);
-    static Rect block_rect(int x1, int y1, int step2, int x2, int y2, uint32_t service,
+    static Rect block_rect(int x1, int y1, int step2, int x2, int y2, Service s,
                            std::source_location where);
 
     int cols_, rows_, cell_w_, cell_h_;

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -93,6 +94,14 @@ std::string to_utf8(std::string_view sjis) {
         sjis.remove_prefix(consumed + skip);
     }
     return out;
+}
+
+const std::string& cached_sjis(const char* utf8) {
+    // Map nodes never move, so the references handed out stay valid.
+    static std::map<std::string_view, std::string> cache;
+    auto it = cache.find(utf8);
+    if (it == cache.end()) it = cache.emplace(utf8, to_sjis(utf8)).first;
+    return it->second;
 }
 
 }  // namespace zell

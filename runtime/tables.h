@@ -42,7 +42,7 @@ public:
 
 private:
     size_t check(long long i, const std::source_location& where) const {
-        if (i < 0 || i > bound_) raise_error(err::kSubscript, 0x1A01, where);
+        if (i < 0 || i > bound_) raise_error(err::kSubscript, error_detail(Service::Table, 1), where);
         return size_t(i);
     }
     int bound_ = -1;
@@ -72,7 +72,7 @@ public:
 private:
     // First index varies fastest, as the runtime lays out every array.
     size_t offset(long long i, long long j, const std::source_location& where) const {
-        if (i < 0 || i > b1_ || j < 0 || j > b2_) raise_error(err::kSubscript, 0x1A02, where);
+        if (i < 0 || i > b1_ || j < 0 || j > b2_) raise_error(err::kSubscript, error_detail(Service::Table, 2), where);
         return size_t(i) + size_t(b1_ + 1) * size_t(j);
     }
     int b1_ = -1, b2_ = -1;

@@ -11,21 +11,21 @@
 namespace zell {
 namespace {
 
-// Detail codes: the raising service in the high part, the place in the low byte.
+// Detail codes of the errors raised here.
 namespace detail_code {
-constexpr uint32_t kToInt16 = 0x1101;
-constexpr uint32_t kToInt32 = 0x1201;
-constexpr uint32_t kToSingle = 0x1301;
-constexpr uint32_t kCheckDivisor = 0x1401;
-constexpr uint32_t kStrAsc = 0x1501;
-constexpr uint32_t kRightStr = 0x1601;
-constexpr uint32_t kReadNoData = 0x1701;
-constexpr uint32_t kReadMalformed = 0x1702;
-constexpr uint32_t kReadOverflow = 0x1703;
-constexpr uint32_t kReadString = 0x1704;
-constexpr uint32_t kUsingNoField = 0x1801;
-constexpr uint32_t kUsingMismatch = 0x1901;
-constexpr uint32_t kUsingNotFinite = 0x1902;
+constexpr uint32_t kToInt16 = error_detail(Service::ToInt16, 1);
+constexpr uint32_t kToInt32 = error_detail(Service::ToInt32, 1);
+constexpr uint32_t kToSingle = error_detail(Service::ToSingle, 1);
+constexpr uint32_t kCheckDivisor = error_detail(Service::CheckDivisor, 1);
+constexpr uint32_t kStrAsc = error_detail(Service::StrAsc, 1);
+constexpr uint32_t kRightStr = error_detail(Service::RightStr, 1);
+constexpr uint32_t kReadNoData = error_detail(Service::Read, 1);
+constexpr uint32_t kReadMalformed = error_detail(Service::Read, 2);
+constexpr uint32_t kReadOverflow = error_detail(Service::Read, 3);
+constexpr uint32_t kReadString = error_detail(Service::Read, 4);
+constexpr uint32_t kUsingNoField = error_detail(Service::UsingTemplate, 1);
+constexpr uint32_t kUsingMismatch = error_detail(Service::UsingItem, 1);
+constexpr uint32_t kUsingNotFinite = error_detail(Service::UsingItem, 2);
 }  // namespace detail_code
 
 // Bytes of the character starting at s[i]: 2 for a complete double-byte character.

@@ -135,6 +135,24 @@ TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
     EXPECT_EQ(files, 1);
 }
 
+TEST_F(ErrorReport, ServicesThatSharedANumberLogTheirOwnFunc) {
+    FixedString field;
+    const std::pair<const char*, Host::MainProgram> cases[] = {
+        {"cls", [](Host& rt) { rt.cls(0, 9); }},
+        {"input_line", [&](Host& rt) { rt.input_line(0, 3, "", field); }},
+        {"locate", [](Host& rt) { rt.locate(0, 999, 0, 0, 1); }},
+        {"mouse_pos", [](Host& rt) { rt.mouse_pos(0, 7); }},
+    };
+    std::map<std::string, std::string> func;
+    for (const auto& [name, program] : cases) {
+        HeadlessHost h;
+        EXPECT_EQ(h.run(program), 1) << name;
+        func[name] = log_values()["FUNC"];
+    }
+    EXPECT_NE(func["cls"], func["input_line"]);
+    EXPECT_NE(func["locate"], func["mouse_pos"]);
+}
+
 TEST_F(ErrorReport, ClosingTheWindowAtThePromptEndsAtOnce) {
     HeadlessHost h;
     int code = h.run([](Host& rt) { rt.sleep_10ms(70000); });  // nothing injected: the prompt's wait closes

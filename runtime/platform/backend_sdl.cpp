@@ -213,12 +213,9 @@ bool SdlBackend::open_window(const WindowSpec& spec) {
 void SdlBackend::close_window() {
     if (!window_) return;
     SDL_StopTextInput();
-    if (texture_) SDL_DestroyTexture(texture_);
-    if (renderer_) SDL_DestroyRenderer(renderer_);
-    SDL_DestroyWindow(window_);
-    texture_ = nullptr;
-    renderer_ = nullptr;
-    window_ = nullptr;
+    texture_.reset();
+    renderer_.reset();
+    window_.reset();
     texture_w_ = texture_h_ = 0;
 }
 
@@ -258,7 +255,7 @@ void SdlBackend::handle(const SDL_Event& e, InputSink& sink) {
 void SdlBackend::present(const Image& visible) {
     if (!renderer_ || visible.width() <= 0 || visible.height() <= 0) return;
     if (visible.width() != texture_w_ || visible.height() != texture_h_) {
-        if (texture_) SDL_DestroyTexture(texture_);
+        texture_.reset();
         // RGB888 is 0x00RRGGBB in a 32-bit word: the image's own pixel layout.
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                      visible.width(), visible.height());
@@ -379,6 +376,10 @@ void SdlBackend::apply_icon() {
     SDL_SetWindowIcon(window_, surface);  // copies the pixels
     SDL_FreeSurface(surface);
 }
+
+void destroy_sdl(SDL_Window* window) { SDL_DestroyWindow(window); }
+void destroy_sdl(SDL_Renderer* renderer) { SDL_DestroyRenderer(renderer); }
+void destroy_sdl(SDL_Texture* texture) { SDL_DestroyTexture(texture); }
 
 std::unique_ptr<Backend> make_sdl_backend(std::string* error) {
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");                       // present never waits for the display

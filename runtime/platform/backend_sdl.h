@@ -21,6 +21,33 @@ union SDL_Event;
 
 namespace zell {
 
+void destroy_sdl(SDL_Window* window);
+void destroy_sdl(SDL_Renderer* renderer);
+void destroy_sdl(SDL_Texture* texture);
+
+// Owns one SDL object and destroys it with SDL's own function; reads as the plain pointer.
+template <class T>
+class SdlHandle {
+public:
+    SdlHandle() = default;
+    ~SdlHandle() { reset(); }
+    SdlHandle(const SdlHandle&) = delete;
+    SdlHandle& operator=(const SdlHandle&) = delete;
+    SdlHandle& operator=(T* p) {
+        reset();
+        p_ = p;
+        return *this;
+    }
+    void reset() {
+        if (p_) destroy_sdl(p_);
+        p_ = nullptr;
+    }
+    operator T*() const { return p_; }
+
+private:
+    T* p_ = nullptr;
+};
+
 class SdlBackend final : public Backend {
 public:
     ~SdlBackend() override;
@@ -63,9 +90,10 @@ private:
     bool open_audio();
     void close_audio_when_idle();
 
-    SDL_Window* window_ = nullptr;
-    SDL_Renderer* renderer_ = nullptr;
-    SDL_Texture* texture_ = nullptr;
+    // Destroyed in the reverse order: the texture, the renderer, the window.
+    SdlHandle<SDL_Window> window_;
+    SdlHandle<SDL_Renderer> renderer_;
+    SdlHandle<SDL_Texture> texture_;
     int texture_w_ = 0, texture_h_ = 0;
     int window_w_ = 0, window_h_ = 0;  // in the units of pointer positions
     PointerFilter pointer_;
