@@ -24,7 +24,33 @@ enum class Key {
 
 enum class MouseButton { Left = 0, Right = 1 };
 
-// Receives the platform's input, in client pixel coordinates (origin top-left).
+// The one-byte codes keys put into the key buffer, the same for every backend, the
+// scripted runner, the host and the game.
+namespace keycode {
+constexpr uint8_t kCtrlC = 3;       // stops the program at a key read
+constexpr uint8_t kDelete = 4;      // read back as 127
+constexpr uint8_t kBackspace = 8;
+constexpr uint8_t kTab = 9;
+constexpr uint8_t kHome = 11;
+constexpr uint8_t kClear = 12;      // also Shift+Home
+constexpr uint8_t kEnter = 13;
+constexpr uint8_t kInsert = 18;
+constexpr uint8_t kPageUp = 19;
+constexpr uint8_t kPageDown = 20;
+constexpr uint8_t kEnd = 21;
+constexpr uint8_t kEscape = 27;
+constexpr uint8_t kRight = 28;
+constexpr uint8_t kLeft = 29;
+constexpr uint8_t kUp = 30;
+constexpr uint8_t kDown = 31;
+constexpr uint8_t kDeleteRead = 127;  // what a read returns for kDelete
+// Ctrl with a letter types the letter's control code: Ctrl+A 1 ... Ctrl+Z 26 (Ctrl+C is kCtrlC,
+// Ctrl+H kBackspace, Ctrl+I kTab, Ctrl+M kEnter).
+constexpr uint8_t control_code(char letter) { return uint8_t(letter & 0x1F); }
+}  // namespace keycode
+
+// Receives the window's input (SDL events, or events injected into the headless backend),
+// in client pixel coordinates (origin top-left).
 // The runtime's input layer implements it.
 class InputSink {
 public:

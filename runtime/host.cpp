@@ -240,7 +240,7 @@ std::string Host::inkey(int window, Loc where) {
     auto code = input_->next_key();
     steps_since_read_ = 0;
     if (!code) return {};
-    if (*code == 3) {
+    if (*code == keycode::kCtrlC) {
         // Ctrl+C: the stop message, a key, and the end of the program.
         stop_program(where);
         throw ProgramEnd{0};
@@ -283,7 +283,7 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
             auto code = input_->next_key();
             steps_since_read_ = 0;
             if (!code) continue;
-            if (*code == 3) {
+            if (*code == keycode::kCtrlC) {
                 stop_program(where);
                 throw ProgramEnd{0};
             }

@@ -10,13 +10,7 @@
 namespace zell {
 namespace {
 
-// Raising services, for the detail code of their errors (service << 8 | place).
-constexpr uint32_t kMousePosService = 0x41;
-constexpr uint32_t kMouseButtonService = 0x42;
-constexpr uint32_t kMapCoordService = 0x43;
-
-constexpr uint8_t kDeleteCode = 4;
-constexpr uint8_t kBackspace = 8;
+using keycode::kBackspace;
 using keycode::kEnter;
 
 // The code a non-character key puts into the buffer; nullopt for keys that put nothing
@@ -27,14 +21,14 @@ std::optional<uint8_t> key_code(Key key, bool shift) {
         case Key::Left: return keycode::kLeft;
         case Key::Up: return keycode::kUp;
         case Key::Down: return keycode::kDown;
-        case Key::Home: return shift ? 12 : 11;
-        case Key::Clear: return 12;
+        case Key::Home: return shift ? keycode::kClear : keycode::kHome;
+        case Key::Clear: return keycode::kClear;
         case Key::Execute: return keycode::kEnter;
-        case Key::PageUp: return 19;
-        case Key::PageDown: return 20;
-        case Key::End: return 21;
-        case Key::Insert: return 18;
-        case Key::Delete: return kDeleteCode;
+        case Key::PageUp: return keycode::kPageUp;
+        case Key::PageDown: return keycode::kPageDown;
+        case Key::End: return keycode::kEnd;
+        case Key::Insert: return keycode::kInsert;
+        case Key::Delete: return keycode::kDelete;
         default: return std::nullopt;
     }
 }
@@ -189,7 +183,7 @@ void Input::note_read(bool found_something) {
 std::optional<uint8_t> Input::next_key() {
     auto code = keys_.pop();
     note_read(code.has_value());
-    if (code == kDeleteCode) return uint8_t(127);
+    if (code == keycode::kDelete) return keycode::kDeleteRead;
     return code;
 }
 

@@ -20,15 +20,6 @@
 
 namespace zell {
 
-// Codes the key buffer holds for the keys the game reads.
-namespace keycode {
-constexpr uint8_t kEnter = 13;
-constexpr uint8_t kRight = 28;
-constexpr uint8_t kLeft = 29;
-constexpr uint8_t kUp = 30;
-constexpr uint8_t kDown = 31;
-}  // namespace keycode
-
 // Ring of 256 one-byte key codes; empty when the indices meet, full when
 // write + 1 == read, so it holds at most 255 keys.
 class KeyBuffer {

@@ -109,10 +109,10 @@ private:
         case Command::Key:
             for (int n = 0; n < c.count; ++n) {
                 if (c.key == Key::None || c.ch) backend_.inject_char(uint8_t(c.ch));
-                else if (c.key == Key::Enter) backend_.inject_char(13);
-                else if (c.key == Key::Esc) backend_.inject_char(27);
-                else if (c.key == Key::Backspace) backend_.inject_char(8);
-                else if (c.key == Key::Tab) backend_.inject_char(9);
+                else if (c.key == Key::Enter) backend_.inject_char(keycode::kEnter);
+                else if (c.key == Key::Esc) backend_.inject_char(keycode::kEscape);
+                else if (c.key == Key::Backspace) backend_.inject_char(keycode::kBackspace);
+                else if (c.key == Key::Tab) backend_.inject_char(keycode::kTab);
                 else backend_.inject_key(c.key);
             }
             break;
