@@ -58,8 +58,8 @@ public:
     // A non-character key went down (cursor keys, Home, Delete, F-keys, Shift, Ctrl ...).
     virtual void key_down(Key key, bool shift, bool ctrl) = 0;
     virtual void key_up(Key key) = 0;
-    // One character code from the keyboard: Enter 13, Esc 27, Backspace 8, Tab 9, Ctrl+C 3,
-    // or a printable ASCII byte.
+    // One character code from the keyboard: Enter 13, Esc 27, Backspace 8, Tab 9, Ctrl with
+    // a letter its control code (Ctrl+C 3), or a printable ASCII byte (see keycode).
     virtual void char_typed(uint8_t code) = 0;
     // Text entered through the keyboard layout or an input method, as UTF-8.
     virtual void text_typed(std::string_view utf8) = 0;

@@ -42,8 +42,19 @@ int Host::run(const MainProgram& main_program) {
         return 1;
     }
     form_ = *form;
-    screen_ = std::make_unique<Screen>(form_.columns, form_.rows, 8, form_.font_height, form_.text_fg, form_.text_bg,
-                                       form_.fill);
+    // A description can parse and still make no screen (one column, no or an enormous font).
+    try {
+        screen_ = std::make_unique<Screen>(form_.columns, form_.rows, 8, form_.font_height, form_.text_fg,
+                                           form_.text_bg, form_.fill);
+    } catch (const std::invalid_argument&) {
+        startup_message(3);  // the window cannot be opened
+        ending_ = Ending::StartupFailure;
+        return 1;
+    } catch (const std::length_error&) {
+        startup_message(5);  // the screen bitmap cannot be created
+        ending_ = Ending::StartupFailure;
+        return 1;
+    }
     input_ = std::make_unique<Input>(screen_->height());
     input_->set_beep([this] { backend_.beep(); });
     if (!backend_.open_window(form_.window_spec(8, form_.font_height))) {
@@ -292,12 +303,16 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
                 screen_->print(a.bytes, 2);
                 screen_->print_end();
             } else if (a.kind == LineEditor::Action::Erase) {
-                // Step back over the character's cells, blank them, and step back again.
-                int col = std::max(0, screen_->cursor_column() - a.cells);
-                screen_->locate(col, screen_->cursor_row(), 0, 3, where);
-                screen_->print(std::string(size_t(a.cells), ' '), 2);
-                screen_->print_end();
-                screen_->locate(col, screen_->cursor_row(), 0, 3, where);
+                // Step back over the character's cells, onto the row above when the cursor has
+                // just wrapped to the start of a row, and blank them.
+                int col = screen_->cursor_column() - a.cells, row = screen_->cursor_row();
+                if (col < 0 && row > 0) {
+                    col += screen_->columns();
+                    --row;
+                }
+                col = std::max(0, col);
+                screen_->blank_cells(col, row, a.cells);
+                screen_->locate(col, row, 0, 3, where);
             } else if (a.kind == LineEditor::Action::Done) {
                 break;
             }

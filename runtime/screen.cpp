@@ -181,9 +181,11 @@ struct Screen::Pen {
 Screen::Screen(int columns, int rows, int cell_w, int cell_h, int fg, int bg, int fill)
     : cols_(columns), rows_(rows), cell_w_(cell_w), cell_h_(cell_h), view_count_(rows),
       palette_(kDefaultPalette) {
-    if (columns < 2 || columns > kMaxColumns || rows < 1 || cell_w < 1 || cell_h < 1 || !is_colour_number(fg) ||
-        !is_colour_number(bg) || !is_colour_number(fill))
-        throw std::invalid_argument("screen: bad grid, cell size or colour");
+    if (columns < 2 || columns > kMaxColumns || rows < 1 || !is_colour_number(fg) || !is_colour_number(bg) ||
+        !is_colour_number(fill))
+        throw std::invalid_argument("screen: bad grid or colour");
+    if (cell_w < 1 || cell_h < 1 || cell_w > kMaxBufferSide / columns || cell_h > kMaxBufferSide / rows)
+        throw std::length_error("screen: no buffer for this cell size");
     buffer_ = Image(columns * cell_w, rows * cell_h, palette_[size_t(fill)]);
     visible_ = buffer_;
     bg_ = bg;
@@ -321,6 +323,13 @@ std::string Screen::tab_to(int column, std::source_location where) {
 }
 
 void Screen::print_end() { after_tab_ = false; }
+
+void Screen::blank_cells(int column, int row, int n) {
+    if (row < 0 || row >= rows_) return;
+    column = std::clamp(column, 0, cols_);
+    n = std::clamp(n, 0, cols_ - column);
+    write_cells(row, column, std::vector<TextCell>(size_t(n), blank_cell()));
+}
 
 void Screen::write_text(std::string_view bytes) {
     std::string run;

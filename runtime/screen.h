@@ -49,7 +49,10 @@ public:
     // Text grid columns x rows (2..132 columns, at least one row), cell size in pixels,
     // text foreground and background colour numbers and the fill colour number (0..15).
     // The buffer is columns * cell_w by rows * cell_h pixels filled with palette[fill].
-    // Arguments outside these ranges throw std::invalid_argument.
+    // A grid or colour outside these ranges throws std::invalid_argument; a cell size
+    // that makes no buffer (an empty one, or one over kMaxBufferSide pixels across or
+    // down) throws std::length_error.
+    static constexpr int kMaxBufferSide = 16384;
     Screen(int columns = 81, int rows = 39, int cell_w = 8, int cell_h = 18, int fg = 7, int bg = 0,
            int fill = 0);
 
@@ -96,6 +99,10 @@ public:
 
     // Ends one output statement.
     void print_end();
+
+    // Blanks n cells from (column, row) on in that row, in the current colours, without
+    // moving the cursor (line input's Backspace).
+    void blank_cells(int column, int row, int n);
 
     // Line (kind 0), box outline (1) or filled box (2) with both end points included.
     // Mask bit 0: start point given (else the last point), bit 2: colour given, bit 3:

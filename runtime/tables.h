@@ -14,10 +14,12 @@
 namespace zell {
 
 namespace detail {
-// Rounds an index; anything not representable as a 32-bit integer is out of range anyway.
+// Rounds an index half away from zero; anything not representable as a 32-bit integer is
+// out of range anyway. The sum is formed in double, where it is exact for every single
+// (in single 0.49999997 + 0.5 would round up to 1).
 inline long long table_index(float v) {
     if (!(std::fabs(v) < 2.0e9f)) return -1;
-    return v >= 0 ? (long long)(v + 0.5f) : (long long)(v - 0.5f);
+    return v >= 0 ? (long long)(double(v) + 0.5) : (long long)(double(v) - 0.5);
 }
 inline long long table_index(std::integral auto v) { return (long long)v; }
 }  // namespace detail

@@ -487,15 +487,9 @@ std::string UsingFormatter::string(std::string_view sjis, std::source_location w
     return finish(format_string(field_for(false, where), sjis));
 }
 
-// Appends literal text, expanding each tab to the next multiple of 8 columns.
-void UsingFormatter::append_literal(std::string& out, std::string_view literal) const {
-    for (char c : literal) {
-        if (c == '\t')
-            out.append(8 - (column_ + out.size()) % 8, ' ');
-        else
-            out += c;
-    }
-}
+// Appends literal text. A tab is kept: the screen expands it to the next multiple of 8
+// of the column it is written at, as in plain text.
+void UsingFormatter::append_literal(std::string& out, std::string_view literal) const { out += literal; }
 
 // The item's whole output: the literal text before the template's first field, the
 // formatted field and the literal text after it; moves on to the next field.
@@ -506,7 +500,6 @@ std::string UsingFormatter::finish(std::string formatted) {
     ++next_;
     append_literal(out, next_ < segments_.size() ? std::string_view(segments_[next_].before) : tail_);
     if (next_ == segments_.size()) next_ = 0;
-    column_ += out.size();
     return out;
 }
 

@@ -147,7 +147,6 @@ private:
     std::vector<Segment> segments_;
     std::string tail_;      // literal text after the last field
     size_t next_ = 0;       // the segment of the next item
-    size_t column_ = 0;     // columns written by the statement so far
 };
 
 }  // namespace zell

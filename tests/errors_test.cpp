@@ -32,6 +32,9 @@ TEST(Tables, IndexesRunFromZeroToTheBoundAndRaiseNineOutside) {
     t(0) = 1;
     t(20) = 2;
     EXPECT_EQ(t(20.4f), 2);
+    t(1) = 3;
+    // Halves round away from zero in double: 0.49999997 is index 0 and -0.49999997 is not -1.
+    for (auto [i, v] : {std::pair{0.49999997f, 1.0f}, {-0.49999997f, 1.0f}, {0.5f, 3.0f}}) EXPECT_EQ(t(i), v) << i;
     for (float i : {21.0f, -1.0f, 20.5f}) EXPECT_EQ(error_number([&] { t(i); }), err::kSubscript) << i;
     Table2<float> t2(12, 2, -1.0f);
     t2(12, 2) = 5;

@@ -85,6 +85,29 @@ TEST(ProgramEnd, AnInvalidFormDescriptionShowsMessageThreeAndFails) {
     EXPECT_EQ(h.backend.message_boxes()[0], "zell-bowling.EXE: ウィンドウをオープンできません");
 }
 
+TEST(ProgramEnd, AFormThatMakesNoScreenShowsItsStartupMessageAndFails) {
+    struct Case {
+        size_t at;  // the stored description's column count (tag 36) or font height (tag 70)
+        int stored, value;
+        const char* message;
+    };
+    for (const Case& c : {Case{0x25, 81, 1, "ウィンドウをオープンできません"},
+                          Case{0x5F, 18, 0, "グラフィックビットマップを作成できません"},
+                          Case{0x5F, 18, 60000, "グラフィックビットマップを作成できません"}}) {
+        auto stored = main_form_bytes();
+        std::vector<uint8_t> form(stored.begin(), stored.end());
+        ASSERT_EQ(form[c.at] | form[c.at + 1] << 8, c.stored);
+        form[c.at] = uint8_t(c.value);
+        form[c.at + 1] = uint8_t(c.value >> 8);
+        Host::Options o;
+        o.form = form;
+        HeadlessHost h(0, std::move(o));
+        EXPECT_EQ(h.run([](Host&) {}), 1) << c.value;
+        ASSERT_EQ(h.backend.message_boxes().size(), 1u);
+        EXPECT_EQ(h.backend.message_boxes()[0], std::string("zell-bowling.EXE: ") + c.message);
+    }
+}
+
 class ErrorReport : public ::testing::Test {
 protected:
     std::map<std::string, std::string> log_values() { return log_.values(); }
@@ -166,6 +189,38 @@ TEST_F(ErrorReport, AnUnwritableLogIsSilent) {
     HeadlessHost h;
     EXPECT_EQ(h.run([](Host& rt) { rt.cls(0, 6); }), 1);
     EXPECT_EQ(h.host->last_error()->number(), 5);
+}
+
+TEST(LineInput, BackspaceRightAfterTheLineWrappedErasesOnTheRowAbove) {
+    HeadlessHost h;
+    for (uint8_t c : {uint8_t('a'), uint8_t('b'), keycode::kBackspace, uint8_t('c'), keycode::kEnter})
+        h.backend.inject_char(c);
+    FixedString name;
+    h.run([&](Host& rt) {
+        rt.locate(0, rt.screen().columns() - 4, 5, 0, 3);
+        rt.input_line(0, 0, "", name);  // "? " and then "ab", whose "b" takes the row's last cell
+    });
+    EXPECT_EQ(name.str().substr(0, 2), "ac");
+    EXPECT_TRUE(h.screen().row_bytes(5).ends_with("? ac"));
+    EXPECT_EQ(h.screen().row_bytes(6), std::string(size_t(h.screen().columns()), ' '));
+}
+
+TEST(Services, ATabInAFormattedOutputTemplateGoesToTheNextMultipleOfEightOnTheScreen) {
+    struct Case {
+        int column;
+        const char* tmpl;
+        std::initializer_list<UsingItem> items;
+        std::string row;
+    };
+    for (const Case& c : {Case{3, "A\t#", {5}, "   A    5"}, Case{0, "#\t#", {1, 2, 3}, "1       23"},
+                          Case{9, "#\t#", {1, 2}, "         1      2"}}) {
+        HeadlessHost h;
+        h.run([&](Host& rt) {
+            rt.locate(0, c.column, 0, 0, 3);
+            rt.print_using(0, c.tmpl, c.items, 2);
+        });
+        EXPECT_EQ(h.screen().row_bytes(0).substr(0, c.row.size() + 1), c.row + " ") << c.tmpl;
+    }
 }
 
 TEST(Services, AWindowOtherThanTheMainOneIsError1000) {

@@ -190,8 +190,7 @@ TEST(Using, StringFieldsLiteralsAndTabs) {
                     {"[&&]", {"a◆"}, "[a ]"},  // the diamond would be split
                     {"[@]", {"whole string"}, "[whole string]"}, {"& @", {"x"}, "& x"}, {"_##", {5}, "#5"},
                     {"_@=@", {"me"}, "@=me"}, {"#__", {5}, "5_"}, {"#_", {5}, "5_"}, {"_◆#", {5}, "◆5"},
-                    {"A\t#", {5}, "A       5"},
-                    {"#\t#", {1, 2, 3, 4}, "1       23      4"}});  // columns count over the whole statement
+                    {"A\t#", {5}, "A\t5"}, {"#\t#", {1, 2, 3, 4}, "1\t23\t4"}});  // the screen expands tabs
 }
 
 TEST(Using, DoubleByteLiteralsAreNeverReadAsFieldCharacters) {

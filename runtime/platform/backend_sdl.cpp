@@ -68,17 +68,17 @@ Key key_of(const SDL_Keysym& k) {
     }
 }
 
-// The character code of a key that types a control character, if it is one.
+// The character code of a key that types a control character, if it is one: Enter, Esc,
+// Backspace, Tab, and Ctrl with a letter (SDL sends no text for those).
 std::optional<uint8_t> control_char_of(const SDL_Keysym& k) {
     switch (k.sym) {
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
-    case SDLK_ESCAPE: return 27;
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_c:
-        if (k.mod & KMOD_CTRL) return 3;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return keycode::kEnter;
+    case SDLK_ESCAPE: return keycode::kEscape;
+    case SDLK_BACKSPACE: return keycode::kBackspace;
+    case SDLK_TAB: return keycode::kTab;
+    default:
+        if ((k.mod & KMOD_CTRL) && k.sym >= SDLK_a && k.sym <= SDLK_z) return keycode::control_code(char(k.sym));
         return std::nullopt;
-    default: return std::nullopt;
     }
 }
 

@@ -86,6 +86,12 @@ TEST(SdlInputTranslation, ControlKeysTypeTheirCharacterCodesOnTheirPressOnly) {
               (Lines{"char 13", "char 13", "char 27", "char 8", "char 9", "char 3", "char 3"}));
 }
 
+TEST(SdlInputTranslation, CtrlAndALetterTypesItsControlCode) {
+    EXPECT_EQ(translate({down(SDLK_m, KMOD_LCTRL), down(SDLK_h, KMOD_RCTRL), down(SDLK_i, KMOD_LCTRL),
+                         down(SDLK_a, KMOD_LCTRL | KMOD_LSHIFT), down(SDLK_z, KMOD_LCTRL), down(SDLK_1, KMOD_LCTRL)}),
+              (Lines{"char 13", "char 8", "char 9", "char 1", "char 26"}));
+}
+
 TEST(SdlInputTranslation, PrintableCharactersArriveOnlyAsText) {
     EXPECT_EQ(translate({down(SDLK_a), text_event("a"), up(SDLK_a), down(SDLK_SPACE), text_event(" "),
                          down(SDLK_1, KMOD_LSHIFT), text_event("!"), text_event("\xE3\x81\x82\xE3\x81\x84")}),
