@@ -1,5 +1,5 @@
-// The only boundary between the runtime and the platform: a window with an
-// image, its input events, a clock, a beep and a message box.
+// The only boundary between the runtime and the desktop or test platform: a window
+// with an image, its input events, a clock, a beep and a message box.
 //
 // Two implementations: the SDL2 window (backend_sdl) and the headless backend
 // (backend_headless: in-memory image, virtual clock, injected events). Everything
@@ -15,7 +15,7 @@
 
 namespace zell {
 
-// Keys that arrive as key-down messages rather than characters.
+// Keys a backend reports as presses and releases (InputSink::key_down) rather than as characters.
 enum class Key {
     None, Enter, Esc, Backspace, Tab, Right, Left, Up, Down, Home, End, PageUp, PageDown,
     Insert, Delete, Clear, Execute, Shift, Ctrl,

@@ -56,7 +56,7 @@ std::string upper_ascii(std::string_view s) {
 
 // ---------------------------------------------------------------------------
 // Calling a function found by name: every argument is passed as one pointer-sized
-// integer, in the platform's C calling convention.
+// integer, in the C calling convention of the machine (System V AMD64 on x86-64 Linux).
 
 template <size_t... I>
 intptr_t invoke_with(void* symbol, [[maybe_unused]] std::span<const intptr_t> args, std::index_sequence<I...>) {

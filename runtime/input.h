@@ -1,6 +1,6 @@
 // Keyboard and mouse state of the main window, and line input editing.
 //
-// The host feeds platform events into one Input through the InputSink interface;
+// The backend feeds the window's events into one Input through the InputSink interface;
 // the game reads the resulting state by polling (next_key, mouse_pos, mouse_button),
 // never through events. Positions are graphics coordinates: x is the client column,
 // y counts upwards from the bottom (client height - client row).

@@ -1,9 +1,9 @@
-// MIDI output behind the three functions of the multimedia library the game calls:
-// midiOutGetNumDevs, midiOutOpen and midiOutShortMsg.
+// MIDI output behind the three functions the game calls by name in the library "WINMM"
+// (see Host::register_winmm): midiOutGetNumDevs, midiOutOpen and midiOutShortMsg.
 //
 // Devices, in the order they are numbered:
-//   - the system's MIDI output ports (RtMidi: the ALSA sequencer on Linux, the platform's
-//     own MIDI service elsewhere), except ports that only pass messages on;
+//   - the computer's MIDI output ports (through RtMidi: the ports of the ALSA sequencer on
+//     Linux), except ports that only pass messages on;
 //   - the built-in synthesizer (FluidSynth with a General MIDI SoundFont), counted only when
 //     a SoundFont loads and an audio output opens.
 // The mapper (device -1) is the first device that opens, so a real port wins over the
@@ -28,7 +28,7 @@
 
 namespace zell {
 
-// Result codes of the three functions, with the values the multimedia library gives them.
+// Result codes of the three functions, with the values the game's "WINMM" calls expect.
 namespace mmsys {
 constexpr uint32_t kOk = 0;
 constexpr uint32_t kBadDeviceId = 2;    // no device with that number
@@ -73,7 +73,7 @@ public:
     virtual void send(uint32_t message) = 0;
 };
 
-// The three functions of the multimedia library, as the game uses them.
+// The three "WINMM" functions, as the game uses them.
 class MidiOut {
 public:
     virtual ~MidiOut() = default;
@@ -140,11 +140,11 @@ private:
     uint32_t open_calls_ = 0;
 };
 
-// The system's MIDI output ports. RtMidi provides them on the desktop; tests present their own lists.
+// The computer's MIDI output ports. RtMidi provides them on the desktop; tests present their own lists.
 class MidiPorts {
 public:
     virtual ~MidiPorts() = default;
-    // The output ports present now, in the system's order.
+    // The output ports present now, in the order RtMidi lists them.
     virtual std::vector<std::string> names() = 0;
     // Opens the port with this name; nullptr when it is gone or cannot be opened.
     virtual std::unique_ptr<MidiDevice> open(const std::string& name) = 0;
@@ -186,7 +186,7 @@ using SynthStart = std::function<std::unique_ptr<MidiDevice>(std::string& why)>;
 // that takes longer is abandoned, so a hanging sound server cannot hold up the program.
 constexpr std::chrono::milliseconds kSynthStartTimeout{400};
 
-// The system's devices: ports, then the synthesizer. Constructing costs nothing; the first
+// The computer's devices: ports, then the synthesizer. Constructing costs nothing; the first
 // call of any function enumerates the ports and starts the synthesizer (on its own thread,
 // waited for at most `synth_timeout`). The device list then stays fixed, so device numbers
 // keep their meaning; a port is opened when it is first opened through the output.

@@ -165,7 +165,8 @@ struct Screen::Pen {
         }
         return p;
     }
-    // Pen style numbers of the platform; anything else (and -1, the screen's style) is solid.
+    // Pen style numbers the game passes (1 dashes, 2 dots, ...); anything else (and -1, the
+    // screen's style) is solid.
     static Pen of_style(int style) {
         switch (style) {
         case 1: return dashes({18, 6});

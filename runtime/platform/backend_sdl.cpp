@@ -111,7 +111,7 @@ unsigned buttons_of(uint32_t sdl_state) {
 bool translate_input_event(const SDL_Event& e, InputSink& sink, const WindowScale& scale, PointerFilter& pointer) {
     switch (e.type) {
     case SDL_KEYDOWN: {
-        // Auto-repeated presses are delivered too, as the platform's key-down messages are.
+        // Auto-repeated presses (SDL's repeat flag) are delivered too: a held key keeps typing.
         const SDL_Keysym& k = e.key.keysym;
         if (auto code = control_char_of(k)) {
             sink.char_typed(*code);
@@ -171,7 +171,7 @@ SdlBackend::~SdlBackend() {
 bool SdlBackend::open_window(const WindowSpec& spec) {
     close_window();
     // Created hidden and shown once the renderer exists: creating an OpenGL renderer
-    // replaces the platform window, which would otherwise appear twice.
+    // replaces the X11 or Wayland window, which would otherwise appear twice.
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (spec.resizable) flags |= SDL_WINDOW_RESIZABLE;
     // SDL windows are always minimizable; spec.minimizable has no switch here. The image

@@ -1,5 +1,6 @@
-// The built-in synthesizer: FluidSynth playing a General MIDI SoundFont through the
-// platform's audio output, or rendered on request when it has none.
+// The built-in synthesizer: FluidSynth playing a General MIDI SoundFont through one of
+// its audio drivers (PulseAudio or ALSA on Linux), or rendered on request when
+// none opens.
 #include <fluidsynth.h>
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-// The system's MIDI output ports through RtMidi: the ALSA sequencer on Linux, the
-// platform's own MIDI service on Windows and macOS.
+// The computer's MIDI output ports through RtMidi: on Linux the ports of the ALSA
+// sequencer (sound cards, USB instruments, software synthesizers such as TiMidity).
 #include <RtMidi.h>
 
 #include <filesystem>

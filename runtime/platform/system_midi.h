@@ -1,4 +1,4 @@
-// The desktop's MIDI output: the system's ports through RtMidi and the built-in
+// The desktop's MIDI output: the computer's ports through RtMidi and the built-in
 // synthesizer (FluidSynth), chosen as ZELL_MIDI_PORT allows (see runtime/midi.h for
 // the device order and the choice).
 #pragma once
@@ -12,7 +12,7 @@
 
 namespace zell {
 
-// The system's ports through RtMidi (ALSA sequencer on Linux). Nothing is opened until asked;
+// The computer's ports through RtMidi (ALSA sequencer on Linux). Nothing is opened until asked;
 // without a MIDI service there are simply no ports.
 std::unique_ptr<MidiPorts> make_rtmidi_ports();
 
@@ -23,9 +23,9 @@ struct SynthSettings {
     std::vector<std::string> audio_drivers;
 };
 
-// FluidSynth's own default SoundFont setting, then the system's General MIDI SoundFonts.
+// FluidSynth's own default SoundFont setting, then the General MIDI SoundFonts Debian installs.
 std::vector<std::string> default_soundfonts();
-// The audio drivers worth trying on this system, with the most likely first.
+// FluidSynth's audio drivers worth trying (on Linux PulseAudio, ALSA, SDL2), the most likely first.
 std::vector<std::string> default_audio_drivers();
 
 // A synthesizer with the first SoundFont that loads and the first audio driver that opens;
