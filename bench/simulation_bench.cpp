@@ -6,10 +6,23 @@
 
 #include "game/game.h"
 #include "runtime/backend_headless.h"
-#include "tests/support/game_field.h"
 
 namespace zell {
 namespace {
+
+// Every object at rest, in play and untouched, as at the start of a throw.
+void rest_all(State& s) {
+    for (int i = 1; i <= s.n_obj; ++i) s.obj_vx(i) = s.obj_vy(i) = s.obj_state(i) = s.obj_touched(i) = 0;
+}
+
+// Places object i and sets its velocity and state.
+void put(State& s, int i, float x, float y, float vx = 0, float vy = 0, float state = 0) {
+    s.obj_x(i) = x;
+    s.obj_y(i) = y;
+    s.obj_vx(i) = vx;
+    s.obj_vy(i) = vy;
+    s.obj_state(i) = state;
+}
 
 // Runs body on a game whose field is set up as start-up leaves it, every object at rest.
 template <class Body>
@@ -18,9 +31,9 @@ void on_field(benchmark::State& state, Body body) {
     Host host(backend, Host::Options{});
     host.run([&](Host& rt) {
         Game g(rt);
-        testing::set_up_field(g);
+        g.startup();  // the field as start-up leaves it
         g.lay_out_triangle();
-        testing::rest_all(g.s);
+        rest_all(g.s);
         body(g);
     });
     if (host.last_error()) state.SkipWithError(host.last_error()->what());
@@ -62,8 +75,8 @@ void whole_throw(benchmark::State& state, float x) {
         uint64_t steps = 0;
         for (auto _ : state) {
             g.lay_out_triangle();
-            testing::rest_all(g.s);
-            testing::put(g.s, 1, x, 685, 0, 0, 1);
+            rest_all(g.s);
+            put(g.s, 1, x, 685, 0, 0, 1);
             uint64_t start = g.rt.backend().now_us();
             g.simulate_throw();
             steps += (g.rt.backend().now_us() - start) / Game::kStepPeriodUs;
