@@ -514,8 +514,10 @@ int32_t Host::call_external(std::string_view function, std::string_view library,
 void Host::sleep_10ms(int64_t n, Loc where) {
     step(where);
     if (n < 0 || n > 65535) raise_error(err::kIllegalCall, service(0x61, 1), where);
+    // The pause is counted from its start: the time the screen takes to show is part of it.
+    const uint64_t end = backend_.now_us() + uint64_t(n) * 10'000;
     present_if_due(true);
-    backend_.sleep_us(uint64_t(n) * 10'000);
+    if (const uint64_t now = backend_.now_us(); now < end) backend_.sleep_us(end - now);
 }
 
 std::string Host::time_str(Loc where) {

@@ -143,7 +143,7 @@ public:
     // --- External calls, timing, random numbers --------------------------------
     int32_t call_external(std::string_view function, std::string_view library, std::initializer_list<intptr_t> args,
                           Loc where = Loc::current());
-    // Pauses n x 10 ms (0..65535, else error 5). Shows the screen first; pumps nothing.
+    // Pauses n x 10 ms (0..65535, else error 5), showing the screen within that time; pumps nothing.
     void sleep_10ms(int64_t n, Loc where = Loc::current());
     std::string time_str(Loc where = Loc::current());
     std::string date_str(std::string_view format = {}, Loc where = Loc::current());
