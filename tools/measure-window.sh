@@ -101,7 +101,8 @@ drop_ball() {
     local row=$((4 + $1))
     click_board
     "$XWIN" click "$WIN" "$(cx $BALL_X)" "$(cy $BALL_Y)" 1 100
-    "$XWIN" wait-change "$WIN" "$(cx 528)" "$(cy $((row * 18)))" $((120 * SW / 648)) $((18 * SH / 702)) 60000
+    "$XWIN" wait-change "$WIN" $((OX + 528 * SW / 648)) $((OY + row * 18 * SH / 702)) \
+        $((120 * SW / 648)) $((18 * SH / 702)) 60000
 }
 # Prints the real-time length of one dropped ball, labelled.
 report_throw() {
