@@ -35,6 +35,7 @@ void HeadlessBackend::pump(InputSink& sink, int wait_ms) {
 void HeadlessBackend::present(const Image& visible) {
     presented_ = visible;
     ++presents_;
+    now_us_ += present_cost_us_;
 }
 
 LocalTime HeadlessBackend::local_time() {

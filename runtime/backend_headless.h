@@ -44,6 +44,8 @@ public:
     void inject_move(int x, int y);
     void inject_close();
     bool queue_empty() const { return queue_.empty(); }
+    // Virtual time each present takes, as a slow display would.
+    void set_present_cost_us(uint64_t us) { present_cost_us_ = us; }
 
     // Called when the program pumps while idle (waiting for input) and nothing is queued:
     // a driver such as the scripted runner queues its next input here. Without a handler,
@@ -68,6 +70,7 @@ public:
 private:
     LocalTime start_;
     uint64_t now_us_ = 0;
+    uint64_t present_cost_us_ = 0;
     bool open_ = false;
     bool text_input_ = false;
     WindowSpec spec_;

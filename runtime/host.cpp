@@ -99,9 +99,18 @@ void Host::set_line(const Loc& where) {
 
 void Host::pump_messages() {
     ++pump_count_;
-    bool idle = waiting_for_input();
-    present_if_due(idle);
-    backend_.pump(*input_, idle ? kIdleWaitMs : 0);
+    const bool idle = waiting_for_input();
+    // A paced run that is behind shows nothing until it has caught up, but for the few frames a
+    // second that keep it visible.
+    const uint64_t now = backend_.now_us();
+    const bool hold = !idle && catching_up(now) && now - last_present_us_ < kMaxFrameGapUs;
+    const bool shown = !hold && present_if_due(idle);
+    if (!idle || shown || input_->events() != events_seen_)
+        quiet_pumps_ = 0;
+    else
+        ++quiet_pumps_;
+    events_seen_ = input_->events();
+    backend_.pump(*input_, !idle ? 0 : quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs);
     end_if_closed();
 }
 
@@ -116,16 +125,23 @@ void Host::end_if_closed() {
     }
 }
 
-void Host::present_if_due(bool force) {
+bool Host::present_if_due(bool force) {
     if (screen_->take_dirty()) present_pending_ = true;
-    if (!present_pending_) return;
-    uint64_t now = backend_.now_us();
-    if (force || now - last_present_us_ >= kFrameUs) {
-        backend_.present(screen_->visible());
-        last_present_us_ = now;
-        present_pending_ = false;
-    }
+    if (!present_pending_) return false;
+    const uint64_t now = backend_.now_us();
+    if (!force && now - last_present_us_ < kFrameUs) return false;
+    backend_.present(screen_->visible());
+    last_present_us_ = backend_.now_us();
+    present_debt_us_ += last_present_us_ - now;
+    present_pending_ = false;
+    return true;
 }
+
+bool Host::pacing(uint64_t now) const {
+    return pace_period_us_ != 0 && now <= next_due() + kHeldUpUs + present_debt_us_;
+}
+
+bool Host::catching_up(uint64_t now) const { return pacing(now) && now > next_due(); }
 
 void Host::check_window(int window, const Loc& where) const {
     if (window != 0) raise_error(err::kNoWindow, error_detail(Service::Window, 1), where);
@@ -341,8 +357,10 @@ int32_t Host::call_external(std::string_view function, std::string_view library,
 void Host::sleep_10ms(int64_t n, Loc where) {
     step(where);
     if (n < 0 || n > 65535) raise_error(err::kIllegalCall, error_detail(Service::Sleep, 1), where);
+    // The pause is counted from its start: the time the screen takes to show is part of it.
+    const uint64_t end = backend_.now_us() + uint64_t(n) * 10'000;
     present_if_due(true);
-    backend_.sleep_us(uint64_t(n) * 10'000);
+    if (const uint64_t now = backend_.now_us(); now < end) backend_.sleep_us(end - now);
 }
 
 std::string Host::time_str(Loc where) {
@@ -371,21 +389,32 @@ void Host::pace_begin(uint64_t period_us) {
     pace_period_us_ = period_us;
     pace_start_us_ = backend_.now_us();
     pace_steps_ = 0;
+    present_debt_us_ = 0;
 }
 
 void Host::pace_step() {
+    const uint64_t due = next_due();
+    const uint64_t now = backend_.now_us();
     ++pace_steps_;
-    uint64_t due = pace_start_us_ + pace_steps_ * pace_period_us_;
-    uint64_t now = backend_.now_us();
-    if (now + 100'000 < due || now > due + 250'000) {
-        // The clock jumped or the program was held up (a window drag, a slow machine):
-        // start a new run of deadlines from now rather than rushing to catch up.
+    if (now + 100'000 < due || now > due + kHeldUpUs + present_debt_us_) {
+        // The clock jumped or the program was held up (a window drag, a stopped process):
+        // start a new run of deadlines from now rather than rushing to catch up. Time spent
+        // presenting is no hold-up: those steps are caught up below.
         pace_start_us_ = now;
         pace_steps_ = 0;
+        present_debt_us_ = 0;
         return;
     }
+    if (now >= due) {
+        // Behind: the next step runs at once, unshown, until the run has caught up; only a
+        // run that stays behind is still shown, a few times a second.
+        if (now - last_present_us_ >= kMaxFrameGapUs) present_if_due(true);
+        return;
+    }
+    present_debt_us_ = 0;
     present_if_due(false);
-    if (now < due) backend_.sleep_us(due - now);
+    const uint64_t after = backend_.now_us();
+    if (after < due) backend_.sleep_us(due - after);
 }
 
 }  // namespace zell

@@ -60,10 +60,20 @@ public:
     static constexpr int kIdleReads = 2;
     // At most this many steps between those reads while it waits.
     static constexpr int kReadLoopSteps = 3;
-    // How long one pump may block for events while the program waits for input.
+    // How long one pump may block for events while the program waits for input ...
     static constexpr int kIdleWaitMs = 10;
-    // The window is updated at most this often while the program runs.
+    // ... and, once it has waited this many pumps in a row with no event and nothing new to
+    // show, how long: an event still ends the wait at once, so only a program that also
+    // watches the clock while it waits sees the difference.
+    static constexpr int kQuietPumps = 30;
+    static constexpr int kQuietWaitMs = 250;
+    // The window is updated at most this often while the program runs (one display refresh),
     static constexpr uint64_t kFrameUs = 16'667;
+    // and during a paced run that is behind its deadlines at least this often.
+    static constexpr uint64_t kMaxFrameGapUs = 100'000;
+    // A paced run this far behind its deadlines, beyond the time spent presenting, was held
+    // up (a suspended machine, a stopped process): it starts again from now.
+    static constexpr uint64_t kHeldUpUs = 250'000;
 
     Host(Backend& backend, Options options);
     ~Host();
@@ -133,7 +143,7 @@ public:
     // --- External calls, timing, random numbers --------------------------------
     int32_t call_external(std::string_view function, std::string_view library, std::initializer_list<intptr_t> args,
                           Loc where = Loc::current());
-    // Pauses n x 10 ms (0..65535, else error 5). Shows the screen first; pumps nothing.
+    // Pauses n x 10 ms (0..65535, else error 5), showing the screen within that time; pumps nothing.
     void sleep_10ms(int64_t n, Loc where = Loc::current());
     std::string time_str(Loc where = Loc::current());
     std::string date_str(std::string_view format = {}, Loc where = Loc::current());
@@ -165,7 +175,13 @@ private:
     void pump_messages();
     void end_if_closed();  // a closed window ends the program
     bool waiting_for_input() const;
-    void present_if_due(bool force);
+    // Presents the screen if it changed and a frame is due (or force); true when it presented.
+    bool present_if_due(bool force);
+    // True while a paced run is under way and behind its next deadline.
+    bool catching_up(uint64_t now) const;
+    // True while a paced run is under way (its next deadline not long past).
+    bool pacing(uint64_t now) const;
+    uint64_t next_due() const { return pace_start_us_ + (pace_steps_ + 1) * pace_period_us_; }
     void check_window(int window, const Loc& where) const;
     void wait_for_key();  // pumps until a key is in the buffer (the stop prompt)
     void report(const RuntimeError& e);  // error_report.cpp, with the start-up messages
@@ -187,8 +203,12 @@ private:
     int steps_since_read_ = 0;
     int pump_count_ = 0;
     bool present_pending_ = false;
-    uint64_t last_present_us_ = 0;
+    uint64_t last_present_us_ = 0;  // when the last present ended
     uint64_t pace_start_us_ = 0, pace_period_us_ = 0, pace_steps_ = 0;
+    // Time spent presenting since the paced run was last on time: lateness it explains.
+    uint64_t present_debt_us_ = 0;
+    int quiet_pumps_ = 0;        // idle pumps in a row that received and showed nothing
+    uint64_t events_seen_ = 0;   // input events counted at the last pump
     Ending ending_ = Ending::NotRun;
     std::optional<RuntimeError> last_error_;
     bool closed_ = false;

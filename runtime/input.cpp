@@ -81,6 +81,7 @@ void Input::beep() {
 }
 
 void Input::note_event() {
+    ++events_;
     event_since_read_ = true;
     idle_reads_ = 0;
 }

@@ -96,6 +96,8 @@ public:
     // Consecutive reads that found nothing new: no event arrived since the previous
     // read and the read itself found no key. Any event resets the count.
     int idle_reads() const { return idle_reads_; }
+    // Events received so far (keys, text, mouse, close).
+    uint64_t events() const { return events_; }
     void note_read(bool found_something);
 
 private:
@@ -122,6 +124,7 @@ private:
     } last_press_;
 
     int idle_reads_ = 0;
+    uint64_t events_ = 0;
     bool event_since_read_ = false;
 };
 

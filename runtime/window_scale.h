@@ -2,13 +2,17 @@
 // positions in the window map back to screen pixels. Platform free: the SDL
 // backend feeds it window sizes and pointer positions.
 //
-// The image is scaled by the largest whole factor at which it fits the window
-// (at least 1), with every screen pixel a sharp factor x factor square, and
-// centred; the rest of the window is a black border. A window smaller than the
-// image at factor 1 shows it from the top-left corner, 1:1, cut off at the right
-// or bottom edge (per direction: a window that is only too narrow is still
-// centred vertically), so the top-left of the screen, where the program starts
-// writing, always stays visible and positions keep mapping 1:1.
+// Two ways to fit the image, centred, with a black border around it:
+//  - integer: the largest whole factor at which it fits the window (at least 1),
+//    every screen pixel a sharp factor x factor square. A window smaller than the
+//    image at factor 1 shows it from the top-left corner, 1:1, cut off at the right
+//    or bottom edge (per direction: a window that is only too narrow is still
+//    centred vertically), so the top-left of the screen, where the program starts
+//    writing, always stays visible and positions keep mapping 1:1.
+//  - sharp: the largest size with the image's aspect that fits the window, any
+//    size. It is drawn by scaling up by the smallest whole factor that reaches it
+//    with nearest-neighbour, then down to the final size with linear filtering, so
+//    pixels stay crisp squares with at most a one-pixel soft edge between them.
 #pragma once
 
 #include <optional>
@@ -24,14 +28,19 @@ struct Point {
 
 class WindowScale {
 public:
-    static WindowScale fit(int window_width, int window_height, int image_width, int image_height);
+    static WindowScale fit(int window_width, int window_height, int image_width, int image_height,
+                           ScaleMode mode = ScaleMode::Integer);
 
+    // The whole factor the image is drawn at with nearest-neighbour: the final factor in
+    // integer mode, the first stage's factor in sharp mode (at least 1).
     int factor() const { return factor_; }
+    // True when the final size is the image at factor(): no filtered second stage is needed.
+    bool whole() const { return width_ == image_w_ * factor_ && height_ == image_h_ * factor_; }
     // The window position of the image's top-left corner (never negative) and the scaled
     // image's size; in a window smaller than the image, the image extends past its edge.
     Point origin() const { return origin_; }
-    int width() const { return image_w_ * factor_; }
-    int height() const { return image_h_ * factor_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
 
     // The screen pixel under a window position, or nothing on the border around the image.
     std::optional<Point> to_screen(Point window) const;
@@ -39,10 +48,13 @@ public:
     Point to_screen_clamped(Point window) const;
 
 private:
-    WindowScale(int image_width, int image_height) : image_w_(image_width), image_h_(image_height) {}
+    Point image_pixel(int dx, int dy) const;
+    WindowScale(int image_width, int image_height)
+        : image_w_(image_width), image_h_(image_height), width_(image_width), height_(image_height) {}
 
     int image_w_, image_h_;
     int factor_ = 1;
+    int width_ = 0, height_ = 0;
     Point origin_;
 };
 

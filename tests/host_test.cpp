@@ -232,6 +232,7 @@ TEST(Services, AWindowOtherThanTheMainOneIsError1000) {
 
 TEST(Services, SleepAdvancesTheClockShowsTheScreenAndPumpsNothing) {
     HeadlessHost h;
+    h.backend.set_present_cost_us(40'000);  // a slow display: showing the screen is part of the pause
     h.run([](Host& rt) {
         rt.draw_line(0, 0, 10, 10, 0, 20, 20, -1, 12, 2, 12, -1, 0xC);
         int pumps = rt.pump_count();
@@ -340,6 +341,60 @@ TEST(Icon, TheHostSetsTheIconTheFormNames) {
     testing::HeadlessHost h(0, std::move(o));
     h.run([](Host& rt) { rt.step(); });
     EXPECT_EQ(h.backend.icon().image, icon.image);
+}
+
+}  // namespace
+}  // namespace zell
+
+#include "game/program.h"
+
+namespace zell {
+namespace {
+
+// The game's own throw of a ball dropped at rest (1170 steps of 4 ms at animation speed 3) on a
+// display whose every present takes the given time: the steps keep their deadlines, and the
+// slower the display, the fewer pictures it is shown.
+TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
+    struct Row {
+        int present_ms;
+        int presents = 0;
+    };
+    std::vector<Row> rows = {{0}, {16}, {50}, {100}};
+    for (Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "present cost " << row.present_ms << " ms");
+        testing::HeadlessHost h;
+        h.backend.set_present_cost_us(uint64_t(row.present_ms) * 1000);
+        int wait = 0;
+        uint64_t first_us = 0, last_us = 0;
+        int first_presents = 0;
+        // Start a game, place the ball above the strip beside the pins, press and release on the spot;
+        // a hand's 300 ms between inputs (two clicks closer than 500 ms would make a double-click).
+        h.backend.set_on_wait([&](HeadlessBackend& b) {
+            b.sleep_us(300'000);
+            switch (wait++) {
+            case 0: b.inject_char(13); return true;
+            case 1: case 3: b.inject_press(MouseButton::Left, 100, 701 - 680); return true;
+            case 2: b.inject_release(MouseButton::Left, 100, 701 - 680); return true;
+            case 4:
+                b.inject_release(MouseButton::Left, 100, 701 - 680);
+                first_us = b.now_us() + 10'000;  // delivered after this wait of 10 ms
+                first_presents = b.presents();
+                return true;
+            default: return false;
+            }
+        });
+        h.backend.set_on_pump([&](HeadlessBackend& b) {
+            if (!std::string_view(h.host->position().function_name()).ends_with("simulation_step()")) return;
+            last_us = b.now_us();
+            row.presents = b.presents() - first_presents;
+        });
+        EXPECT_EQ(h.run(game_main), 0);
+        // From the release to the last step (the ball leaves play in step 1170).
+        EXPECT_NEAR(double(last_us - first_us), 4.68e6, 4.68e6 * 0.02);
+        // Shown at least about ten times a second throughout.
+        EXPECT_GE(row.presents, 4.68 * 8);
+    }
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(rows[i].presents, rows[i - 1].presents);
 }
 
 }  // namespace

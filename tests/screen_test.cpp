@@ -108,6 +108,18 @@ TEST(Settings, LocateAndSetColorSetTheSelectedValues) {
     EXPECT_EQ((std::array{s.foreground(), s.background(), s.colour_mode()}), (std::array{7, 0, 4}));
 }
 
+// Double-byte symbols are full width as on the fonts the game was made for, the score sheet's
+// marks among them (Unifont draws these half width).
+TEST(Glyphs, DoubleByteSymbolsSpanTheirWholeCell) {
+    for (const char* symbol : {"◆", "▲", "■", "○", "●", "□", "△", "▼", "★", "→"}) {
+        const std::string code = to_sjis(symbol);
+        uint16_t all = 0;
+        for (uint16_t r : double_glyph(uint8_t(code[0]), uint8_t(code[1]))) all |= r;
+        const int left = std::countl_zero(all), right = std::countr_zero(all);
+        EXPECT_GE(16 - left - right, 12) << symbol;
+    }
+}
+
 TEST(Lines, IncludeBothEndsAreUnbrokenAndGoOnFromTheLastPoint) {
     Screen s;
     line(s, 0, 0, 300, 0, 15);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace zell {
@@ -77,6 +78,53 @@ TEST(WindowScale, ClampsBorderAndOutsidePositionsToTheScreensEdge) {
     for (Point p : {Point{52, 48}, Point{53, 49}, Point{700, 700}, Point{52 + 1295, 48 + 1403}})
         EXPECT_EQ(two.to_screen_clamped(p), two.to_screen(p));
     EXPECT_EQ(WindowScale::fit(kW, kH, kW, kH).to_screen_clamped({-5, 710}), (Point{0, 701}));
+}
+
+// Sharp scaling fills the limiting side at any size and keeps the aspect; every window pixel
+// over the image maps to one screen pixel, each screen pixel owns a whole run of window pixels
+// as wide and high as the scale rounded down or up, and the border maps to nothing.
+TEST(WindowScale, SharpFillsTheDisplayAndMapsEveryWindowPixelAtAnySize) {
+    struct Case {
+        int window_w, window_h, width, height, factor;
+        Point origin;
+    };
+    const std::vector<Case> cases = {
+        {1920, 1080, 997, 1080, 2, {461, 0}},    // the common full screen: 1080 rows high
+        {3840, 2160, 1994, 2160, 4, {923, 0}},
+        {1366, 768, 709, 768, 2, {328, 0}},
+        {1000, 1500, 1000, 1083, 2, {0, 208}},   // too narrow: the width limits
+        {1296, 1404, 1296, 1404, 2, {0, 0}},     // a whole factor: no filtered stage
+        {648, 702, 648, 702, 1, {0, 0}},
+        {800, 600, 554, 600, 1, {123, 0}},       // smaller than the screen: filtered down
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.window_w << "x" << c.window_h);
+        const WindowScale v = WindowScale::fit(c.window_w, c.window_h, kW, kH, ScaleMode::Sharp);
+        EXPECT_EQ((std::array{v.width(), v.height(), v.factor()}), (std::array{c.width, c.height, c.factor}));
+        EXPECT_EQ(v.origin(), c.origin);
+        EXPECT_EQ(v.whole(), c.width == kW * c.factor && c.height == kH * c.factor);
+        const Point o = v.origin();
+        EXPECT_EQ(v.to_screen({o.x - 1, o.y}), std::nullopt);
+        EXPECT_EQ(v.to_screen({o.x, o.y + v.height()}), std::nullopt);
+        // Along each axis: runs of window pixels per screen pixel, in order, all of the same two lengths.
+        for (bool across : {true, false}) {
+            const int n = across ? v.width() : v.height(), image = across ? kW : kH;
+            if (n < image) continue;  // shrunk: some screen pixels show in no window pixel
+            std::vector<int> run(size_t(image), 0);
+            int last = 0;
+            for (int d = 0; d < n; ++d) {
+                const Point s = *v.to_screen(across ? Point{o.x + d, o.y} : Point{o.x, o.y + d});
+                const int k = across ? s.x : s.y;
+                ASSERT_TRUE(k == last || k == last + 1) << d;
+                ++run[size_t(k)];
+                last = k;
+            }
+            EXPECT_EQ(last, image - 1);
+            const auto [lo, hi] = std::minmax_element(run.begin(), run.end());
+            EXPECT_EQ(*lo, n / image);
+            EXPECT_LE(*hi, (n + image - 1) / image);
+        }
+    }
 }
 
 TEST(InitialFactor, FollowsTheDisplayDensityWithinTheDesktop) {

@@ -15,7 +15,8 @@
 //                                             prints the milliseconds it took
 //   zell-xwin screenshot ID FILE.png          writes the client area as a PNG file
 //   zell-xwin cover ID MS                     covers the window with another one for MS ms
-//   zell-xwin resize ID W H                   resizes the client area to W x H and waits until it has that size
+//   zell-xwin resize ID W H                   moves the window to the top-left corner, resizes the client
+//                                             area to W x H and waits until it has that size
 //
 // ID is a window id, or the window's title: then the window is looked up afresh for the command
 // (waiting up to 30 s for it to be viewable), and a command that met a window that went away in
@@ -314,9 +315,10 @@ int cmd_cover(Display* d, Window w, int ms) {
 }
 
 // Resizes the window directly, as a window manager would on the user's behalf (with no
-// window manager running, the request is granted as made).
+// window manager running, the request is granted as made), and moves it to the screen's
+// top-left corner so that a large size stays on the screen, where it can be seen and clicked.
 int cmd_resize(Display* d, Window w, int width, int height) {
-    XResizeWindow(d, w, unsigned(width), unsigned(height));
+    XMoveResizeWindow(d, w, 0, 0, unsigned(width), unsigned(height));
     XSync(d, False);
     const auto deadline = Clock::now() + std::chrono::seconds(10);
     do {

@@ -2,8 +2,12 @@
 
 #include <SDL.h>
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -90,16 +94,32 @@ std::optional<MouseButton> button_of(uint8_t sdl_button) {
     }
 }
 
-// The factor a window opened at the requested position starts at, from the density and
-// usable size of the display there.
-int start_factor(const WindowSpec& spec) {
+// The display the window opens on: the one holding the requested position.
+int display_of(const WindowSpec& spec) {
     const SDL_Point corner{spec.x, spec.y};
-    const int display = std::max(0, SDL_GetPointDisplayIndex(&corner));
+    return std::max(0, SDL_GetPointDisplayIndex(&corner));
+}
+
+// The factor a window starts at: the one asked for, as far as the usable desktop holds it,
+// otherwise from the density and usable size of the display.
+int start_factor(const WindowSpec& spec, int display, int asked) {
     SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return 1;
+    if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return std::max(1, asked);
+    if (asked > 0)
+        return std::max(1, std::min({asked, usable.w / spec.client_width, usable.h / spec.client_height}));
     float dpi = 0, hdpi = 0, vdpi = 0;
     if (SDL_GetDisplayDPI(display, nullptr, &hdpi, &vdpi) == 0) dpi = std::min(hdpi, vdpi);
     return initial_factor(usable.w, usable.h, dpi, spec.client_width, spec.client_height);
+}
+
+bool has_render_node() {
+    DIR* dir = opendir("/dev/dri");
+    if (!dir) return false;
+    bool found = false;
+    while (const dirent* e = readdir(dir))
+        if (std::strncmp(e->d_name, "renderD", 7) == 0) found = true;
+    closedir(dir);
+    return found;
 }
 
 unsigned buttons_of(uint32_t sdl_state) {
@@ -156,6 +176,18 @@ bool is_full_screen_key(const SDL_Event& e) {
     return k.sym == SDLK_F11 || ((k.sym == SDLK_RETURN || k.sym == SDLK_KP_ENTER) && (k.mod & KMOD_ALT));
 }
 
+bool is_scale_mode_key(const SDL_Event& e) {
+    return (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && e.key.keysym.sym == SDLK_F10;
+}
+
+bool use_opengl_renderer() {
+    if (const char* named = SDL_GetHint(SDL_HINT_RENDER_DRIVER); named && *named)
+        return std::strncmp(named, "opengl", 6) == 0;
+    const char* forced = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (forced && *forced && std::strcmp(forced, "0") != 0) return false;
+    return has_render_node();
+}
+
 SdlBackend::SdlBackend()
     : counter_origin_(SDL_GetPerformanceCounter()), counter_frequency_(SDL_GetPerformanceFrequency()) {}
 
@@ -170,25 +202,35 @@ SdlBackend::~SdlBackend() {
 
 bool SdlBackend::open_window(const WindowSpec& spec) {
     close_window();
-    // Created hidden and shown once the renderer exists: creating an OpenGL renderer
-    // replaces the X11 or Wayland window, which would otherwise appear twice.
-    Uint32 flags = SDL_WINDOW_HIDDEN;
+    // The window is made for the renderer it gets, so that creating the renderer never
+    // replaces it; it is shown once the first image is drawn, so nothing flashes.
+    const bool gl = use_opengl_renderer();
+    Uint32 flags = SDL_WINDOW_HIDDEN | (gl ? SDL_WINDOW_OPENGL : 0);
     if (spec.resizable) flags |= SDL_WINDOW_RESIZABLE;
+    if (settings_.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     // SDL windows are always minimizable; spec.minimizable has no switch here. The image
     // scales with the window, so a resizable window may also be maximized whatever
     // spec.maximizable says.
-    const int factor = start_factor(spec);
-    window_ = SDL_CreateWindow(spec.title.c_str(), spec.x, spec.y, spec.client_width * factor,
+    const int display = display_of(spec);
+    const int factor = start_factor(spec, display, settings_.scale);
+    window_ = SDL_CreateWindow(spec.title.c_str(), int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)),
+                               int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), spec.client_width * factor,
                                spec.client_height * factor, flags);
     if (!window_) {
         std::fprintf(stderr, "cannot create the window: %s\n", SDL_GetError());
         return false;
     }
+    SDL_SetWindowMinimumSize(window_, spec.client_width, spec.client_height);
     SDL_GetWindowSize(window_, &window_w_, &window_h_);
     pointer_ = PointerFilter();
 
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (gl) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_TARGETTEXTURE);
+    // The software renderer draws into the window surface, which SDL would otherwise back
+    // with an OpenGL texture of its own.
+    if (!renderer_) {
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    }
     if (!renderer_) {
         std::fprintf(stderr, "cannot create a renderer: %s\n", SDL_GetError());
         close_window();
@@ -213,6 +255,8 @@ bool SdlBackend::open_window(const WindowSpec& spec) {
 void SdlBackend::close_window() {
     if (!window_) return;
     SDL_StopTextInput();
+    stage_.reset();
+    stage_factor_ = 0;
     texture_.reset();
     renderer_.reset();
     window_.reset();
@@ -233,6 +277,13 @@ void SdlBackend::pump(InputSink& sink, int wait_ms) {
 void SdlBackend::handle(const SDL_Event& e, InputSink& sink) {
     if (is_full_screen_key(e)) {
         if (e.type == SDL_KEYDOWN && !e.key.repeat) toggle_full_screen();
+        return;
+    }
+    if (is_scale_mode_key(e)) {
+        if (e.type == SDL_KEYDOWN && !e.key.repeat) {
+            settings_.scale_mode = settings_.scale_mode == ScaleMode::Sharp ? ScaleMode::Integer : ScaleMode::Sharp;
+            redraw_pending_ = true;
+        }
         return;
     }
     if (translate_input_event(e, sink, fit(window_w_, window_h_), pointer_) || e.type != SDL_WINDOWEVENT) return;
@@ -282,9 +333,48 @@ void SdlBackend::redraw() {
         SDL_GetRendererOutputSize(renderer_, &w, &h);
         const WindowScale s = fit(w, h);
         const SDL_Rect dst{s.origin().x, s.origin().y, s.width(), s.height()};
-        SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+        if (s.whole()) {
+            SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+        } else if (s.factor() > 1 && draw_stage(s.factor())) {
+            SDL_RenderCopy(renderer_, stage_, nullptr, &dst);
+        } else {
+            // Smaller than the image (or no stage to be had): filtered straight from the image.
+            SDL_SetTextureScaleMode(texture_, SDL_ScaleModeLinear);
+            SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+            SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+        }
     }
     SDL_RenderPresent(renderer_);
+}
+
+bool SdlBackend::draw_stage(int factor) {
+    if (stage_factor_ != factor) {
+        stage_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET, texture_w_ * factor,
+                                   texture_h_ * factor);
+        stage_factor_ = stage_ ? factor : 0;
+        if (!stage_) return false;
+        SDL_SetTextureScaleMode(stage_, SDL_ScaleModeLinear);
+    }
+    if (SDL_SetRenderTarget(renderer_, stage_) != 0) return false;
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_SetRenderTarget(renderer_, nullptr);
+    return true;
+}
+
+void SdlBackend::set_display(const DisplaySettings& settings) {
+    const bool full = settings_.fullscreen;
+    settings_ = settings;
+    if (!window_) return;
+    settings_.fullscreen = full;
+    if (settings.fullscreen != display().fullscreen) toggle_full_screen();
+    settings_.fullscreen = settings.fullscreen;
+    redraw();
+}
+
+DisplaySettings SdlBackend::display() const {
+    DisplaySettings now = settings_;
+    if (window_) now.fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    return now;
 }
 
 void SdlBackend::toggle_full_screen() {

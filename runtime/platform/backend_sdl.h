@@ -1,9 +1,13 @@
-// The SDL2 window backend: one window showing the visible image scaled by the
-// largest whole factor that fits, centred on black (see window_scale.h), SDL's event
+// The SDL2 window backend: one window showing the visible image scaled to fit,
+// sharp or by whole factors, centred on black (see window_scale.h), SDL's event
 // queue translated into InputSink calls with pointer positions mapped back to
 // screen pixels, the performance counter as the clock and a short square-wave
-// blip as the beep. F11 and Alt+Enter switch between the window and full screen;
-// the backend keeps these keys to itself.
+// blip as the beep. F11 and Alt+Enter switch between the window and full screen,
+// F10 between sharp and whole-factor scaling; the backend keeps these keys to itself.
+//
+// Where the only OpenGL driver would be a software rasterizer, the window is drawn
+// with SDL's software renderer on the window surface: that costs no more CPU, and
+// saves the tens of megabytes a software GL driver loads.
 #pragma once
 
 #include <cstdint>
@@ -74,6 +78,9 @@ public:
     // The window's icon; kept and applied when a window is opened later.
     void set_icon(const Icon& icon) override;
 
+    void set_display(const DisplaySettings& settings) override;
+    DisplaySettings display() const override;
+
 private:
     // Created by make_sdl_backend once SDL's video subsystem is up; released with it.
     SdlBackend();
@@ -83,17 +90,25 @@ private:
     // Switches the window between full screen (the whole desktop) and its windowed size.
     void toggle_full_screen();
     // The image placed in a window, or in a drawing area, of the given size.
-    WindowScale fit(int width, int height) const { return WindowScale::fit(width, height, texture_w_, texture_h_); }
+    WindowScale fit(int width, int height) const {
+        return WindowScale::fit(width, height, texture_w_, texture_h_, settings_.scale_mode);
+    }
+    // Draws the texture into the sharp mode's first stage at a whole factor; false when the
+    // stage cannot be had (the caller then scales the texture directly).
+    bool draw_stage(int factor);
     // Draws the texture (the last presented image) scaled and centred, black elsewhere.
     void redraw();
     void apply_icon();
     bool open_audio();
     void close_audio_when_idle();
 
-    // Destroyed in the reverse order: the texture, the renderer, the window.
+    // Destroyed in the reverse order: the textures, the renderer, the window.
     SdlHandle<SDL_Window> window_;
     SdlHandle<SDL_Renderer> renderer_;
     SdlHandle<SDL_Texture> texture_;
+    SdlHandle<SDL_Texture> stage_;  // sharp mode: the image at a whole factor, nearest-neighbour
+    int stage_factor_ = 0;
+    DisplaySettings settings_;
     int texture_w_ = 0, texture_h_ = 0;
     int window_w_ = 0, window_h_ = 0;  // in the units of pointer positions
     PointerFilter pointer_;
@@ -124,5 +139,12 @@ bool translate_input_event(const SDL_Event& e, InputSink& sink, const WindowScal
 
 // True for the keys that switch full screen (F11 and Alt+Enter, down or up).
 bool is_full_screen_key(const SDL_Event& e);
+// True for the key that switches the scaling mode (F10, down or up).
+bool is_scale_mode_key(const SDL_Event& e);
+
+// Whether the window is drawn through OpenGL: as SDL_RENDER_DRIVER names, otherwise only where
+// a GPU's render node exists and software rendering is not forced (LIBGL_ALWAYS_SOFTWARE).
+// Without a GPU the only GL driver is a software rasterizer.
+bool use_opengl_renderer();
 
 }  // namespace zell

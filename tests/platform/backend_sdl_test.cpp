@@ -253,12 +253,15 @@ protected:
 };
 
 TEST_F(SdlBackendTest, ShowsTheLastImageScaledByWholeFactorsCentredOnBlackAtEverySize) {
+    backend_->set_display({.scale_mode = ScaleMode::Integer});
     open();
     const Image pattern = test_pattern(648, 702);
     backend_->present(Image(648, 702, rgb(255, 0, 0)));
     backend_->present(pattern);
     EXPECT_EQ(shown(), pattern) << "one to one, replacing the image before";
-    for (auto [w, h, factor] : {std::tuple{320, 200, 1}, {2100, 2200, 3}, {1000, 2000, 1}, {1296, 1404, 2}}) {
+    resize(320, 200);
+    EXPECT_EQ(shown(), pattern) << "never smaller than the image";
+    for (auto [w, h, factor] : {std::tuple{2100, 2200, 3}, {1000, 2000, 1}, {1296, 1404, 2}}) {
         resize(w, h);
         EXPECT_EQ(shown(), scaled(pattern, factor, w, h)) << w << "x" << h;
     }
@@ -280,6 +283,35 @@ TEST_F(SdlBackendTest, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
     EXPECT_FALSE(SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN);
     pump({down(SDLK_RETURN)});
     EXPECT_EQ(log_.lines, Lines{"char 13"}) << "Enter alone is the program's";
+}
+
+// Sharp scaling at a size no whole factor reaches: the image fills the height, each screen pixel's
+// middle shows its own colour (blocks of 8 x 8 pixels, so filtering never mixes them there) and
+// the rest is black. F10 switches to whole factors and back, and never reaches the program.
+TEST_F(SdlBackendTest, SharpScalingFillsAnySizeAndF10SwitchesToWholeFactors) {
+    open();
+    Image blocks(648, 702);
+    for (int y = 0; y < 702; ++y)
+        for (int x = 0; x < 648; ++x) blocks.set(x, y, rgb(uint8_t(x / 8 * 3), uint8_t(y / 8 * 2), 200));
+    backend_->present(blocks);
+    resize(1920, 1080);
+    const auto block_centres_match = [&](Point origin, int w, int h) {
+        const Image img = shown();
+        for (int by = 0; by < 702 / 8; ++by)
+            for (int bx = 0; bx < 648 / 8; ++bx) {
+                const int x = origin.x + (bx * 8 + 4) * w / 648, y = origin.y + (by * 8 + 4) * h / 702;
+                if (img.at(x, y) != blocks.at(bx * 8 + 4, by * 8 + 4)) return false;
+            }
+        return img.at(origin.x - 1, 540) == 0 && img.at(origin.x + w, 540) == 0;
+    };
+    EXPECT_EQ(backend_->display().scale_mode, ScaleMode::Sharp);
+    EXPECT_TRUE(block_centres_match({461, 0}, 997, 1080));
+    pump({down(SDLK_F10), up(SDLK_F10)});
+    EXPECT_EQ(backend_->display().scale_mode, ScaleMode::Integer);
+    EXPECT_EQ(shown(), scaled(blocks, 1, 1920, 1080));
+    pump({down(SDLK_F10), up(SDLK_F10)});
+    EXPECT_TRUE(block_centres_match({461, 0}, 997, 1080));
+    EXPECT_TRUE(log_.lines.empty());
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
     }
     zell::WindowSpec spec;
     spec.title = "Zell Bowling";
+    // Whole-factor scaling: the window test checks pixels as exact squares.
+    backend->set_display({.scale_mode = zell::ScaleMode::Integer});
     if (!backend->open_window(spec)) return 1;
     backend->present(zell::test_pattern(spec.client_width, spec.client_height));
 
