@@ -6,6 +6,7 @@
 
 namespace zell {
 
+// Object i's outline where it stands: obj_color(i) draws it, 0 erases it from the lane.
 void Game::draw_object(float i, float colour, std::source_location where) {
     outline_circle(s.obj_x(i), s.obj_y(i), s.obj_radius(i) - 1, colour, where);
 }

@@ -41,11 +41,13 @@ void game_main(Host& host) {
     game.main_program();
 }
 
+// Start-up, then the main menu for the rest of the run.
 void Game::main_program() {
     startup();
     menu_loop();
 }
 
+// The colour map, the palette order, and each object's colour and note.
 void Game::read_constant_lists() {
     DataReader data(constant_lists());
     for (int i = 0; i <= 15; ++i) data.read(s.color_map(i));
@@ -67,19 +69,6 @@ void Game::startup() {
 
     rt.cls(0, 0);
     make_ball_marker();
-    rt.cls(0, 0);
-}
-
-// The mascot announces the game's name, the version, the ring of mascots.
-void Game::title() {
-    s.mascot_color = s.color_map(7);
-    static const std::string kBowling = to_sjis("Bowling");
-    mascot_announce(s.mascot_color, kBowling);
-    rt.locate(0, 33, 15, 0, 3);
-    rt.print(0, "Version 8.0");
-    mascot_ring_show();
-    outline_circle(244, s.ui_y0 + 63, 8, s.color_map(7));
-    rt.sleep_10ms(150);
     rt.cls(0, 0);
 }
 
@@ -124,6 +113,10 @@ void Game::set_defaults() {
     s.menu_sel = 1;
 }
 
+// The main menu, for the rest of the run. Its items: A (1) a game; B (2) the level;
+// C (3) the pin layout; D (4) the Best 20 table; E (5) the player's name, then the
+// mascot; F (6) empties the Best 20 table; G (7) the animation speed; H (8) ends the
+// program. After every item but H the menu is shown again with that item chosen.
 void Game::menu_loop() {
     static const std::string kPushAnyKey = "* Push any key *";
     for (;;) {
@@ -162,6 +155,7 @@ void Game::menu_loop() {
     }
 }
 
+// E: the player's name, typed on row 15 in the highlight colour.
 void Game::name_screen() {
     rt.set_color(0, 15, 0, 0, 0, 1);
     locate_text(15, 28);
@@ -226,6 +220,19 @@ void Game::speed_screen() {
     if (k < 5) s.dt = 0.04f - (k - 1) * 0.01f;
     else if (k == 5) s.dt = 0.005f;
     else s.dt = 0.002f;
+}
+
+// The mascot announces the game's name, the version, the ring of mascots.
+void Game::title() {
+    s.mascot_color = s.color_map(7);
+    static const std::string kBowling = to_sjis("Bowling");
+    mascot_announce(s.mascot_color, kBowling);
+    rt.locate(0, 33, 15, 0, 3);
+    rt.print(0, "Version 8.0");
+    mascot_ring_show();
+    outline_circle(244, s.ui_y0 + 63, 8, s.color_map(7));
+    rt.sleep_10ms(150);
+    rt.cls(0, 0);
 }
 
 }  // namespace zell
