@@ -66,6 +66,16 @@ struct LocalTime {
     int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
 };
 
+// How the 648 x 702 picture is fitted to the window or the screen.
+enum class ScaleMode { Sharp, Integer };
+
+// The window's presentation, as chosen on the command line, saved, or switched by the player (F10, F11).
+struct DisplaySettings {
+    bool fullscreen = false;
+    ScaleMode scale_mode = ScaleMode::Sharp;
+    int scale = 0;  // window size factor at start-up; 0 picks it from the display
+};
+
 class Backend {
 public:
     virtual ~Backend() = default;
@@ -97,6 +107,11 @@ public:
     virtual void set_text_input(bool on) = 0;
     // The window's icon (kept for windows opened later).
     virtual void set_icon(const Icon& icon) = 0;
+
+    // Applies presentation settings; before open_window they decide how the window opens.
+    virtual void set_display(const DisplaySettings&) {}
+    // The presentation now (after the player's F10 / F11 / Alt+Enter).
+    virtual DisplaySettings display() const { return {}; }
 };
 
 }  // namespace zell
