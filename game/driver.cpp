@@ -156,7 +156,7 @@ void Game::finish_game() {
     rt.locate(0, 29, 22, 0, 3);
     rt.print(0, "<< Game Over >>");
     wait_any_key();
-    enter_best20(s.frame_score(10));
+    save_game_score(s.frame_score(10));
 }
 
 }  // namespace zell

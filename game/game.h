@@ -132,6 +132,20 @@ public:
     // SRANKS: the Best 20 table on a cleared screen.
     void show_best20();
 
+    // --- What is kept between runs (saved.cpp) ----------------------------------------------
+    // Start-up: the options saved by an earlier run (after the defaults), and the speed's
+    // time step (after the default one).
+    void apply_saved_options();
+    void apply_saved_speed();
+    // Start-up: the Best 20 table saved by an earlier run.
+    void load_saved_best20();
+    // A finished game's score by enter_best20, into the table as saved meanwhile by any copy
+    // of the game (without saving: enter_best20 alone).
+    void save_game_score(float score);
+    // After "Delete Best 20" and after an option screen.
+    void save_deleted_best20();
+    void save_options();
+
     // --- MIDI sounds (midi.cpp) ------------------------------------------------------------
     // MOPEN: opens the MIDI output, or notes that there is none.
     void open_midi();
@@ -182,6 +196,11 @@ private:
     // One figure: the body ellipse at (x, y) of the given size, then the two spots at spot_x.
     void mascot_figure(float colour, float x, float y, float size, bool body_filled, float spot_colour,
                        bool spots_filled, float spot_x, float spot_radius);
+
+    // --- Helpers of saved.cpp ----------------------------------------------------------------
+    BestTable best_table(float games) const;
+    void take_best_table(const BestTable& t);
+    float saved_games_ = 0;  // games_count as last loaded or saved
 
     // --- Helpers of score.cpp ----------------------------------------------------------------
     void score_row(float i);           // the sheet row of frame i, by its mark

@@ -80,6 +80,7 @@ void Game::set_defaults() {
     s.speed_sel = 3;
     s.n_pins = 10;
     s.player_name.assign("");
+    apply_saved_options();
 
     // Objects.
     s.n_obj = s.n_pins + 1;
@@ -111,6 +112,8 @@ void Game::set_defaults() {
     s.dt = 0.02f;
     s.games_count = 0;
     s.menu_sel = 1;
+    apply_saved_speed();
+    load_saved_best20();
 }
 
 // The main menu, for the rest of the run. Its items: A (1) a game; B (2) the level;
@@ -128,9 +131,11 @@ void Game::menu_loop() {
             break;
         case 2:
             level_screen();
+            save_options();
             break;
         case 3:
             layout_screen();
+            save_options();
             break;
         case 4:
             show_best20();
@@ -141,13 +146,16 @@ void Game::menu_loop() {
         case 5:
             name_screen();
             mascot_screen();
+            save_options();
             break;
         case 6:
             s.games_count = 0;
             for (int n = 1; n <= 20; ++n) s.best_score(n) = -1;
+            save_deleted_best20();
             break;
         case 7:
             speed_screen();
+            save_options();
             break;
         case 8:
             rt.end_program(0);

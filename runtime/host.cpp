@@ -1,4 +1,5 @@
 #include "runtime/host.h"
+#include "runtime/help_panel.h"
 
 #include <strings.h>
 
@@ -67,6 +68,7 @@ int Host::run(const MainProgram& main_program) {
         if (strcasecmp(name.c_str(), form_.icon_name.c_str()) == 0) backend_.set_icon(icon);
     backend_.present(screen_->visible());
     last_present_us_ = backend_.now_us();
+    display_ = backend_.display();
 
     FatalSignalGuard guard;
     int code = 0;
@@ -110,9 +112,80 @@ void Host::pump_messages() {
     else
         ++quiet_pumps_;
     events_seen_ = input_->events();
-    backend_.pump(*input_, !idle ? 0 : quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs);
+    backend_.pump(gate_, !idle ? 0 : quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs);
     end_if_closed();
+    if (gate_.requested) show_help();
+    keep_display_settings();
 }
+
+const Image& Host::shown_picture() const { return gate_.shown ? help_picture_ : screen_->visible(); }
+
+void Host::show_help() {
+    gate_.requested = false;
+    gate_.shown = true;
+    const uint64_t opened = backend_.now_us();
+    help_picture_ = draw_help_panel(screen_->visible(), options_.saved ? options_.saved->best_location() : "");
+    backend_.present(help_picture_);
+    try {
+        while (gate_.shown) {
+            backend_.pump(gate_, kIdleWaitMs);
+            end_if_closed();
+        }
+    } catch (...) {
+        gate_.shown = false;
+        throw;
+    }
+    // A throw in progress goes on at its own pace, as if the panel had never been open.
+    pace_start_us_ += backend_.now_us() - opened;
+    present_pending_ = true;
+    present_if_due(true);
+}
+
+void Host::keep_display_settings() {
+    DisplaySettings now = backend_.display();
+    if (now.fullscreen == display_.fullscreen && now.scale_mode == display_.scale_mode) return;
+    // Only what the player switched: a choice made on the command line stays out of the file.
+    bool fullscreen_changed = now.fullscreen != display_.fullscreen;
+    bool mode_changed = now.scale_mode != display_.scale_mode;
+    display_ = now;
+    if (!options_.saved) return;
+    options_.saved->update_settings([&](SavedSettings& s) {
+        if (fullscreen_changed) s.fullscreen = now.fullscreen;
+        if (mode_changed) s.scale_mode = now.scale_mode;
+    });
+}
+
+// --- The help panel's gate ---------------------------------------------------------------
+
+void Host::HelpGate::key_down(Key key, bool shift, bool ctrl) {
+    if (shown) shown = false;
+    else if (key == Key::F1) requested = true;
+    else host_.input_->key_down(key, shift, ctrl);
+}
+
+void Host::HelpGate::key_up(Key key) { host_.input_->key_up(key); }
+
+void Host::HelpGate::char_typed(uint8_t code) {
+    if (shown) shown = false;
+    else host_.input_->char_typed(code);
+}
+
+void Host::HelpGate::text_typed(std::string_view utf8) {
+    if (shown) shown = false;
+    else host_.input_->text_typed(utf8);
+}
+
+// Moves and releases always go through: a button held when the panel opened is let go.
+void Host::HelpGate::mouse_move(int x, int y, unsigned buttons) { host_.input_->mouse_move(x, y, buttons); }
+
+void Host::HelpGate::mouse_down(MouseButton b, int x, int y, uint64_t time_ms) {
+    if (shown) shown = false;
+    else host_.input_->mouse_down(b, x, y, time_ms);
+}
+
+void Host::HelpGate::mouse_up(MouseButton b, int x, int y) { host_.input_->mouse_up(b, x, y); }
+
+void Host::HelpGate::close_requested() { host_.input_->close_requested(); }
 
 bool Host::waiting_for_input() const {
     return input_->idle_reads() >= kIdleReads && steps_since_read_ <= kReadLoopSteps;
@@ -167,8 +240,9 @@ void Host::stop_program(Loc where) {
 void Host::wait_for_key() {
     while (input_->keys().empty()) {
         present_if_due(true);
-        backend_.pump(*input_, kIdleWaitMs);
+        backend_.pump(gate_, kIdleWaitMs);
         end_if_closed();
+        if (gate_.requested) show_help();
     }
     input_->keys().pop();
 }

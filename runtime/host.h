@@ -23,6 +23,7 @@
 #include "runtime/form.h"
 #include "runtime/input.h"
 #include "runtime/midi.h"
+#include "runtime/saved.h"
 #include "runtime/screen.h"
 #include "runtime/values.h"
 
@@ -51,6 +52,8 @@ public:
         std::unique_ptr<MidiOut> midi;  // the devices behind the built-in "WINMM" library
         // Icons stored with the program, by resource name; the form names the window's icon.
         std::vector<std::pair<std::string, Icon>> icons;
+        // The saved Best 20 table and settings; none: nothing is read or written.
+        std::unique_ptr<SaveKeeper> saved;
     };
 
     // Statement poll interval: the message queue is pumped at the first statement and then at
@@ -163,8 +166,13 @@ public:
     Random& random() { return random_; }
     ExternalLibraries& libraries() { return *libraries_; }
     MidiOut& midi() { return *midi_; }
+    // What the program saves between runs; nullptr when nothing is saved.
+    SaveKeeper* saved() { return options_.saved.get(); }
     const std::string& program_name() const { return options_.program_name; }
     Ending ending() const { return ending_; }
+    // What the window shows: the game's picture, or the help panel over it while that is open.
+    const Image& shown_picture() const;
+    bool help_shown() const { return gate_.shown; }
     // The error reported by the last run, if any.
     const std::optional<RuntimeError>& last_error() const { return last_error_; }
 
@@ -172,7 +180,34 @@ public:
     static std::string error_log_path();
 
 private:
+    // Passes the platform's input on to the game's input, except F1 and the key or click that
+    // closes the help panel: the game never sees them. A key arrives as exactly one of key_down,
+    // char_typed and text_typed, so nothing of the closing key is left to follow.
+    class HelpGate final : public InputSink {
+    public:
+        explicit HelpGate(Host& host) : host_(host) {}
+        void key_down(Key key, bool shift, bool ctrl) override;
+        void key_up(Key key) override;
+        void char_typed(uint8_t code) override;
+        void text_typed(std::string_view utf8) override;
+        void mouse_move(int x, int y, unsigned buttons) override;
+        void mouse_down(MouseButton b, int x, int y, uint64_t time_ms) override;
+        void mouse_up(MouseButton b, int x, int y) override;
+        void close_requested() override;
+
+        bool requested = false;  // F1 went down: the panel opens after this pump
+        bool shown = false;
+
+    private:
+        Host& host_;
+    };
+
     void pump_messages();
+    // Shows the help panel until a key or a click; the time it was open is taken out of the
+    // running animation's deadlines.
+    void show_help();
+    // Saves the window's presentation when the player has changed it (F10, F11).
+    void keep_display_settings();
     void end_if_closed();  // a closed window ends the program
     bool waiting_for_input() const;
     // Presents the screen if it changed and a frame is due (or force); true when it presented.
@@ -213,6 +248,9 @@ private:
     std::optional<RuntimeError> last_error_;
     bool closed_ = false;
     bool reporting_ = false;
+    HelpGate gate_{*this};
+    Image help_picture_;
+    DisplaySettings display_;  // the presentation as last seen
 };
 
 }  // namespace zell

@@ -148,12 +148,13 @@ void Input::mouse_down(MouseButton b, int x, int y, uint64_t time_ms) {
         ++r.double_clicks;
         r.double_x = x;
         r.double_y = graphics_y(y);
-    } else {
-        r.down = true;
-        ++r.presses;
-        r.press_x = x;
-        r.press_y = graphics_y(y);
     }
+    // The second press of a double-click is a press too: a program that waits for the button
+    // to be held (the throw) must see it, or a quick second flick is lost without a trace.
+    r.down = true;
+    ++r.presses;
+    r.press_x = x;
+    r.press_y = graphics_y(y);
 }
 
 void Input::mouse_up(MouseButton b, int x, int y) {

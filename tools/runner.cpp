@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "runtime/backend_headless.h"
+#include "runtime/command_line.h"
+#include "runtime/platform/file_store.h"
 #include "runtime/sjis.h"
 
 namespace zell::script {
@@ -62,7 +64,7 @@ public:
             case Command::Wait:
                 return true;  // the program keeps waiting; the next wait continues the script
             case Command::Shot:
-                if (!host_.screen().visible().write_png(outdir_ + "/" + c.text))
+                if (!host_.shown_picture().write_png(outdir_ + "/" + c.text))
                     note("cannot write " + c.text);
                 continue;
             case Command::Text:
@@ -217,6 +219,16 @@ RunResult run(const Script& script, const std::string& outdir, const Host::MainP
     RecordingMidiOut* midi = recorder.get();
     Host::Options options;
     options.midi = std::move(recorder);
+    // The program saves only in a folder the script names, never in the player's own.
+    CommandLine cl = parse_command_line(script.args);
+    std::string saved_log;
+    if (script.save_dir && !cl.no_save)
+        options.saved = std::make_unique<SaveKeeper>(make_file_store(*script.save_dir),
+                                                     make_file_store(*script.save_dir),
+                                                     [&saved_log](const std::string& line) {
+                                                         saved_log += "saved: " + line + "\n";
+                                                     });
+    backend.set_display(cl.display(options.saved ? options.saved->load_settings() : SavedSettings{}));
     Host host(backend, std::move(options));
     Driver driver(script, outdir, backend, host);
     backend.set_on_wait([&driver](HeadlessBackend&) { return driver.on_wait(); });
@@ -242,6 +254,7 @@ RunResult run(const Script& script, const std::string& outdir, const Host::MainP
         log << "error " << e.number() << " at " << pos.file << " line " << pos.line << "\n";
     }
     for (const auto& box : backend.message_boxes()) log << "message " << box << "\n";
+    log << saved_log;
     log << driver.notes();
     log << "ended: " << ending_text(host.ending()) << ", exit code " << result.exit_code << "\n";
     result.log = log.str();

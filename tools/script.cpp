@@ -4,6 +4,8 @@
 #include <map>
 #include <sstream>
 
+#include "runtime/command_line.h"
+
 namespace zell::script {
 namespace {
 
@@ -105,6 +107,20 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
         if (word == "limit") {
             if (!parse_int(in, s.limit_s) || s.limit_s < 1 || s.limit_s > kMaxLimitS || !at_end(in))
                 return fail("limit needs seconds (1.." + std::to_string(kMaxLimitS) + ")");
+            continue;
+        }
+        if (word == "args") {
+            std::string a;
+            while (in >> a) s.args.push_back(a);
+            CommandLine cl = parse_command_line(s.args);
+            if (cl.action == CommandLine::Action::Error) return fail("args: " + cl.error);
+            if (cl.action != CommandLine::Action::Run) return fail("args: --help and --version do not run the game");
+            continue;
+        }
+        if (word == "save") {
+            std::string dir;
+            if (!(in >> dir) || !at_end(in)) return fail("save needs one folder (no blanks)");
+            s.save_dir = dir;
             continue;
         }
         if (word == "key") {

@@ -32,6 +32,10 @@ struct Script {
     LocalTime clock{2000, 1, 1, 0, 0, 0};
     int midi_devices = 0;
     int limit_s = 3600;  // virtual seconds after which the run is ended
+    // The program's command-line options (`args`), and the folder it saves in (`save`); without
+    // `save` nothing is read or written.
+    std::vector<std::string> args;
+    std::optional<std::string> save_dir;
     std::vector<Command> commands;
 };
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <thread>
@@ -477,20 +478,46 @@ std::unique_ptr<Backend> make_sdl_backend(std::string* error) {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");           // the click that activates the window counts
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0"); // a desktop window, not a fullscreen game
     SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");                        // the input method draws its own composition
+    // Say which display is missing, before SDL tries (the Wayland library prints its own
+    // complaints when it has no display to talk to).
+    auto set = [](const char* v) { return v && *v; };
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    // A Wayland display named without a path lives in XDG_RUNTIME_DIR.
+    const bool wayland_usable = set(wayland) && (wayland[0] == '/' || set(std::getenv("XDG_RUNTIME_DIR")));
+    std::string names;
+    if (set(wayland)) names = std::string("WAYLAND_DISPLAY=") + wayland;
+    if (set(x11)) names += (names.empty() ? "DISPLAY=" : " or DISPLAY=") + std::string(x11);
+    const std::string cannot = "cannot open the display " + names + ": ";
+    // Wayland is tried only when it can answer; without any desktop display only the console's
+    // own (KMS) is left.
+    const char* only = wayland_usable ? nullptr : set(x11) ? "x11" : "kmsdrm";
+    if (!set(std::getenv("SDL_VIDEODRIVER"))) SDL_SetHint(SDL_HINT_VIDEODRIVER, only);
+    const std::string no_display =
+        "no display: neither DISPLAY nor WAYLAND_DISPLAY is set (start it in a desktop session)";
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        if (error) *error = std::string("no display available: ") + SDL_GetError();
+        if (!error) return nullptr;
+        if (names.empty()) *error = no_display;
+        else if (!wayland_usable && !set(x11)) *error = cannot + "XDG_RUNTIME_DIR is not set";
+        else *error = cannot + SDL_GetError();
         return nullptr;
     }
     // Without a display SDL falls back to drivers that show nothing; a window nobody
     // can see is no window, unless such a driver was asked for by name (SDL_VIDEODRIVER).
     const std::string driver = SDL_GetCurrentVideoDriver();
-    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    if ((driver == "offscreen" || driver == "dummy") && !(requested && *requested)) {
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    if ((driver == "offscreen" || driver == "dummy") && !set(requested)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        if (error) *error = "no display available (neither X11 nor Wayland)";
+        if (error) *error = names.empty() ? no_display : cannot + "no X11 or Wayland server answers";
         return nullptr;
     }
     return std::unique_ptr<Backend>(new SdlBackend());
+}
+
+void start_sdl_audio() {
+    // Subsystems are counted: the beep's own start and stop of audio leave it running. Without
+    // sound this fails, and the synthesizer then finds no SDL output, as any other.
+    SDL_InitSubSystem(SDL_INIT_AUDIO);
 }
 
 }  // namespace zell

@@ -131,6 +131,10 @@ private:
 // reason in *error (when error is not null) when no display is available.
 std::unique_ptr<Backend> make_sdl_backend(std::string* error);
 
+// Starts SDL's audio subsystem for the rest of the run, so that the built-in synthesizer can
+// play through SDL when no other audio output opens. Call after make_sdl_backend.
+void start_sdl_audio();
+
 // Delivers one SDL input event (keyboard, text, mouse, quit) to the sink; returns
 // false for events that are not input. Printable characters arrive only as text
 // events, so a printable key is never delivered twice. Pointer positions are window

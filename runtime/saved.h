@@ -1,0 +1,150 @@
+// Saved data: the Best 20 table and the player's settings, kept between runs.
+//
+// The text formats and the rules for merging with what another copy of the program
+// saved meanwhile live here, free of any platform; the place the bytes are kept is a
+// Store (a folder of files on the desktop, the browser's storage on the web).
+//
+// Both formats are plain UTF-8 text, one item per line, with a version line first:
+//
+//   zell-bowling best20 1          zell-bowling settings 1
+//   games 12                       level 4
+//   entry 187 4 bowling "Taro"     layout bowling
+//   entry 150 2 random "ゼル"      speed 3
+//                                  name "Taro"
+//                                  mascot 7
+//                                  fullscreen no
+//                                  scale-mode sharp
+//
+// Lines starting with '#' are comments. Names are quoted; '"' and '\' are escaped with
+// '\', and a byte of the game's 12-byte Shift-JIS name field that is no character (half
+// of a double-byte character cut at the field's end) is written as \xNN.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/backend.h"
+
+namespace zell {
+
+// Where saved records live. Every record is written whole and atomically: a reader sees
+// the old bytes or the new ones, never a mixture.
+class Store {
+public:
+    enum class Status { Ok, Missing, Failed };
+    struct ReadResult {
+        Status status = Status::Missing;
+        std::string bytes;
+        std::string why;  // Failed: what went wrong
+    };
+
+    virtual ~Store() = default;
+    virtual ReadResult read(const std::string& name) = 0;
+    // Replaces the record atomically; false with the reason when it cannot.
+    virtual bool write(const std::string& name, std::string_view bytes, std::string* why) = 0;
+    // Excludes other copies of the program from the record until unlock.
+    virtual bool lock(const std::string& name, std::string* why) = 0;
+    virtual void unlock(const std::string& name) = 0;
+    // Keeps a record that cannot be used under a new name with a timestamp; that name, or
+    // "" with the reason when it cannot be moved.
+    virtual std::string set_aside(const std::string& name, std::string* why) = 0;
+    // Where the record is, for the player (a path).
+    virtual std::string where(const std::string& name) const = 0;
+};
+
+// --- The Best 20 table ---------------------------------------------------------------
+
+struct BestEntry {
+    int score = 0;
+    std::string name;  // the 12-byte Shift-JIS field, spaces included
+    int level = 1;     // 1..4
+    int layout = 1;    // 1 Bowling type, 2 Random
+    bool operator==(const BestEntry&) const = default;
+};
+
+struct BestTable {
+    static constexpr size_t kSize = 20;
+    int games = 0;                  // games started since the table was last emptied
+    std::vector<BestEntry> entries;  // best first, at most kSize
+    bool operator==(const BestTable&) const = default;
+};
+
+std::string format_best_table(const BestTable& t);
+// nullopt with the reason for text that is not a valid table of a version this program reads.
+std::optional<BestTable> parse_best_table(std::string_view text, std::string* why);
+
+// --- Settings ------------------------------------------------------------------------
+
+// Every item is optional: a file holds what the player has changed.
+struct SavedSettings {
+    std::optional<int> level;    // 1..4
+    std::optional<int> layout;   // 1..2
+    std::optional<int> speed;    // 1..6
+    std::optional<std::string> name;  // the 12-byte Shift-JIS field
+    std::optional<int> mascot;   // 1..7
+    std::optional<bool> fullscreen;
+    std::optional<ScaleMode> scale_mode;
+    bool operator==(const SavedSettings&) const = default;
+};
+
+std::string format_settings(const SavedSettings& s);
+std::optional<SavedSettings> parse_settings(std::string_view text, std::string* why);
+
+// A name field (Shift-JIS, padded with spaces) as the quoted text of the files, and back
+// (nullopt for text that is not a quoted name of at most 12 bytes).
+std::string quote_name(std::string_view sjis_field);
+std::optional<std::string> unquote_name(std::string_view quoted);
+
+// --- Keeping ---------------------------------------------------------------------------
+
+// Loads at start-up and saves on change, through one store for the scores and one for the
+// settings (either may be absent: nothing is read or written for it). Problems go to the
+// report function as one line each; a store that cannot be written is reported once and
+// then left alone for the rest of the run, and the game goes on.
+class SaveKeeper {
+public:
+    using Report = std::function<void(const std::string&)>;
+    static constexpr const char* kBestRecord = "best20.txt";
+    static constexpr const char* kSettingsRecord = "settings.txt";
+
+    SaveKeeper(std::unique_ptr<Store> scores, std::unique_ptr<Store> settings, Report report);
+
+    // The saved table; empty when there is none or it cannot be read (then set aside).
+    BestTable load_best();
+    SavedSettings load_settings();
+
+    // Under the lock: reads the saved table again (another copy may have saved meanwhile),
+    // lets change update it and writes it back; returns the table as it now stands. When the
+    // saved table cannot be used, change works on `current` instead.
+    BestTable update_best(const BestTable& current, const std::function<void(BestTable&)>& change);
+    // The same for the settings: change sets the items that changed.
+    void update_settings(const std::function<void(SavedSettings&)>& change);
+
+    bool saves_scores() const { return scores_ != nullptr; }
+    // Where the table is kept, for the help ("" when nothing is saved).
+    std::string best_location() const;
+
+private:
+    struct Slot {
+        std::unique_ptr<Store> store;
+        std::string record;
+        bool broken = false;  // cannot be written: left alone for the rest of the run
+    };
+    template <class T>
+    std::optional<T> load(Slot& slot, std::optional<T> (*parse)(std::string_view, std::string*));
+    template <class T>
+    T update(Slot& slot, T current, std::optional<T> (*parse)(std::string_view, std::string*),
+             std::string (*format)(const T&), const std::function<void(T&)>& change);
+    void unusable(Slot& slot, const std::string& why);
+    void cannot_write(Slot& slot, const std::string& why);
+
+    Slot scores_slot_, settings_slot_;
+    Store* scores_ = nullptr;
+    Report report_;
+};
+
+}  // namespace zell
