@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 # Where `make install` puts the program; DESTDIR stages the installation below another root.
 PREFIX ?= /usr/local
-# The game as installed and packaged: a Release build of its own, with Debian's hardening
+# The game as installed and packaged: a Release build of its own, with all of Debian's hardening
 # flags where dpkg-buildflags is there (without -g: the installed program is stripped).
 RELEASE_BUILD ?= build-release
 
@@ -42,7 +42,7 @@ bench: build
 	./$(BUILD)/zell-bench
 
 release: deps
-	@export DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g; \
+	@export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g; \
 	CFLAGS="$$(dpkg-buildflags --get CPPFLAGS 2>/dev/null) $$(dpkg-buildflags --get CFLAGS 2>/dev/null)" \
 	CXXFLAGS="$$(dpkg-buildflags --get CPPFLAGS 2>/dev/null) $$(dpkg-buildflags --get CXXFLAGS 2>/dev/null)" \
 	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS 2>/dev/null)" \
