@@ -9,7 +9,11 @@ WERROR ?= OFF
 # The build's own make runs below this one: no "Entering/Leaving directory" lines.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure build game run test golden test-sanitize bench fuzz install tidy clean
+# The game as installed and packaged: a Release build of its own, with all of Debian's hardening
+# flags where dpkg-buildflags is there (without -g: the installed program is stripped).
+RELEASE_BUILD ?= build-release
+
+.PHONY: all deps configure build game run test golden test-sanitize bench fuzz release install uninstall deb tidy clean
 
 all: build
 
@@ -46,8 +50,26 @@ test-sanitize: deps
 bench: build
 	./$(BUILD)/zell-bench
 
-install: game
-	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+release: deps
+	@export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g; \
+	CFLAGS="$$(dpkg-buildflags --get CPPFLAGS 2>/dev/null) $$(dpkg-buildflags --get CFLAGS 2>/dev/null)" \
+	CXXFLAGS="$$(dpkg-buildflags --get CPPFLAGS 2>/dev/null) $$(dpkg-buildflags --get CXXFLAGS 2>/dev/null)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS 2>/dev/null)" \
+	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(RELEASE_BUILD) --target zell-bowling -j $(JOBS)
+
+# Installs the stripped Release program, its desktop entry, metainfo, manual page and icons.
+install: release
+	DESTDIR=$(DESTDIR) cmake --install $(RELEASE_BUILD) --prefix $(PREFIX) --strip
+
+# Removes what the last `make install` installed (its install_manifest.txt), and the folders it created.
+uninstall:
+	DESTDIR=$(DESTDIR) cmake -DMANIFEST=$(RELEASE_BUILD)/install_manifest.txt -P cmake/uninstall.cmake
+
+# The Debian package zell-bowling_VERSION_ARCH.deb, made by CPack from the Release build.
+deb: release
+	cd $(RELEASE_BUILD) && cpack -G DEB
+	cp $(RELEASE_BUILD)/zell-bowling_*.deb .
 
 # Random scripts through the scripted runner, on one core; see README.
 FUZZ_SECONDS ?= 600
@@ -63,4 +85,4 @@ tidy: configure
 	$(CLANG_TIDY) -p $(BUILD) --quiet $(TIDY_FILES)
 
 clean:
-	rm -rf $(BUILD) build-sanitize
+	rm -rf $(BUILD) build-sanitize $(RELEASE_BUILD) zell-bowling_*.deb

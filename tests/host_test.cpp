@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -332,6 +333,33 @@ TEST(FatalSignal, ReportsThePositionOfTheFailingStepOnStandardError) {
 
 namespace zell {
 namespace {
+
+// At every desktop size the white figure is ringed by the outline: no white pixel touches the
+// transparent background (it would vanish on a light panel), and the figure spans the icon's width.
+TEST(Icon, EveryDesktopSizeIsOutlined) {
+    for (int size : kDesktopIconSizes) {
+        SCOPED_TRACE(size);
+        Icon icon = render_mascot_icon(size);
+        const Image& img = icon.image;
+        ASSERT_EQ(img.width(), size);
+        int left = size, right = -1, white = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                if (img.at(x, y) != icon.transparent) left = std::min(left, x), right = std::max(right, x);
+                if (img.at(x, y) != rgb(255, 255, 255)) continue;
+                ++white;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        int nx = x + dx, ny = y + dy;
+                        bool inside = nx >= 0 && ny >= 0 && nx < size && ny < size;
+                        EXPECT_TRUE(inside && img.at(nx, ny) != icon.transparent) << x << "," << y;
+                    }
+            }
+        EXPECT_GT(white, size * size / 8);
+        EXPECT_LE(left, 1);
+        EXPECT_GE(right, size - 2);
+    }
+}
 
 TEST(Icon, TheHostSetsTheIconTheFormNames) {
     Icon icon{Image(4, 4, rgb(1, 2, 3)), 0};

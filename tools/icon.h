@@ -6,7 +6,10 @@
 namespace zell {
 
 // Draws the mascot on the headless backend and returns it as a size x size icon whose
-// background is the icon's transparent colour.
+// background is the icon's transparent colour, the figure outlined in black.
 Icon render_mascot_icon(int size = 64);
+
+// The sizes of the icons installed for the desktop (square, in pixels).
+inline constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 }  // namespace zell

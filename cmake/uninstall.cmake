@@ -1,0 +1,42 @@
+# [DESTDIR=...] cmake -DMANIFEST=build/install_manifest.txt -P cmake/uninstall.cmake
+# Removes every file a `cmake --install` listed in its manifest, then the folders the
+# same install created, recorded next to the manifest in install_dirs.txt, as far as
+# they are empty. The manifest's paths do not include DESTDIR: give the install's
+# DESTDIR again (the folders are recorded with it).
+if(NOT EXISTS "${MANIFEST}")
+  message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} does not exist (run the install first)")
+endif()
+file(STRINGS "${MANIFEST}" files)
+foreach(f IN LISTS files)
+  set(f "$ENV{DESTDIR}${f}")
+  if(IS_SYMLINK "${f}" OR EXISTS "${f}")
+    message(STATUS "Removing ${f}")
+    file(REMOVE "${f}")
+    if(EXISTS "${f}")
+      message(FATAL_ERROR "Cannot remove ${f}")
+    endif()
+  endif()
+endforeach()
+get_filename_component(dir "${MANIFEST}" DIRECTORY)
+if(EXISTS "${dir}/install_dirs.txt")
+  file(STRINGS "${dir}/install_dirs.txt" dirs)
+  # Deepest first, so that a folder is empty once its subfolders are gone.
+  list(SORT dirs)
+  list(REVERSE dirs)
+  set(kept)
+  foreach(d IN LISTS dirs)
+    file(GLOB left "${d}/*" "${d}/.*")
+    if(IS_DIRECTORY "${d}" AND NOT left)
+      message(STATUS "Removing folder ${d}")
+      file(REMOVE_RECURSE "${d}")
+    elseif(IS_DIRECTORY "${d}")
+      list(APPEND kept "${d}")  # still holds another install's files
+    endif()
+  endforeach()
+  if(kept)
+    list(JOIN kept "\n" text)
+    file(WRITE "${dir}/install_dirs.txt" "${text}\n")
+  else()
+    file(REMOVE "${dir}/install_dirs.txt")
+  endif()
+endif()
