@@ -1,0 +1,223 @@
+// Built only by Emscripten (the browser build); see backend_browser.h.
+#ifdef __EMSCRIPTEN__
+
+#include "runtime/platform/backend_browser.h"
+
+#include <emscripten.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "runtime/platform/browser_input.h"
+
+// The page's side, in browser.js.
+extern "C" {
+void zell_page_open(const char* title_utf8, int width, int height);
+void zell_page_close();
+void zell_page_present(const uint32_t* pixels, int width, int height);
+// The area the canvas may take and the device pixel ratio, in CSS pixels.
+void zell_page_area(double* width, double* height, double* ratio);
+void zell_page_place_canvas(double css_width, double css_height);
+// The next queued event: its kind (0 when none), up to four numbers and a text (UTF-8).
+int zell_page_next_event(int32_t* numbers, char* text, int text_capacity);
+int zell_page_queued();
+void zell_page_toggle_full_screen();
+void zell_page_yield(int ms);
+void zell_page_beep();
+void zell_page_message(const char* title, const char* text);
+void zell_page_set_icon(const uint32_t* pixels, int width, int height, uint32_t transparent);
+int zell_sound_available();
+char* zell_sound_name();  // malloc'd
+void zell_sound_send(uint32_t message);
+char* zell_store_read(const char* name, int* length);
+int zell_store_write(const char* name, const char* bytes, int length);
+int zell_store_set_aside(const char* name, const char* stamp);
+}
+
+namespace zell {
+
+namespace {
+
+// Event kinds queued by the page.
+enum PageEvent {
+    kNone = 0, kKeyDown = 1, kKeyUp = 2, kText = 3, kPointerMove = 4, kPointerDown = 5, kPointerUp = 6,
+    kClose = 7, kResize = 8,
+};
+
+// Pointer positions arrive in hundredths of a CSS pixel relative to the canvas.
+constexpr double kPointerUnit = 100.0;
+// A program that computes without waiting still yields this often, so the page repaints and
+// its events arrive.
+constexpr double kBusyYieldMs = 16.0;
+
+}  // namespace
+
+BrowserBackend::BrowserBackend() : origin_ms_(emscripten_get_now()) { last_yield_ms_ = origin_ms_; }
+
+bool BrowserBackend::open_window(const WindowSpec& spec) {
+    image_w_ = spec.client_width;
+    image_h_ = spec.client_height;
+    zell_page_open(spec.title.c_str(), image_w_, image_h_);
+    open_ = true;
+    fit_canvas();
+    if (icon_.image.width() > 0) set_icon(icon_);
+    return true;
+}
+
+void BrowserBackend::close_window() {
+    if (!open_) return;
+    open_ = false;
+    zell_page_close();
+}
+
+void BrowserBackend::fit_canvas() {
+    double w = 0, h = 0, ratio = 1;
+    zell_page_area(&w, &h, &ratio);
+    const CanvasFit fit = browser_canvas_fit(w, h, ratio, integer_mode_, image_w_, image_h_);
+    zell_page_place_canvas(fit.css_width, fit.css_height);
+}
+
+void BrowserBackend::yield(int ms) {
+    zell_page_yield(ms);
+    last_yield_ms_ = emscripten_get_now();
+}
+
+void BrowserBackend::pump(InputSink& sink, int wait_ms) {
+    if (wait_ms > 0) {
+        // The page wakes the program early when an event arrives.
+        if (zell_page_queued() == 0) yield(wait_ms);
+    } else if (emscripten_get_now() - last_yield_ms_ >= kBusyYieldMs) {
+        yield(0);
+    }
+    // Deliver what is queued now, but not what keeps arriving while we deliver.
+    for (int n = zell_page_queued(); n > 0; --n) {
+        int32_t v[4] = {};
+        char text[256] = {};
+        const int kind = zell_page_next_event(v, text, sizeof text);
+        switch (kind) {
+        case kKeyDown: {
+            const BrowserKey k = browser_key_down(text, v[0] & 1, v[0] & 2, v[0] & 4, v[0] & 8);
+            switch (k.kind) {
+            case BrowserKey::Kind::Char: sink.char_typed(k.code); break;
+            case BrowserKey::Kind::Key: sink.key_down(k.key, v[0] & 1, v[0] & 2); break;
+            case BrowserKey::Kind::FullScreen: zell_page_toggle_full_screen(); break;
+            case BrowserKey::Kind::ScaleMode:
+                integer_mode_ = !integer_mode_;
+                fit_canvas();
+                break;
+            case BrowserKey::Kind::Ignore: break;
+            }
+            break;
+        }
+        case kKeyUp:
+            if (Key k = browser_key_up(text); k != Key::None) sink.key_up(k);
+            break;
+        case kText: sink.text_typed(text); break;
+        case kPointerMove:
+        case kPointerDown:
+        case kPointerUp: {
+            // v: x and y (hundredths of a CSS pixel), the button or the held buttons, the canvas
+            // size packed as width * 65536 + height in CSS pixels.
+            const double css_w = double(v[3] >> 16), css_h = double(v[3] & 0xFFFF);
+            const Point at = browser_pointer_pixel(v[0] / kPointerUnit, v[1] / kPointerUnit, css_w, css_h,
+                                                   image_w_, image_h_);
+            if (kind == kPointerMove) sink.mouse_move(at.x, at.y, unsigned(v[2]));
+            else if (kind == kPointerDown)
+                sink.mouse_down(MouseButton(v[2]), at.x, at.y, uint64_t(emscripten_get_now()));
+            else sink.mouse_up(MouseButton(v[2]), at.x, at.y);
+            break;
+        }
+        case kClose: sink.close_requested(); break;
+        case kResize: fit_canvas(); break;
+        default: break;
+        }
+    }
+}
+
+void BrowserBackend::present(const Image& visible) {
+    if (!open_ || visible.width() <= 0 || visible.height() <= 0) return;
+    zell_page_present(visible.pixels().data(), visible.width(), visible.height());
+}
+
+uint64_t BrowserBackend::now_us() { return uint64_t((emscripten_get_now() - origin_ms_) * 1000.0); }
+
+void BrowserBackend::sleep_us(uint64_t us) {
+    // Whole milliseconds, rounded up: the host paces against deadlines, so a wait never ends early.
+    yield(int((us + 999) / 1000));
+}
+
+LocalTime BrowserBackend::local_time() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+void BrowserBackend::beep() { zell_page_beep(); }
+
+void BrowserBackend::message_box(const std::string& title, const std::string& text) {
+    zell_page_message(title.c_str(), text.c_str());
+}
+
+void BrowserBackend::set_text_input(bool) {
+    // Typed text is always taken (printable keys arrive only as text), as on the desktop.
+}
+
+void BrowserBackend::set_icon(const Icon& icon) {
+    icon_ = icon;
+    if (open_ && icon.image.width() > 0)
+        zell_page_set_icon(icon.image.pixels().data(), icon.image.width(), icon.image.height(), icon.transparent);
+}
+
+// --- Sound ---------------------------------------------------------------------
+
+namespace {
+
+class PageSound final : public MidiDevice {
+public:
+    std::string name() const override {
+        char* p = zell_sound_name();
+        std::string s(p ? p : "");
+        std::free(p);
+        return s;
+    }
+    void send(uint32_t message) override { zell_sound_send(message); }
+};
+
+class BrowserMidiOut final : public DeviceMidiOut {
+protected:
+    uint32_t device_count() override { return zell_sound_available() ? 1 : 0; }
+    MidiDevice* device(int32_t id) override { return (id == 0 || id == kMidiMapper) ? &sound_ : nullptr; }
+
+private:
+    PageSound sound_;
+};
+
+}  // namespace
+
+std::unique_ptr<MidiOut> make_browser_midi_out() { return std::make_unique<BrowserMidiOut>(); }
+
+// --- Storage -------------------------------------------------------------------
+
+std::optional<std::string> BrowserStorage::read(const std::string& name) const {
+    int length = 0;
+    char* bytes = zell_store_read(name.c_str(), &length);
+    if (!bytes) return std::nullopt;
+    std::string out(bytes, size_t(length));
+    std::free(bytes);
+    return out;
+}
+
+bool BrowserStorage::write(const std::string& name, const std::string& bytes) {
+    return zell_store_write(name.c_str(), bytes.data(), int(bytes.size())) != 0;
+}
+
+bool BrowserStorage::set_aside(const std::string& name, const std::string& stamp) {
+    return zell_store_set_aside(name.c_str(), stamp.c_str()) != 0;
+}
+
+}  // namespace zell
+
+#endif  // __EMSCRIPTEN__

@@ -1,0 +1,64 @@
+// The browser backend: the program on a web page, built with Emscripten. The picture
+// goes to a canvas fitted to the page (browser_input.h), the page's key, pointer and
+// text events become InputSink calls, the clock is the page's monotonic time, and every
+// wait yields to the browser (the build unwinds and resumes the program around it), so
+// the page stays responsive while the program polls. The page's side is
+// runtime/platform/browser.js.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "runtime/backend.h"
+#include "runtime/midi.h"
+
+namespace zell {
+
+class BrowserBackend final : public Backend {
+public:
+    BrowserBackend();
+
+    const char* name() const override { return "browser"; }
+    bool open_window(const WindowSpec& spec) override;
+    bool has_window() const override { return open_; }
+    void close_window() override;
+    void pump(InputSink& sink, int wait_ms) override;
+    void present(const Image& visible) override;
+    uint64_t now_us() override;
+    void sleep_us(uint64_t us) override;
+    LocalTime local_time() override;
+    void beep() override;
+    void message_box(const std::string& title, const std::string& text) override;
+    void set_text_input(bool on) override;
+    void set_icon(const Icon& icon) override;
+
+private:
+    // Yields to the browser for at least ms milliseconds (0: just let it run its queued tasks).
+    void yield(int ms);
+    void fit_canvas();
+
+    bool open_ = false;
+    bool integer_mode_ = false;
+    int image_w_ = 648, image_h_ = 702;
+    double origin_ms_;
+    double last_yield_ms_ = 0;
+    Icon icon_;
+};
+
+// The page's sound: one device that plays through a Web MIDI output port where the browser
+// offers one and the player allows it, else through a small Web Audio voice. No device
+// where the browser has neither.
+std::unique_ptr<MidiOut> make_browser_midi_out();
+
+// The page's saved records (localStorage), by name. Writing replaces a record whole;
+// set_aside keeps a record that cannot be read under its name with a time stamp.
+class BrowserStorage {
+public:
+    std::optional<std::string> read(const std::string& name) const;
+    bool write(const std::string& name, const std::string& bytes);
+    bool set_aside(const std::string& name, const std::string& stamp);
+};
+
+}  // namespace zell
