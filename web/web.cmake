@@ -18,9 +18,9 @@ add_custom_command(
           -P ${CMAKE_SOURCE_DIR}/tools/embed.cmake
   DEPENDS ${CMAKE_SOURCE_DIR}/resources/mainform.bin ${CMAKE_SOURCE_DIR}/tools/embed.cmake)
 
-# The platform-neutral runtime: everything but the desktop's window, MIDI ports and synthesizer.
+# The runtime core (runtime/*.cpp, as the desktop's zell_runtime) and, of the platform
+# folder, the browser's backend only.
 file(GLOB web_runtime CONFIGURE_DEPENDS runtime/*.cpp)
-list(FILTER web_runtime EXCLUDE REGEX "/(backend_sdl|midi_rtmidi|midi_fluidsynth)\\.cpp$")
 file(GLOB web_game CONFIGURE_DEPENDS game/*.cpp)
 
 add_executable(zell-bowling ${web_runtime} ${web_game}

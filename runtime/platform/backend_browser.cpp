@@ -24,7 +24,7 @@ void zell_page_place_canvas(double css_width, double css_height);
 int zell_page_next_event(int32_t* numbers, char* text, int text_capacity);
 int zell_page_queued();
 void zell_page_toggle_full_screen();
-void zell_page_yield(int ms);
+void zell_page_yield(int ms, int wakeable);
 void zell_page_beep();
 void zell_page_message(const char* title, const char* text);
 void zell_page_set_icon(const uint32_t* pixels, int width, int height, uint32_t transparent);
@@ -79,17 +79,17 @@ void BrowserBackend::fit_canvas() {
     zell_page_place_canvas(fit.css_width, fit.css_height);
 }
 
-void BrowserBackend::yield(int ms) {
-    zell_page_yield(ms);
+void BrowserBackend::yield(int ms, bool wakeable) {
+    zell_page_yield(ms, wakeable ? 1 : 0);
     last_yield_ms_ = emscripten_get_now();
 }
 
 void BrowserBackend::pump(InputSink& sink, int wait_ms) {
     if (wait_ms > 0) {
         // The page wakes the program early when an event arrives.
-        if (zell_page_queued() == 0) yield(wait_ms);
+        if (zell_page_queued() == 0) yield(wait_ms, true);
     } else if (emscripten_get_now() - last_yield_ms_ >= kBusyYieldMs) {
-        yield(0);
+        yield(0, false);
     }
     // Deliver what is queued now, but not what keeps arriving while we deliver.
     for (int n = zell_page_queued(); n > 0; --n) {
@@ -145,7 +145,7 @@ uint64_t BrowserBackend::now_us() { return uint64_t((emscripten_get_now() - orig
 
 void BrowserBackend::sleep_us(uint64_t us) {
     // Whole milliseconds, rounded up: the host paces against deadlines, so a wait never ends early.
-    yield(int((us + 999) / 1000));
+    yield(int((us + 999) / 1000), false);
 }
 
 LocalTime BrowserBackend::local_time() {

@@ -35,8 +35,9 @@ public:
     void set_icon(const Icon& icon) override;
 
 private:
-    // Yields to the browser for at least ms milliseconds (0: just let it run its queued tasks).
-    void yield(int ms);
+    // Yields to the browser for at least ms milliseconds (0: just let it run its queued tasks);
+    // a wakeable wait ends early when the page queues an event.
+    void yield(int ms, bool wakeable);
     void fit_canvas();
 
     bool open_ = false;

@@ -191,7 +191,9 @@ mergeInto(LibraryManager.library, {
     if (el.requestFullscreen) el.requestFullscreen().catch(function() {});
   },
   zell_page_yield__deps: ['$ZellPage'],
-  zell_page_yield: function(ms) {
+  // wakeable: an event arriving ends the wait early (a pump waiting for input), else the
+  // wait lasts its time (a pause).
+  zell_page_yield: function(ms, wakeable) {
     return Asyncify.handleSleep(function(wakeUp) {
       var done = false;
       var resume = function() { if (!done) { done = true; ZellPage.wake = null; wakeUp(); } };
@@ -202,7 +204,7 @@ mergeInto(LibraryManager.library, {
         ch.port1.onmessage = resume;
         ch.port2.postMessage(0);
       } else {
-        ZellPage.wake = resume;
+        if (wakeable) ZellPage.wake = resume;
         setTimeout(resume, ms);
       }
     });
