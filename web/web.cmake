@@ -31,6 +31,8 @@ add_executable(zell-bowling ${web_runtime} ${web_game}
 target_include_directories(zell-bowling PRIVATE ${CMAKE_SOURCE_DIR} /usr/include/stb)
 target_include_directories(zell-bowling SYSTEM BEFORE PRIVATE ${CMAKE_SOURCE_DIR}/web/compat)
 target_compile_options(zell-bowling PRIVATE ${ZELL_WARNINGS} -ffp-contract=off)
+# The version, for the program's main only.
+set_source_files_properties(web/main.cpp PROPERTIES COMPILE_DEFINITIONS "ZELL_VERSION=\"${PROJECT_VERSION}\"")
 set(web_js ${CMAKE_SOURCE_DIR}/runtime/platform/browser.js)
 target_link_options(zell-bowling PRIVATE
   # Waits yield to the browser: the program is unwound and resumed around them.

@@ -24,6 +24,7 @@ void zell_page_place_canvas(double css_width, double css_height);
 int zell_page_next_event(int32_t* numbers, char* text, int text_capacity);
 int zell_page_queued();
 void zell_page_toggle_full_screen();
+int zell_page_full_screen();
 void zell_page_yield(int ms, int wakeable);
 void zell_page_beep();
 void zell_page_message(const char* title, const char* text);
@@ -31,9 +32,11 @@ void zell_page_set_icon(const uint32_t* pixels, int width, int height, uint32_t 
 int zell_sound_available();
 char* zell_sound_name();  // malloc'd
 void zell_sound_send(uint32_t message);
+// A malloc'd copy of the record, nullptr when there is none, (char*)-1 when storage is refused.
 char* zell_store_read(const char* name, int* length);
 int zell_store_write(const char* name, const char* bytes, int length);
-int zell_store_set_aside(const char* name, const char* stamp);
+// Renames a record; 0 when it is missing, the new name is taken, or storage is refused.
+int zell_store_move(const char* from, const char* to);
 }
 
 namespace zell {
@@ -201,22 +204,76 @@ std::unique_ptr<MidiOut> make_browser_midi_out() { return std::make_unique<Brows
 
 // --- Storage -------------------------------------------------------------------
 
-std::optional<std::string> BrowserStorage::read(const std::string& name) const {
-    int length = 0;
-    char* bytes = zell_store_read(name.c_str(), &length);
-    if (!bytes) return std::nullopt;
-    std::string out(bytes, size_t(length));
-    std::free(bytes);
-    return out;
+#if ZELL_BROWSER_STORE
+
+namespace {
+
+// The page's records: one localStorage item per record, under a folder-like prefix. A setItem
+// is atomic; the page runs one thread, so the lock only has to keep one record's users in order.
+class BrowserStore final : public Store {
+public:
+    explicit BrowserStore(std::string folder) : folder_(std::move(folder)) {}
+
+    ReadResult read(const std::string& name) override {
+        int length = 0;
+        char* bytes = zell_store_read(key(name).c_str(), &length);
+        if (bytes == reinterpret_cast<char*>(-1)) return {Status::Failed, {}, "the browser refuses its storage"};
+        if (!bytes) return {Status::Missing, {}, {}};
+        ReadResult r{Status::Ok, std::string(bytes, size_t(length)), {}};
+        std::free(bytes);
+        return r;
+    }
+
+    bool write(const std::string& name, std::string_view bytes, std::string* why) override {
+        if (zell_store_write(key(name).c_str(), bytes.data(), int(bytes.size()))) return true;
+        if (why) *why = "the browser's storage is full or refused";
+        return false;
+    }
+
+    bool lock(const std::string&, std::string*) override { return true; }
+    void unlock(const std::string&) override {}
+
+    std::string set_aside(const std::string& name, std::string* why) override {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&now, &tm);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+        const std::string base = name + ".unreadable-" + stamp;
+        // Never over an earlier one: a second suffix when the second is taken.
+        for (int n = 1; n < 100; ++n) {
+            const std::string target = n == 1 ? base : base + "-" + std::to_string(n);
+            if (zell_store_move(key(name).c_str(), key(target).c_str())) return where(target);
+        }
+        if (why) *why = "it cannot be renamed in the browser's storage";
+        return {};
+    }
+
+    std::string where(const std::string& name) const override { return "localStorage: zell-bowling/" + key(name); }
+
+private:
+    std::string key(const std::string& name) const { return folder_ + "/" + name; }
+    std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<Store> make_browser_store(const std::string& folder) { return std::make_unique<BrowserStore>(folder); }
+
+void BrowserBackend::set_display(const DisplaySettings& settings) {
+    // Full screen needs the player's key or click in a browser: only F11 switches it.
+    integer_mode_ = settings.scale_mode == ScaleMode::Integer;
+    if (open_) fit_canvas();
 }
 
-bool BrowserStorage::write(const std::string& name, const std::string& bytes) {
-    return zell_store_write(name.c_str(), bytes.data(), int(bytes.size())) != 0;
+DisplaySettings BrowserBackend::display() const {
+    DisplaySettings d;
+    d.scale_mode = integer_mode_ ? ScaleMode::Integer : ScaleMode::Sharp;
+    d.fullscreen = zell_page_full_screen() != 0;
+    return d;
 }
 
-bool BrowserStorage::set_aside(const std::string& name, const std::string& stamp) {
-    return zell_store_set_aside(name.c_str(), stamp.c_str()) != 0;
-}
+#endif  // ZELL_BROWSER_STORE
 
 }  // namespace zell
 

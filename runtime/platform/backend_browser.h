@@ -8,11 +8,18 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "runtime/backend.h"
 #include "runtime/midi.h"
+
+// The saved-data store and the display settings arrive together with runtime/saved.h.
+#if __has_include("runtime/saved.h")
+#include "runtime/saved.h"
+#define ZELL_BROWSER_STORE 1
+#else
+#define ZELL_BROWSER_STORE 0
+#endif
 
 namespace zell {
 
@@ -33,6 +40,10 @@ public:
     void message_box(const std::string& title, const std::string& text) override;
     void set_text_input(bool on) override;
     void set_icon(const Icon& icon) override;
+#if ZELL_BROWSER_STORE
+    void set_display(const DisplaySettings& settings) override;
+    DisplaySettings display() const override;
+#endif
 
 private:
     // Yields to the browser for at least ms milliseconds (0: just let it run its queued tasks);
@@ -53,13 +64,10 @@ private:
 // where the browser has neither.
 std::unique_ptr<MidiOut> make_browser_midi_out();
 
-// The page's saved records (localStorage), by name. Writing replaces a record whole;
-// set_aside keeps a record that cannot be read under its name with a time stamp.
-class BrowserStorage {
-public:
-    std::optional<std::string> read(const std::string& name) const;
-    bool write(const std::string& name, const std::string& bytes);
-    bool set_aside(const std::string& name, const std::string& stamp);
-};
+#if ZELL_BROWSER_STORE
+// The page's saved records in the browser's storage (localStorage), under a folder-like
+// prefix ("best", "settings"); the text formats are the desktop's.
+std::unique_ptr<Store> make_browser_store(const std::string& folder);
+#endif
 
 }  // namespace zell

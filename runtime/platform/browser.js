@@ -190,6 +190,7 @@ mergeInto(LibraryManager.library, {
     var el = document.documentElement;
     if (el.requestFullscreen) el.requestFullscreen().catch(function() {});
   },
+  zell_page_full_screen: function() { return document.fullscreenElement ? 1 : 0; },
   zell_page_yield__deps: ['$ZellPage'],
   // wakeable: an event arriving ends the wait early (a pump waiting for input), else the
   // wait lasts its time (a pause).
@@ -269,11 +270,11 @@ mergeInto(LibraryManager.library, {
     o.connect(g); g.connect(ac.destination);
     o.start(t); o.stop(t + 0.4);
   },
+  // Saved records in localStorage under "zell-bowling/<name>", each byte one character 0..255.
   zell_store_read: function(name, length) {
     var v = null;
-    try { v = window.localStorage.getItem('zell-bowling/' + UTF8ToString(name)); } catch (e) {}
+    try { v = window.localStorage.getItem('zell-bowling/' + UTF8ToString(name)); } catch (e) { return -1; }
     if (v === null) return 0;
-    // Each byte is kept as one character 0..255.
     var p = _malloc(v.length + 1);
     for (var i = 0; i < v.length; ++i) HEAPU8[p + i] = v.charCodeAt(i) & 0xFF;
     setValue(length, v.length, 'i32');
@@ -286,12 +287,13 @@ mergeInto(LibraryManager.library, {
     // One setItem replaces the record whole or not at all.
     try { window.localStorage.setItem('zell-bowling/' + UTF8ToString(name), s); return 1; } catch (e) { return 0; }
   },
-  zell_store_set_aside: function(name, stamp) {
+  zell_store_move: function(from, to) {
     try {
-      var key = 'zell-bowling/' + UTF8ToString(name), v = window.localStorage.getItem(key);
-      if (v === null) return 1;
-      window.localStorage.setItem(key + '.bad-' + UTF8ToString(stamp), v);
-      window.localStorage.removeItem(key);
+      var ls = window.localStorage, a = 'zell-bowling/' + UTF8ToString(from), b = 'zell-bowling/' + UTF8ToString(to);
+      var v = ls.getItem(a);
+      if (v === null || ls.getItem(b) !== null) return 0;
+      ls.setItem(b, v);
+      ls.removeItem(a);
       return 1;
     } catch (e) { return 0; }
   },
