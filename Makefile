@@ -13,7 +13,7 @@ MAKEFLAGS += --no-print-directory
 # flags where dpkg-buildflags is there (without -g: the installed program is stripped).
 RELEASE_BUILD ?= build-release
 
-.PHONY: all deps configure build game run test golden test-sanitize bench fuzz release install uninstall deb tidy clean
+.PHONY: all deps configure build game run test golden test-sanitize bench fuzz release install uninstall deb tidy clean web web-test-deps web-if-possible
 
 all: build
 
@@ -33,7 +33,7 @@ game: configure
 run: game
 	./$(BUILD)/zell-bowling
 
-test: build
+test: build web-if-possible
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Re-records the expected files of the golden scenarios (tests/golden/) after an intended change.
@@ -84,5 +84,27 @@ tidy: configure
 	@cmake --build $(BUILD) --target zell-bowling zell-script -j $(JOBS)
 	$(CLANG_TIDY) -p $(BUILD) --quiet $(TIDY_FILES)
 
+# The browser version: build-web/site/ holds the page, the loader and the WebAssembly module.
+# Debian's emcc runs its JavaScript tools with the system's node, which finds acorn there.
+WEB_BUILD ?= build-web
+web: configure
+	@cmake --build $(BUILD) --target zell-web-sources -j $(JOBS)
+	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+		-DZELL_HOST_BUILD=$(abspath $(BUILD)) >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j $(JOBS)
+
+# The browser test's driver (puppeteer-core, as locked in tools/web-test) in the web build folder.
+web-test-deps: $(WEB_BUILD)/web-test/node_modules/.package-lock.json
+$(WEB_BUILD)/web-test/node_modules/.package-lock.json: tools/web-test/package.json tools/web-test/package-lock.json
+	@mkdir -p $(WEB_BUILD)/web-test
+	@cp tools/web-test/package.json tools/web-test/package-lock.json $(WEB_BUILD)/web-test/
+	@cd $(WEB_BUILD)/web-test && npm ci --no-audit --no-fund --loglevel=error
+
+# The browser build and its test driver where Emscripten and Chromium are installed.
+web-if-possible:
+	@if command -v emcc >/dev/null && command -v chromium >/dev/null && command -v npm >/dev/null; then \
+		$(MAKE) --no-print-directory web web-test-deps; \
+	else echo "no emcc, chromium or npm: the browser build and its test are skipped"; fi
+
 clean:
-	rm -rf $(BUILD) build-sanitize $(RELEASE_BUILD) zell-bowling_*.deb
+	rm -rf $(BUILD) build-sanitize $(RELEASE_BUILD) $(WEB_BUILD) zell-bowling_*.deb

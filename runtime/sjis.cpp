@@ -1,59 +1,12 @@
 #include "runtime/sjis.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <map>
-#include <stdexcept>
-#include <vector>
+
+#include "runtime/cp932_table.h"
 
 namespace zell {
 namespace {
-
-// One iconv conversion descriptor per direction, opened on first use.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == iconv_t(-1)) throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
-    }
-    ~Converter() { iconv_close(cd_); }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    // Converts all of in; returns false at the first unconvertible or invalid sequence,
-    // with *consumed set to the number of input bytes converted so far.
-    bool convert(std::string_view in, std::string& out, size_t* consumed) {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        char* ip = const_cast<char*>(in.data());
-        size_t il = in.size();
-        std::vector<char> buf(in.size() * 4 + 16);
-        bool ok = true;
-        while (il > 0) {
-            char* op = buf.data();
-            size_t ol = buf.size();
-            size_t r = iconv(cd_, &ip, &il, &op, &ol);
-            out.append(buf.data(), size_t(op - buf.data()));
-            if (r == size_t(-1) && errno != E2BIG) {
-                ok = false;
-                break;
-            }
-        }
-        *consumed = in.size() - il;
-        return ok;
-    }
-
-private:
-    iconv_t cd_;
-};
-
-Converter& to_sjis_converter() {
-    static Converter c("CP932", "UTF-8");
-    return c;
-}
-Converter& to_utf8_converter() {
-    static Converter c("UTF-8", "CP932");
-    return c;
-}
 
 // Length of the UTF-8 sequence starting with byte b (1 for an invalid byte).
 size_t utf8_length(uint8_t b) {
@@ -63,23 +16,93 @@ size_t utf8_length(uint8_t b) {
     return 1;
 }
 
+// Decodes the UTF-8 character at the start of s; false for a malformed, overlong or
+// truncated sequence, a surrogate or a value past U+10FFFF.
+bool decode_utf8(std::string_view s, uint32_t* cp, size_t* length) {
+    const uint8_t b = uint8_t(s[0]);
+    if (b < 0x80) {
+        *cp = b;
+        *length = 1;
+        return true;
+    }
+    size_t n = 0;
+    uint32_t v = 0, min = 0;
+    if (b >= 0xC2 && b <= 0xDF) n = 2, v = b & 0x1F, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF) n = 3, v = b & 0x0F, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4) n = 4, v = b & 0x07, min = 0x10000;
+    else return false;
+    if (s.size() < n) return false;
+    for (size_t i = 1; i < n; ++i) {
+        const uint8_t c = uint8_t(s[i]);
+        if ((c & 0xC0) != 0x80) return false;
+        v = v << 6 | (c & 0x3F);
+    }
+    if (v < min || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return false;
+    *cp = v;
+    *length = n;
+    return true;
+}
+
+void append_utf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | cp >> 6);
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | cp >> 12);
+        out += char(0x80 | (cp >> 6 & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | cp >> 18);
+        out += char(0x80 | (cp >> 12 & 0x3F));
+        out += char(0x80 | (cp >> 6 & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+// Appends the CP932 form of one code point; false when it has none.
+bool append_sjis(std::string& out, uint32_t cp) {
+    const cp932::Encoded* end = cp932::kEncoded + cp932::kEncodedCount;
+    const cp932::Encoded* e = std::lower_bound(
+        cp932::kEncoded, end, cp, [](const cp932::Encoded& x, uint32_t v) { return x.code_point < v; });
+    if (e == end || e->code_point != cp) return false;
+    if (e->length == 2) out += char(e->bytes >> 8);
+    out += char(e->bytes & 0xFF);
+    return true;
+}
+
+// The code point of the double-byte code lead, trail; 0 when it means nothing.
+uint32_t pair_code(uint8_t lead, uint8_t trail) {
+    const unsigned row = lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + 31;
+    return cp932::kPair[row * 256 + trail];
+}
+
 }  // namespace
 
 std::optional<std::string> try_to_sjis(std::string_view utf8) {
     std::string out;
-    size_t consumed = 0;
-    if (!to_sjis_converter().convert(utf8, out, &consumed)) return std::nullopt;
+    while (!utf8.empty()) {
+        uint32_t cp = 0;
+        size_t n = 0;
+        if (!decode_utf8(utf8, &cp, &n) || !append_sjis(out, cp)) return std::nullopt;
+        utf8.remove_prefix(n);
+    }
     return out;
 }
 
 std::string to_sjis(std::string_view utf8) {
     std::string out;
     while (!utf8.empty()) {
-        size_t consumed = 0;
-        if (to_sjis_converter().convert(utf8, out, &consumed)) break;
+        uint32_t cp = 0;
+        size_t n = 0;
+        if (decode_utf8(utf8, &cp, &n) && append_sjis(out, cp)) {
+            utf8.remove_prefix(n);
+            continue;
+        }
+        // A character without a form, or a malformed sequence: one "?" and on past it.
         out += '?';
-        size_t skip = std::min(utf8.size() - consumed, utf8_length(uint8_t(utf8[consumed])));
-        utf8.remove_prefix(consumed + std::max<size_t>(skip, 1));
+        utf8.remove_prefix(std::min(utf8.size(), decode_utf8(utf8, &cp, &n) ? n : utf8_length(uint8_t(utf8[0]))));
     }
     return out;
 }
@@ -87,11 +110,21 @@ std::string to_sjis(std::string_view utf8) {
 std::string to_utf8(std::string_view sjis) {
     std::string out;
     while (!sjis.empty()) {
-        size_t consumed = 0;
-        if (to_utf8_converter().convert(sjis, out, &consumed)) break;
-        out += "\xEF\xBF\xBD";
-        size_t skip = is_sjis_lead(uint8_t(sjis[consumed])) && consumed + 1 < sjis.size() ? 2 : 1;
-        sjis.remove_prefix(consumed + skip);
+        const uint8_t b = uint8_t(sjis[0]);
+        if (is_sjis_lead(b)) {
+            if (sjis.size() < 2) {
+                out += "\xEF\xBF\xBD";
+                break;
+            }
+            const uint32_t cp = pair_code(b, uint8_t(sjis[1]));
+            if (cp != 0) append_utf8(out, cp);
+            else out += "\xEF\xBF\xBD";
+            sjis.remove_prefix(2);
+            continue;
+        }
+        if (cp932::kSingle[b] >= 0) append_utf8(out, uint32_t(cp932::kSingle[b]));
+        else out += "\xEF\xBF\xBD";
+        sjis.remove_prefix(1);
     }
     return out;
 }

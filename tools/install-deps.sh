@@ -7,7 +7,10 @@ mapfile -t wanted < <(grep -vE '^\s*(#|$)' debian-packages.txt)
 missing=()
 for p in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
+    # A package that an installed one provides is there too (npm comes with some builds of nodejs).
+    provided_by=$(dpkg-query -W -f='${db:Status-Abbrev} ${Provides}\n' 2>/dev/null |
+                  awk -v p="$p" '/^ii/ { for (i = 2; i <= NF; i++) { sub(/,$/, "", $i); if ($i == p) print "yes" } }')
+    [ -n "$provided_by" ] || missing+=("$p")
   fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The browser build in a real browser: Debian's Chromium, headless, plays the page that
+# `make web` built (build-web/site) and compares its canvas with the headless runner's
+# pictures of the same keys and the same throw (tools/web-test/drive.mjs). Skipped, with a
+# message, where the page, Chromium or the test driver (npm ci by `make web-test-deps`) is missing.
+set -u
+build=$1
+src=$2
+site=$(cd "${ZELL_WEB_SITE:-$src/build-web/site}" 2>/dev/null && pwd)
+driver_modules=${ZELL_WEB_TEST_MODULES:-$src/build-web/web-test/node_modules}
+skip() { echo "skipped: $*"; echo "0 passed, 0 failed, 1 skipped"; exit 0; }
+command -v chromium >/dev/null || skip "no chromium"
+command -v node >/dev/null || skip "no node"
+[ -s "$site/zell-bowling.wasm" ] || skip "no browser build in $site (make web)"
+[ -d "$driver_modules/puppeteer-core" ] || skip "no test driver in $driver_modules (make web-test-deps)"
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+export HOME=$tmp XDG_STATE_HOME=$tmp/state XDG_DATA_HOME=$tmp/data XDG_CONFIG_HOME=$tmp/config
+
+cat > "$tmp/same.script" <<'SCRIPT'
+wait
+shot menu.png
+key Down
+shot down.png
+key Up
+key Enter
+shot game.png
+click left 280 680
+drag 280 680 320 600
+shot throw.png
+SCRIPT
+"$build/zell-script" "$tmp/same.script" "$tmp/expected" >/dev/null || { echo "FAIL: the runner"; exit 1; }
+
+# The driver's modules are found from a link beside it.
+mkdir -p "$tmp/driver"
+cp "$src/tools/web-test/drive.mjs" "$tmp/driver/"
+ln -s "$(cd "$driver_modules" && pwd)" "$tmp/driver/node_modules"
+if node "$tmp/driver/drive.mjs" "$site" "$tmp/expected" "$tmp/profile"; then
+    echo "1 passed, 0 failed"
+else
+    echo "FAIL: the browser run"
+    exit 1
+fi
