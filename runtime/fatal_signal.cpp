@@ -5,6 +5,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 
 namespace zell {
 namespace {

@@ -4,7 +4,7 @@
 # desktop build folder, ZELL_HOST_BUILD, whose build-time tools made them.
 set(ZELL_HOST_BUILD "${CMAKE_SOURCE_DIR}/build" CACHE PATH "Desktop build folder with the generated sources")
 set(gen ${ZELL_HOST_BUILD}/generated)
-foreach(f glyph_data.cpp cp932_data.cpp icon_data.cpp zell-bowling.png)
+foreach(f glyph_data.cpp cp932_data.cpp icon_data.cpp icons/64x64/zell-bowling.png)
   if(NOT EXISTS ${gen}/${f})
     message(FATAL_ERROR "${gen}/${f} is missing: build the desktop targets gen-glyphs, gen-cp932 and "
                         "zell-make-icon in ${ZELL_HOST_BUILD} first (make web does)")
@@ -44,5 +44,5 @@ set_target_properties(zell-bowling PROPERTIES SUFFIX ".js" LINK_DEPENDS ${web_js
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/site)
 
 add_custom_command(TARGET zell-bowling POST_BUILD
-  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${gen}/zell-bowling.png
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/web/index.html ${gen}/icons/64x64/zell-bowling.png
           ${CMAKE_BINARY_DIR}/site/)
