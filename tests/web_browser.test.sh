@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The browser build in a real browser: Debian's Chromium, headless, plays the page that
 # `make web` built (build-web/site) and compares its canvas with the headless runner's
-# pictures of the same keys and the same throw (tools/web-test/drive.mjs). Skipped, with a
+# pictures of the same keys and the same throw, and of a whole game whose Best 20 entry must
+# survive a reload of the page (tools/web-test/drive.mjs). Skipped, with a
 # message, where the page, Chromium or the test driver (npm ci by `make web-test-deps`) is missing.
 set -u
 build=$1
@@ -30,7 +31,21 @@ click left 280 680
 drag 280 680 320 600
 shot throw.png
 SCRIPT
-"$build/zell-script" "$tmp/same.script" "$tmp/expected" >/dev/null || { echo "FAIL: the runner"; exit 1; }
+# A whole game at speed 1 (menu G), twenty balls beside the pins, entered by a key after the game,
+# then the Best 20 (menu D) from the table saved in a folder.
+{
+    echo "save $tmp/saved"
+    printf 'key Down\n%.0s' 1 2 3 4 5 6; printf 'key Enter\nkey Left\nkey Left\nkey Enter\n'
+    printf 'key Up\n%.0s' 1 2 3 4 5 6; echo "key Enter"
+    printf 'click left 100 680\ndrag 100 680 100 480\n%.0s' $(seq 20)
+    echo "key Space"
+    echo "shot after.png"
+    printf 'key Down\n%.0s' 1 2 3; echo "key Enter"
+    echo "shot best20.png"
+} > "$tmp/best20.script"
+for s in same best20; do
+    "$build/zell-script" "$tmp/$s.script" "$tmp/expected" >/dev/null || { echo "FAIL: the runner ($s)"; exit 1; }
+done
 
 # The driver's modules are found from a link beside it.
 mkdir -p "$tmp/driver"

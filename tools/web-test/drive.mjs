@@ -3,8 +3,9 @@
 //
 //   node drive.mjs SITE_DIR EXPECTED_DIR PROFILE_DIR
 //
-// SITE_DIR is the built page; EXPECTED_DIR holds the runner's shots (menu.png, down.png,
-// throw.png); PROFILE_DIR is a temporary folder for the browser's profile. Prints one line
+// SITE_DIR is the built page; EXPECTED_DIR holds the runner's shots (menu.png, down.png, game.png,
+// throw.png, and after.png and best20.png of a whole game); PROFILE_DIR is a temporary folder
+// for the browser's profile (its localStorage keeps the Best 20 across reloads). Prints one line
 // per check and the figures, and exits non-zero on the first failure.
 import http from 'node:http';
 import fs from 'node:fs';
@@ -169,10 +170,68 @@ try {
   }
   check(Math.abs(dropped - 4.68) <= 0.25 * 4.68, `the speed-3 drop is paced (${dropped.toFixed(3)} s; 4.68 s due)`);
 
+  // A whole game at speed 1: twenty balls thrown beside the pins, as the runner's, each awaited
+  // by its frame's row of the score sheet changing.
+  await page.goto(base, {waitUntil: 'load'});
+  check(await waitFor('menu.png', 30000) === 0, 'a reload shows the main menu again');
+  const keys = async (key, n) => { for (let i = 0; i < n; ++i) { await page.keyboard.press(key); await sleep(150); } };
+  await keys('ArrowDown', 6);
+  await keys('Enter', 1);
+  await keys('ArrowLeft', 2);
+  await keys('Enter', 1);
+  await keys('ArrowUp', 6);
+  await keys('Enter', 1);
+  await sleep(1000);
+  const started = Date.now();
+  const [gx0, gy0] = await at(100, 22), [gx1, gy1] = await at(100, 222);
+  for (let ball = 0; ball < 20; ++ball) {
+    // Placed, then thrown half a second later (no double-click).
+    await page.mouse.move(gx0, gy0);
+    await page.mouse.down();
+    await sleep(50);
+    await page.mouse.up();
+    await sleep(550);
+    await page.evaluate((row) => {
+      const read = (src) => Array.from(src.getContext('2d').getImageData(528, row * 18, 120, 18).data).join();
+      const was = read(window.zellScreen);
+      window.zellChanged = 0;
+      window.zellOnPresent = (src) => {
+        window.zellScreen = src;
+        if (!window.zellChanged && read(src) !== was) window.zellChanged = 1;
+      };
+    }, 5 + Math.floor(ball / 2));
+    await page.mouse.down();
+    await sleep(50);
+    await page.mouse.move(gx1, gy1, {steps: 2});
+    await sleep(50);
+    await page.mouse.up();
+    // The row changes after the pause that follows a ball; the next placing is then due.
+    await page.waitForFunction(() => window.zellChanged, {timeout: 30000});
+    await sleep(200);
+  }
+  const played = (Date.now() - started) / 1000;
+  // A key after the end enters the score; the menu follows.
+  let back = -1;
+  for (let i = 0; i < 5 && back !== 0; ++i) {
+    await page.keyboard.press('Space');
+    back = await waitFor('after.png', 3000);
+  }
+  check(back === 0, 'a key after the game returns to the menu as in the runner');
+  const kept = await page.evaluate(() => window.localStorage.getItem('zell-bowling/best/best20.txt') || '');
+  check(/^zell-bowling best20 /m.test(kept) && /^entry 0 /m.test(kept),
+        'the Best 20 record is in localStorage after the game');
+  await page.goto(base, {waitUntil: 'load'});
+  check(await waitFor('after.png', 30000) === 0, 'the menu after a reload');
+  await keys('ArrowDown', 3);
+  await keys('Enter', 1);
+  // Below the date line: the table as the runner saved and showed it.
+  check(await waitFor('best20.png', 10000, 0, 36, W, H - 36) === 0, 'the Best 20 entry survives a reload');
+
   check(problems.length === 0, 'nothing reached the console' + problems.map((p) => '\n  ' + p).join(''));
   const sizes = ['zell-bowling.wasm', 'zell-bowling.js'].map((f) => fs.statSync(path.join(site, f)).size);
   console.log(`figures: first frame ${firstFrame.toFixed(0)} ms after navigation; idle main thread at the menu ` +
-              `${idle.toFixed(2)} %; drop ${dropped.toFixed(3)} s; .wasm ${sizes[0]} bytes, .js ${sizes[1]} bytes`);
+              `${idle.toFixed(2)} %; drop ${dropped.toFixed(3)} s; ` +
+              `a game at speed 1 ${played.toFixed(1)} s; .wasm ${sizes[0]} bytes, .js ${sizes[1]} bytes`);
 } catch (e) {
   check(false, `the browser run: ${e.message}`);
 } finally {
