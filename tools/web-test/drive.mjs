@@ -185,12 +185,12 @@ try {
   const started = Date.now();
   const [gx0, gy0] = await at(100, 22), [gx1, gy1] = await at(100, 222);
   for (let ball = 0; ball < 20; ++ball) {
-    // Placed, then thrown half a second later (no double-click).
+    // Placed, then thrown.
     await page.mouse.move(gx0, gy0);
     await page.mouse.down();
     await sleep(50);
     await page.mouse.up();
-    await sleep(550);
+    await sleep(150);
     await page.evaluate((row) => {
       const read = (src) => Array.from(src.getContext('2d').getImageData(528, row * 18, 120, 18).data).join();
       const was = read(window.zellScreen);
