@@ -44,7 +44,7 @@ start_game() {
     for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.1; done
     export DISPLAY=":$(head -n1 "$TMP/display")"
     t0=$(date +%s%N)
-    "$GAME" >/dev/null 2>&1 &
+    "$GAME" --no-save >/dev/null 2>&1 &  # each run starts from the defaults: nothing saved
     APP_PID=$!
     WIN=$("$XWIN" wait-title "Zell Bowling" 10)
     "$XWIN" wait-drawn "$WIN" 5000
