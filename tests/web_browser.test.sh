@@ -34,14 +34,11 @@ SCRIPT
 # A whole game at speed 1 (menu G), twenty balls beside the pins, entered by a key after the game,
 # then the Best 20 (menu D) from the table saved in a folder.
 {
-    echo "save $tmp/saved"
-    printf 'key Down\n%.0s' 1 2 3 4 5 6; printf 'key Enter\nkey Left\nkey Left\nkey Enter\n'
+    echo "save $tmp/saved"; printf 'key Down\n%.0s' 1 2 3 4 5 6; printf 'key Enter\nkey Left\nkey Left\nkey Enter\n'
     printf 'key Up\n%.0s' 1 2 3 4 5 6; echo "key Enter"
     printf 'click left 100 680\ndrag 100 680 100 480\n%.0s' $(seq 20)
-    echo "key Space"
-    echo "shot after.png"
-    printf 'key Down\n%.0s' 1 2 3; echo "key Enter"
-    echo "shot best20.png"
+    printf 'key Space\nshot after.png\n'
+    printf 'key Down\n%.0s' 1 2 3; printf 'key Enter\nshot best20.png\n'
 } > "$tmp/best20.script"
 for s in same best20; do
     "$build/zell-script" "$tmp/$s.script" "$tmp/expected" >/dev/null || { echo "FAIL: the runner ($s)"; exit 1; }
