@@ -6,13 +6,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <optional>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -188,25 +185,6 @@ private:
     std::optional<std::string> old_;
 };
 
-TEST(SdlBackendFactory, ReportsAnUnreachableDisplayAndRefusesDriversThatShowNothing) {
-    {
-        ScopedEnv driver("SDL_VIDEODRIVER", "x11"), display("DISPLAY", ":9999");
-        std::string error;
-        EXPECT_EQ(make_sdl_backend(&error), nullptr);
-        EXPECT_NE(error.find("no display"), std::string::npos) << error;
-        EXPECT_EQ(make_sdl_backend(nullptr), nullptr);
-    }
-    ScopedEnv driver("SDL_VIDEODRIVER", nullptr), display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr),
-        runtime_dir("XDG_RUNTIME_DIR", "/nonexistent");
-    std::string error;
-    if (make_sdl_backend(&error)) {  // a machine with a console display (KMS) is a display
-        EXPECT_STRNE(SDL_GetCurrentVideoDriver(), "offscreen");
-        EXPECT_STRNE(SDL_GetCurrentVideoDriver(), "dummy");
-    } else {
-        EXPECT_NE(error.find("no display"), std::string::npos) << error;
-    }
-}
-
 // The image scaled by a whole factor: every pixel a factor x factor square, centred on black,
 // or from the top-left corner in a direction without room for it.
 Image scaled(const Image& img, int factor, int window_w, int window_h) {
@@ -266,36 +244,7 @@ protected:
         for (SDL_Event e : events) ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
         backend_->pump(log_, 0);
     }
-
-    template <class F>
-    static double elapsed_ms(F&& f) {
-        const auto t0 = std::chrono::steady_clock::now();
-        f();
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    }
 };
-
-TEST_F(SdlBackendTest, OpensAResizableWindowWithTitleAndClientSizeAndClosesIt) {
-    EXPECT_STREQ(backend_->name(), "sdl");
-    EXPECT_FALSE(backend_->has_window());
-    open();
-    ASSERT_TRUE(backend_->has_window());
-    SDL_Window* w = window();
-    ASSERT_NE(w, nullptr);
-    EXPECT_STREQ(SDL_GetWindowTitle(w), "Zell Bowling");
-    EXPECT_EQ(shown(), Image(648, 702)) << "the client size, black until the program draws";
-    // Resizable and without a largest size, so it can be maximized (the image scales).
-    EXPECT_TRUE(SDL_GetWindowFlags(w) & SDL_WINDOW_RESIZABLE);
-    int width = -1, height = -1;
-    SDL_GetWindowMaximumSize(w, &width, &height);
-    EXPECT_EQ((std::array{width, height}), (std::array{0, 0}));
-    backend_->close_window();
-    EXPECT_FALSE(backend_->has_window());
-    EXPECT_EQ(window(), nullptr);
-    backend_->close_window();  // closing twice is harmless
-    open();
-    EXPECT_TRUE(backend_->has_window());
-}
 
 TEST_F(SdlBackendTest, ShowsTheLastImageScaledByWholeFactorsCentredOnBlackAtEverySize) {
     open();
@@ -325,64 +274,6 @@ TEST_F(SdlBackendTest, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
     EXPECT_FALSE(SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN);
     pump({down(SDLK_RETURN)});
     EXPECT_EQ(log_.lines, Lines{"char 13"}) << "Enter alone is the program's";
-}
-
-TEST_F(SdlBackendTest, PumpWaitsForTheFirstEventOnlyWhenAskedTo) {
-    open();
-    EXPECT_LT(elapsed_ms([&] { backend_->pump(log_, 0); }), 40.0);
-    EXPECT_GE(elapsed_ms([&] { backend_->pump(log_, 60); }), 55.0);
-    EXPECT_TRUE(log_.lines.empty());
-    std::thread sender([] {  // an event that arrives during the wait ends it
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        SDL_Event quit = event_of_type(SDL_QUIT);
-        SDL_PushEvent(&quit);
-    });
-    const double waited = elapsed_ms([&] { backend_->pump(log_, 3000); });
-    sender.join();
-    EXPECT_LT(waited, 1500.0);
-    EXPECT_EQ(log_.lines, Lines{"close"});
-}
-
-TEST_F(SdlBackendTest, TheClockIsMonotonicSleepWaitsAtLeastTheTimeAndLocalTimeIsTheCalendars) {
-    const uint64_t t0 = backend_->now_us();
-    backend_->sleep_us(20'000);
-    uint64_t last = backend_->now_us();
-    EXPECT_GE(last - t0, 20'000u);
-    EXPECT_LT(last - t0, 1'000'000u);
-    for (int i = 0; i < 1000; ++i) {
-        const uint64_t now = backend_->now_us();
-        ASSERT_GE(now, last);
-        last = now;
-    }
-    const LocalTime t = backend_->local_time();
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    EXPECT_EQ(t.year, tm.tm_year + 1900);
-    if (t.day == tm.tm_mday) {  // midnight aside: the same month and the same time within a second
-        EXPECT_EQ(t.month, tm.tm_mon + 1);
-        EXPECT_LE(std::abs(tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec - (t.hour * 3600 + t.minute * 60 + t.second)),
-                  1);
-    }
-}
-
-TEST_F(SdlBackendTest, BeepsNeverBlockAndReleaseTheAudioDeviceWhenDone) {
-    open();
-    EXPECT_LT(elapsed_ms([&] {
-                  for (int i = 0; i < 300; ++i) backend_->beep();
-              }),
-              1000.0);
-    EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-    // Once the blip has played out, a pump closes the device again.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (SDL_WasInit(SDL_INIT_AUDIO) && std::chrono::steady_clock::now() < deadline) backend_->pump(log_, 20);
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-    ScopedEnv no_audio("SDL_AUDIODRIVER", "no-such-driver");
-    EXPECT_LT(elapsed_ms([&] {
-                  for (int i = 0; i < 10; ++i) backend_->beep();
-              }),
-              1000.0);
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "silent without audio";
 }
 
 }  // namespace

@@ -118,37 +118,5 @@ TEST(ErrorInjection, AnIndexOutOfRangeDeepInTheGameIsReportedLoggedAndEndsAfterA
     EXPECT_EQ(v["TIME"].rfind("2026/03/04 05:", 0), 0u) << v["TIME"];
 }
 
-TEST(ErrorInjection, ASecondErrorDuringTheReportIsIgnoredAndThePromptStillWaits) {
-    ErrorLogDir log;
-    HeadlessHost h;
-    unsigned line = 0;
-    // Raised from inside the prompt's pump, while the first error is being reported.
-    Feed feed(h.backend, {}, 3);
-    int prompt_waits = 0;
-    h.backend.set_on_pump([&](HeadlessBackend& b) {
-        if (h.host->ending() == Host::Ending::Error && prompt_waits++ == 0)
-            b.inject([](InputSink&) { raise_error(err::kOverflow, 0x3907); });
-    });
-    int code = h.run([&](Host& rt) {
-        rt.locate(0, 0, 3, 0, 3);
-        line = __LINE__ + 1;
-        rt.sleep_10ms(-1);
-    });
-    EXPECT_EQ(code, 1);
-    ASSERT_TRUE(h.host->last_error());
-    EXPECT_EQ(h.host->last_error()->number(), err::kIllegalCall);
-    EXPECT_EQ(Position::of(h.host->last_error()->where()).line, line);
-    // Reported once, for the first error only, and the prompt went on waiting for its key.
-    std::string text = screen_text(h.screen());
-    EXPECT_EQ(count(text, "エラー["), 1) << text;
-    EXPECT_EQ(count(text, "error_injection_test.cpp [" + std::to_string(line) + "行]:エラー[5]"), 1) << text;
-    EXPECT_GE(prompt_waits, 2);
-    EXPECT_EQ(feed.waits_after(), 3);
-    EXPECT_TRUE(h.backend.queue_empty());
-    auto v = log.values();
-    EXPECT_EQ(v["CODE"], "5");
-    EXPECT_EQ(v["LINE"], std::to_string(line));
-}
-
 }  // namespace
 }  // namespace zell

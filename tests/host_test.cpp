@@ -85,17 +85,6 @@ TEST(ProgramEnd, AnInvalidFormDescriptionShowsMessageThreeAndFails) {
     EXPECT_EQ(h.backend.message_boxes()[0], "zell-bowling.EXE: ウィンドウをオープンできません");
 }
 
-TEST(Window, OpensWithTheFormsCaptionAndClientArea) {
-    HeadlessHost h;
-    h.run([](Host& rt) {
-        EXPECT_EQ(rt.screen().columns(), 81);
-        EXPECT_EQ(rt.screen().rows(), 39);
-    });
-    EXPECT_EQ(h.backend.window().title, "Zell Bowling");
-    EXPECT_EQ(h.backend.window().client_width, 648);
-    EXPECT_EQ(h.backend.window().client_height, 702);
-}
-
 class ErrorReport : public ::testing::Test {
 protected:
     std::map<std::string, std::string> log_values() { return log_.values(); }
@@ -185,24 +174,6 @@ TEST(Services, SleepAdvancesTheClockShowsTheScreenAndPumpsNothing) {
     });
 }
 
-TEST(Services, CtrlCShowsTheStopMessageWaitsForAKeyAndEnds) {
-    HeadlessHost h;
-    int waits = 0;
-    h.backend.set_on_wait([&](HeadlessBackend& b) {
-        ++waits;
-        b.inject_char(waits == 1 ? 3 : 'k');
-        return true;
-    });
-    int code = h.run([](Host& rt) {
-        for (;;) rt.inkey(0);
-    });
-    EXPECT_EQ(code, 0);
-    std::string text = screen_text(h.screen());
-    EXPECT_NE(text.find("中断しました"), std::string::npos) << text;
-    EXPECT_NE(text.find("任意のキーを押してください"), std::string::npos);
-    EXPECT_EQ(waits, 2);
-}
-
 TEST(Services, AWaitingProgramBlocksOnTheEventQueueInsteadOfSpinning) {
     HeadlessHost h;
     int polls = 0;
@@ -213,19 +184,6 @@ TEST(Services, AWaitingProgramBlocksOnTheEventQueueInsteadOfSpinning) {
     EXPECT_GE(h.backend.waits(), 1);
     EXPECT_EQ(h.host->ending(), Host::Ending::Closed);
     EXPECT_LT(polls, 40);
-}
-
-TEST(Services, CallsTheBuiltInMidiLibraryByName) {
-    HeadlessHost h(1);
-    h.run([](Host& rt) {
-        EXPECT_EQ(rt.call_external("midiOutGetNumDevs", "WINMM", {}), 1);
-        uint32_t handle = 0;
-        rt.call_external("midiOutOpen", "winmm.dll", {reinterpret_cast<intptr_t>(&handle), -1, 0, 0, 0});
-        rt.call_external("midiOutShortMsg", "winmm.dll", {intptr_t(handle), 0x7F4390});
-        EXPECT_THROW(rt.call_external("midiOutClose", "winmm.dll", {intptr_t(handle)}), RuntimeError);
-    });
-    ASSERT_EQ(h.midi->log().size(), 1u);
-    EXPECT_EQ(h.midi->log()[0].message, 0x7F4390u);
 }
 
 TEST(Pacing, StepsFollowDeadlinesWithoutDrift) {
@@ -300,23 +258,6 @@ TEST(FatalSignal, ReportsThePositionOfTheFailingStepOnStandardError) {
 
 namespace zell {
 namespace {
-
-TEST(Icon, TheMascotIconIsDrawnWithATransparentBackground) {
-    Icon icon = render_mascot_icon(64);
-    ASSERT_EQ(icon.image.width(), 64);
-    ASSERT_EQ(icon.image.height(), 64);
-    int figure = 0, white = 0;
-    for (Rgb p : icon.image.pixels()) {
-        figure += p != icon.transparent;
-        white += p == rgb(255, 255, 255);
-    }
-    // A filled ellipse of aspect 0.5 nearly as wide as the icon: about pi * 31 * 15.5 pixels.
-    EXPECT_GT(figure, 1200);
-    EXPECT_LT(figure, 64 * 40);
-    EXPECT_GT(white, 1000);
-    EXPECT_EQ(icon.image.at(0, 0), icon.transparent);
-    EXPECT_EQ(icon.image.at(32, 32), rgb(255, 255, 255));
-}
 
 TEST(Icon, TheHostSetsTheIconTheFormNames) {
     Icon icon{Image(4, 4, rgb(1, 2, 3)), 0};

@@ -77,23 +77,6 @@ bool shows_buffer(const Screen& s, int c1, int c2, int r) {
     return true;
 }
 
-TEST(Screen, StartsWithTheFormGeometryDefaultColoursAndTheGlyphsOfItsFont) {
-    Screen s;
-    EXPECT_EQ((std::array{s.columns(), s.rows(), s.width(), s.height()}), (std::array{81, 39, 648, 702}));
-    EXPECT_EQ(drawn(s.visible()).count, 0);
-    EXPECT_EQ((std::array{s.foreground(), s.background(), s.colour_mode()}), (std::array{7, 0, 4}));
-    EXPECT_EQ((std::array{s.palette(15), s.palette(1)}), (std::array{kWhite, kGrey}));
-    EXPECT_EQ(Screen(10, 5, 8, 18, 7, 0, 3).buffer(), Image(80, 90, kBlue));
-    EXPECT_THROW(Screen(1, 5), std::invalid_argument);
-    EXPECT_THROW(Screen(81, 39, 8, 18, 16), std::invalid_argument);
-    EXPECT_FALSE(std::equal(single_glyph('A').begin(), single_glyph('A').end(), single_glyph('B').begin()));
-    const std::string me = to_sjis("メ");
-    uint16_t all = 0;
-    for (uint16_t r : double_glyph(uint8_t(me[0]), uint8_t(me[1]))) all |= r;
-    EXPECT_TRUE((all & 0xFF00) && (all & 0x00FF)) << "a Japanese glyph uses both halves of its 16 columns";
-    for (uint16_t r : double_glyph(0xFD, 0x40)) EXPECT_EQ(r, 0) << "a code outside the double-byte ranges";
-}
-
 TEST(Lines, IncludeBothEndsAreUnbrokenAndGoOnFromTheLastPoint) {
     Screen s;
     line(s, 0, 0, 300, 0, 15);
@@ -263,38 +246,6 @@ TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
         << "a colour that is not selected is not checked";
 }
 
-TEST(Settings, LocateAndSetColorSetTheSelectedValues) {
-    Screen s;
-    s.locate(80, 38, 1, 1);
-    EXPECT_EQ(cursor(s), (std::array{80, 0}));
-    EXPECT_FALSE(s.cursor_shown());
-    s.locate(0, 38, 1, 6);
-    EXPECT_EQ(cursor(s), (std::array{80, 38}));
-    EXPECT_TRUE(s.cursor_shown());
-    s.set_color(0, 0, 12, 0, 4);
-    s.draw_line(0, 0, 1, 0, 10, 1, 0, 0, 0, 0, -1, kLineStart);
-    EXPECT_EQ(pixel(s.buffer(), 5, 1), kOlive);
-    EXPECT_EQ((std::array{s.foreground(), s.background(), s.colour_mode()}), (std::array{7, 0, 4}));
-}
-
-TEST(Text, PrintRecordsCellsAndDrawsOverTheGraphicsWhereSpacesEraseLettersOnly) {
-    Screen s;
-    box(s, 0, 600, 100, 701, 12);
-    print_at(s, 2, 1, "ABC");
-    EXPECT_EQ(s.cell(2, 1), (TextCell{'A', 7, 0, 4, 0}));
-    EXPECT_EQ(s.row_bytes(1).substr(0, 6), "  ABC ");
-    EXPECT_EQ(cursor(s), (std::array{5, 1}));
-    const int letters = ink(s, 2, 4, 1, kWhite);
-    EXPECT_GT(letters, 30);
-    EXPECT_EQ(ink(s, 0, 80, 1, kWhite), letters);
-    EXPECT_EQ(ink(s, 2, 4, 1, kOlive), 3 * kCell - letters) << "transparent over the box";
-    for (int x = 16; x < 40; ++x)  // the 16 glyph rows sit in the 18-pixel cell with a blank row each side
-        EXPECT_TRUE(s.visible().at(x, 18) == kOlive && s.visible().at(x, 35) == kOlive) << x;
-    EXPECT_EQ(pixels_of(s.buffer(), kWhite).size(), 0u) << "text never enters the buffer";
-    print_at(s, 2, 1, "   ");
-    EXPECT_EQ(s.visible(), s.buffer());
-}
-
 TEST(Text, ForegroundsOfEightAndAboveSwitchToReverseVideoAndBack) {
     Screen s;
     box(s, 0, 0, 647, 701, 12);
@@ -437,44 +388,6 @@ TEST(Text, TheViewportScrollsButTheBufferDoesNot) {
 
 }
 
-TEST(Cls, ClearsTextGraphicsOrBothAndTheRowsAroundTheViewport) {
-    Screen s;
-    box(s, 0, 0, 300, 701, 12);
-    const Image graphics = s.buffer();
-    print_at(s, 3, 4, "Level 4");
-    s.cls(5);  // the graphics only
-    EXPECT_EQ(drawn(s.buffer()).count, 0);
-    EXPECT_EQ(s.row_bytes(4).substr(3, 7), "Level 4");
-    EXPECT_GT(ink(s, 3, 9, 4, kWhite), 50);
-    EXPECT_EQ(cursor(s), (std::array{10, 4}));
-    box(s, 0, 0, 300, 701, 12);
-    print_at(s, 70, 38, "Pins");
-    s.cls(4);  // all text, the graphics stay
-    for (int r = 0; r < 39; ++r) EXPECT_EQ(s.row_bytes(r), std::string(81, ' '));
-    EXPECT_EQ(s.visible(), graphics);
-    EXPECT_EQ(cursor(s), (std::array{0, 0}));
-
-    for (int r : {2, 7, 20}) print_at(s, 0, r, "text");
-    s.set_viewport(5, 10);
-    auto first = [&] { return std::string{s.row_bytes(2)[0], s.row_bytes(7)[0], s.row_bytes(20)[0]}; };
-    for (auto [mode, left, row] : {std::tuple{1, "t t", 5}, {3, "t  ", 15}, {2, "   ", 0}}) {
-        s.cls(mode);
-        EXPECT_EQ(first(), left) << "mode " << mode;
-        EXPECT_EQ(s.cursor_row(), row) << "mode " << mode;
-    }
-    EXPECT_EQ(s.visible(), s.buffer());
-    s.set_color(0, 1, 0, 0, 2);
-    print_at(s, 3, 4, "Level 4");
-    s.cls(0);  // everything in the background colour
-    EXPECT_EQ(pixels_of(s.visible(), kGrey).size(), size_t(648) * 702);
-    EXPECT_EQ(s.visible(), s.buffer());
-    EXPECT_EQ(s.row_bytes(4), std::string(81, ' '));
-    EXPECT_EQ(s.cursor_row(), 5) << "the first row of the old viewport";
-    EXPECT_EQ((std::array{s.viewport_first(), s.viewport_rows()}), (std::array{0, 39}));
-    s.cls(3);  // nothing lies below a viewport of all rows
-    EXPECT_EQ(s.cursor_row(), 38);
-}
-
 TEST(Blocks, GetStoresAHeaderAndBottomUpPaddedRowsWithBlackBeyondTheBuffer) {
     Screen s;
     line(s, 0, 0, 0, 0, 5);      // red at the bottom-left corner
@@ -528,26 +441,6 @@ TEST(Blocks, PutModesCombineWithWhatIsOnTheScreen) {
     s.put_block(20, 22, 1, 1, 0, b, 4);  // XOR twice restores
     EXPECT_EQ(pixels_at(s.buffer(), {{20, 20}, {21, 20}, {20, 21}, {21, 21}, {20, 22}, {20, 23}, {21, 19}}),
               (std::vector{kOlive, rgb(0, 192, 0), kSilver, rgb(192, 255, 192), kSilver, rgb(127, 127, 255), kGreen}));
-}
-
-TEST(Repaint, GraphicsOverTextHideItUntilTheNextRepaintAndTheDirtyFlagFollowsTheVisibleImage) {
-    Screen s;
-    EXPECT_TRUE(s.take_dirty());
-    s.set_palette(3, 2);
-    s.locate(1, 1, 0, 3);
-    EXPECT_FALSE(s.take_dirty());
-    print_at(s, 0, 0, "A");
-    EXPECT_TRUE(s.take_dirty());
-    EXPECT_FALSE(s.take_dirty());
-    const int letter = ink(s, 0, 0, 0, kWhite);
-    box(s, 0, 684, 7, 701, 12);
-    EXPECT_TRUE(s.take_dirty());
-    EXPECT_EQ(ink(s, 0, 0, 0, kOlive), kCell);
-    s.repaint();
-    EXPECT_EQ(ink(s, 0, 0, 0, kWhite), letter);
-    EXPECT_EQ(ink(s, 0, 0, 0, kOlive), kCell - letter);
-    s.cls(4);
-    EXPECT_TRUE(s.take_dirty());
 }
 
 }  // namespace

@@ -83,21 +83,6 @@ TEST(Strings, RightStrStrAscAndStrVal) {
     for (const auto& [text, value] : cases) EXPECT_EQ(str_val(text), value) << '"' << text << '"';
 }
 
-TEST(DataReader, ReadsTheGamesListsInOrderRunsOutAndRestores) {
-    DataReader data({{66, "0,3,9,11,5,7,13,15,1,2,8,10,4,6,12,14"}, {68, "0,1,4,5,2,3,6,7"}});
-    Table<float> colors(15), order(7);
-    for (int i = 0; i <= 15; ++i) data.read(colors(i));
-    for (int i = 0; i <= 7; ++i) data.read(order(i));
-    EXPECT_EQ((std::array{colors(1), colors(15), order(2), order(7)}), (std::array{3.0f, 14.0f, 4.0f, 7.0f}));
-    float extra = -1;
-    EXPECT_EQ(error_number([&] { data.read(extra); }), err::kOutOfData);
-    EXPECT_EQ(extra, -1);
-    data.restore();
-    data.read(extra);
-    data.read(extra);
-    EXPECT_EQ(extra, 3);
-}
-
 TEST(DataReader, NumbersStringsAndTheirErrors) {
     DataReader data({{10, " 1.5 , -2E1,\"a, b\" ,  plain text  ,,007"}, {20, ""}, {30, "x1,1e39,\"q\"z,5,"}});
     float f = 0;

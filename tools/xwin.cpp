@@ -17,6 +17,10 @@
 //   zell-xwin cover ID MS                     covers the window with another one for MS ms
 //   zell-xwin resize ID W H                   resizes the client area to W x H and waits until it has that size
 //
+// ID is a window id, or the window's title: then the window is looked up afresh for the command
+// (waiting up to 30 s for it to be viewable), and a command that met a window that went away in
+// the meantime (the program replaced or closed it) is run again on the one found anew.
+//
 // Exit code 0 on success, 1 on a failed check or timeout, 2 on bad usage.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -39,6 +43,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// X errors (a window destroyed between two requests: BadWindow, BadDrawable, BadMatch) are
+// noted instead of ending the process; the caller decides after an XSync.
+int last_x_error = 0;
+int note_x_error(Display*, XErrorEvent* e) {
+    last_x_error = e->error_code;
+    return 0;
+}
 
 Window parse_id(const char* s) { return Window(std::strtoul(s, nullptr, 0)); }
 
@@ -83,7 +95,7 @@ std::optional<Window> find_titled(Display* d, Window parent, const std::string& 
 }
 
 XWindowAttributes attributes(Display* d, Window w) {
-    XWindowAttributes a;
+    XWindowAttributes a{};
     XGetWindowAttributes(d, w, &a);
     return a;
 }
@@ -248,7 +260,7 @@ int cmd_wait_drawn(Display* d, Window w, int timeout_ms) {
         for (zell::Rgb p : img.pixels())
             if (p != 0) return 0;
         sleep_ms(10);
-    } while (Clock::now() < deadline);
+    } while (Clock::now() < deadline && !last_x_error);
     std::fprintf(stderr, "the window stayed black for %d ms\n", timeout_ms);
     return 1;
 }
@@ -278,7 +290,7 @@ int cmd_wait_change(Display* d, Window w, int x, int y, int width, int height, i
                                        .count());
             return 0;
         }
-    } while (Clock::now() < start + std::chrono::milliseconds(timeout_ms));
+    } while (Clock::now() < start + std::chrono::milliseconds(timeout_ms) && !last_x_error);
     std::fprintf(stderr, "the rectangle did not change in %d ms\n", timeout_ms);
     return 1;
 }
@@ -306,12 +318,12 @@ int cmd_cover(Display* d, Window w, int ms) {
 int cmd_resize(Display* d, Window w, int width, int height) {
     XResizeWindow(d, w, unsigned(width), unsigned(height));
     XSync(d, False);
-    const auto deadline = Clock::now() + std::chrono::seconds(2);
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
     do {
         const XWindowAttributes a = attributes(d, w);
         if (a.width == width && a.height == height) return 0;
         sleep_ms(10);
-    } while (Clock::now() < deadline);
+    } while (Clock::now() < deadline && !last_x_error);
     std::fprintf(stderr, "the window did not take the size %dx%d\n", width, height);
     return 1;
 }
@@ -327,26 +339,20 @@ int usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 3) return usage();
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) {
-        std::fprintf(stderr, "cannot open display \"%s\"\n", XDisplayName(nullptr));
-        return 1;
-    }
+// Runs one command on window w (unused by wait-title).
+int run_command(Display* d, int argc, char** argv, Window w) {
     const std::string cmd = argv[1];
     auto arg = [&](int i) { return std::atoi(argv[i]); };
     int rc = 2;
     if (cmd == "wait-title" && argc == 4) {
         rc = cmd_wait_title(d, argv[2], std::atof(argv[3]));
     } else if (cmd == "geometry" && argc == 3) {
-        const XWindowAttributes a = attributes(d, parse_id(argv[2]));
-        std::printf("%dx%d\n", a.width, a.height);
-        rc = 0;
+        XWindowAttributes a{};
+        rc = XGetWindowAttributes(d, w, &a) ? 0 : 1;
+        if (rc == 0) std::printf("%dx%d\n", a.width, a.height);
     } else if (cmd == "close" && argc == 3) {
-        rc = cmd_close(d, parse_id(argv[2]));
+        rc = cmd_close(d, w);
     } else if (cmd == "click" && argc >= 5 && argc <= 7) {
-        const Window w = parse_id(argv[2]);
         const unsigned button = argc >= 6 ? unsigned(arg(5)) : 1u;
         move_pointer(d, w, arg(3), arg(4));
         send_button(d, w, arg(3), arg(4), button, true);
@@ -354,16 +360,14 @@ int main(int argc, char** argv) {
         send_button(d, w, arg(3), arg(4), button, false);
         rc = 0;
     } else if (cmd == "drag" && argc == 7) {
-        const Window w = parse_id(argv[2]);
         move_pointer(d, w, arg(3), arg(4));
         send_button(d, w, arg(3), arg(4), 1, true);
         move_pointer(d, w, arg(5), arg(6));
         send_button(d, w, arg(5), arg(6), 1, false);
         rc = 0;
     } else if (cmd == "key" && argc == 4) {
-        rc = cmd_key(d, parse_id(argv[2]), argv[3]);
+        rc = cmd_key(d, w, argv[3]);
     } else if (cmd == "pixel" && argc == 5) {
-        const Window w = parse_id(argv[2]);
         XImage* xi = XGetImage(d, w, arg(3), arg(4), 1, 1, AllPlanes, ZPixmap);
         if (xi) {
             std::printf("%06x\n", PixelDecoder(attributes(d, w).visual)(XGetPixel(xi, 0, 0)));
@@ -373,18 +377,48 @@ int main(int argc, char** argv) {
             rc = 1;
         }
     } else if (cmd == "wait-drawn" && argc == 4) {
-        rc = cmd_wait_drawn(d, parse_id(argv[2]), arg(3));
+        rc = cmd_wait_drawn(d, w, arg(3));
     } else if (cmd == "wait-change" && argc == 8) {
-        rc = cmd_wait_change(d, parse_id(argv[2]), arg(3), arg(4), arg(5), arg(6), arg(7));
+        rc = cmd_wait_change(d, w, arg(3), arg(4), arg(5), arg(6), arg(7));
     } else if (cmd == "screenshot" && argc == 4) {
-        const zell::Image img = capture(d, parse_id(argv[2]));
+        const zell::Image img = capture(d, w);
         rc = img.width() > 0 && img.write_png(argv[3]) ? 0 : 1;
     } else if (cmd == "cover" && argc == 4) {
-        rc = cmd_cover(d, parse_id(argv[2]), arg(3));
+        rc = cmd_cover(d, w, arg(3));
     } else if (cmd == "resize" && argc == 5) {
-        rc = cmd_resize(d, parse_id(argv[2]), arg(3), arg(4));
+        rc = cmd_resize(d, w, arg(3), arg(4));
     } else {
         usage();
+    }
+    return rc;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 3) return usage();
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) {
+        std::fprintf(stderr, "cannot open display \"%s\"\n", XDisplayName(nullptr));
+        return 1;
+    }
+    XSetErrorHandler(note_x_error);
+    const std::string target = argv[2];
+    const bool by_title = std::string(argv[1]) != "wait-title" && !(target[0] >= '0' && target[0] <= '9');
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    int rc = 1;
+    for (;;) {
+        std::optional<Window> w = by_title ? find_titled(d, DefaultRootWindow(d), target) : parse_id(argv[2]);
+        if (w) {
+            last_x_error = 0;
+            rc = run_command(d, argc, argv, *w);
+            XSync(d, False);
+            if (!last_x_error || !by_title) break;
+        }
+        if (Clock::now() > deadline) {
+            std::fprintf(stderr, "no lasting window titled \"%s\"\n", target.c_str());
+            rc = 1;
+            break;
+        }
+        sleep_ms(20);
     }
     XCloseDisplay(d);
     return rc;

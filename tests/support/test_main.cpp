@@ -1,8 +1,25 @@
 // Test entry point: GoogleTest with the process's locale left at "C" so that
-// number formatting in the runtime is the same on every machine.
+// number formatting in the runtime is the same on every machine. Home and the XDG
+// folders point into a temporary folder for the whole run, so that no test can write
+// an error log, saved data or settings into the user's own folders.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+
+#include <filesystem>
+#include <string>
 
 int main(int argc, char** argv) {
+    // A death test's child process runs this again: it keeps its parent's folder.
+    const bool child = std::getenv("ZELL_TESTS_HOME") != nullptr;
+    std::string home = child ? std::getenv("ZELL_TESTS_HOME")
+                             : (std::filesystem::temp_directory_path() / "zell-tests-XXXXXX").string();
+    if (!child && !::mkdtemp(home.data())) return 1;
+    for (const char* name : {"ZELL_TESTS_HOME", "HOME", "XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        ::setenv(name, home.c_str(), 1);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = RUN_ALL_TESTS();
+    if (!child) std::filesystem::remove_all(home);
+    return result;
 }
