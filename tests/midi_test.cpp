@@ -304,5 +304,18 @@ TEST(Synthesizer, TakesTheFirstSoundFontThatLoads) {
     EXPECT_EQ(at("/usr/share/sounds/sf2/FluidR3_GM.sf2"), std::ptrdiff_t(list.size()) - 1);
 }
 
+TEST(Synthesizer, PlaysThroughTheFirstAudioOutputThatOpensOrFails) {
+    std::string why;
+    EXPECT_EQ(open_synthesizer({default_soundfonts(), {"no-such-driver"}}, &why), nullptr);
+    EXPECT_NE(why.find("no audio output"), std::string::npos) << why;
+    EXPECT_NE(why.find("no-such-driver"), std::string::npos) << why;
+    // ALSA's null device takes audio like a sound card, and exists on every Linux system.
+    auto synth = open_synthesizer({{kGmSoundFont}, {"no-such-driver", "alsa:null"}}, &why);
+    ASSERT_NE(synth, nullptr) << why;
+    EXPECT_EQ(synth->audio_driver(), "alsa:null");
+    std::vector<float> left(64), right(64);
+    EXPECT_THROW(synth->render(left, right), std::logic_error) << "the audio output renders it";
+}
+
 }  // namespace
 }  // namespace zell

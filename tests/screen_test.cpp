@@ -77,6 +77,37 @@ bool shows_buffer(const Screen& s, int c1, int c2, int r) {
     return true;
 }
 
+TEST(Screen, StartsWithTheFormGeometryDefaultColoursAndTheGlyphsOfItsFont) {
+    Screen s;
+    EXPECT_EQ((std::array{s.columns(), s.rows(), s.width(), s.height()}), (std::array{81, 39, 648, 702}));
+    EXPECT_EQ(drawn(s.visible()).count, 0);
+    EXPECT_EQ((std::array{s.foreground(), s.background(), s.colour_mode()}), (std::array{7, 0, 4}));
+    EXPECT_EQ((std::array{s.palette(15), s.palette(1)}), (std::array{kWhite, kGrey}));
+    EXPECT_EQ(Screen(10, 5, 8, 18, 7, 0, 3).buffer(), Image(80, 90, kBlue));
+    EXPECT_THROW(Screen(1, 5), std::invalid_argument);
+    EXPECT_THROW(Screen(81, 39, 8, 18, 16), std::invalid_argument);
+    EXPECT_FALSE(std::equal(single_glyph('A').begin(), single_glyph('A').end(), single_glyph('B').begin()));
+    const std::string me = to_sjis("メ");
+    uint16_t all = 0;
+    for (uint16_t r : double_glyph(uint8_t(me[0]), uint8_t(me[1]))) all |= r;
+    EXPECT_TRUE((all & 0xFF00) && (all & 0x00FF)) << "a Japanese glyph uses both halves of its 16 columns";
+    for (uint16_t r : double_glyph(0xFD, 0x40)) EXPECT_EQ(r, 0) << "a code outside the double-byte ranges";
+}
+
+TEST(Settings, LocateAndSetColorSetTheSelectedValues) {
+    Screen s;
+    s.locate(80, 38, 1, 1);
+    EXPECT_EQ(cursor(s), (std::array{80, 0}));
+    EXPECT_FALSE(s.cursor_shown());
+    s.locate(0, 38, 1, 6);
+    EXPECT_EQ(cursor(s), (std::array{80, 38}));
+    EXPECT_TRUE(s.cursor_shown());
+    s.set_color(0, 0, 12, 0, 4);
+    s.draw_line(0, 0, 1, 0, 10, 1, 0, 0, 0, 0, -1, kLineStart);
+    EXPECT_EQ(pixel(s.buffer(), 5, 1), kOlive);
+    EXPECT_EQ((std::array{s.foreground(), s.background(), s.colour_mode()}), (std::array{7, 0, 4}));
+}
+
 TEST(Lines, IncludeBothEndsAreUnbrokenAndGoOnFromTheLastPoint) {
     Screen s;
     line(s, 0, 0, 300, 0, 15);

@@ -6,7 +6,6 @@
 #include <stdlib.h>
 
 #include <cstdlib>
-
 #include <filesystem>
 #include <string>
 
