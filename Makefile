@@ -13,7 +13,7 @@ MAKEFLAGS += --no-print-directory
 # flags where dpkg-buildflags is there (without -g: the installed program is stripped).
 RELEASE_BUILD ?= build-release
 
-.PHONY: all deps configure build game run test golden test-sanitize bench fuzz release install uninstall deb tidy clean web web-test-deps web-if-possible
+.PHONY: all deps configure build game run test golden test-sanitize bench fuzz release install uninstall deb tidy format format-check clean web web-test-deps web-if-possible
 
 all: build
 
@@ -83,6 +83,14 @@ TIDY_FILES ?= $(wildcard runtime/*.cpp runtime/platform/*.cpp game/*.cpp tools/*
 tidy: configure
 	@cmake --build $(BUILD) --target zell-bowling zell-script -j $(JOBS)
 	$(CLANG_TIDY) -p $(BUILD) --quiet $(TIDY_FILES)
+
+# Formats the C++ sources in the project's style (.clang-format); format-check lists what differs.
+FORMAT_FILES = $(shell git ls-files -- '*.cpp' '*.h')
+format: deps
+	@clang-format -i $(FORMAT_FILES)
+
+format-check: deps
+	@clang-format --dry-run --Werror $(FORMAT_FILES)
 
 # The browser version: build-web/site/ holds the page, the loader and the WebAssembly module.
 # Debian's emcc runs its JavaScript tools with the system's node, which finds acorn there.

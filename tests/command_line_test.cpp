@@ -21,6 +21,7 @@ TEST(CommandLineParse, EachOptionAndEachMistake) {
         std::optional<std::string> midi = {};
         bool no_save = false;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         {{}, Action::Run},
         {{"--fullscreen", "--scale", "3", "--scale-mode=integer", "--midi", "synth", "--no-save"}, Action::Run, true, 3,
@@ -40,6 +41,7 @@ TEST(CommandLineParse, EachOptionAndEachMistake) {
         {{"--no-save=yes"}, Action::Error},
         {{"--help", "--bogus"}, Action::Error},
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::string all;
         for (const auto& a : c.args) all += a + " ";

@@ -25,6 +25,7 @@ TEST(MidiMessage, DecodesTheGamesPairAndEveryKindWithItsOwnDataBytes) {
         uint32_t packed;
     };
     const std::vector<Case> cases = {
+    // clang-format off
         {strike(7), 0, Kind::NoteOn, 3, 0x7F4390}, {release(7), 0, Kind::NoteOff, 3, 0x004390},  // velocity 0 ends it
         {0x40'45'83, 0, Kind::NoteOff, 3, 0x404583}, {0x64'07'B9, 0, Kind::Control, 3, 0x6407B9},
         {0x55'13'C0, 0, Kind::Program, 2, 0x13C0},  // one data byte: the third is not part of it
@@ -33,6 +34,7 @@ TEST(MidiMessage, DecodesTheGamesPairAndEveryKindWithItsOwnDataBytes) {
         {0x7F'40, 0x92, Kind::NoteOn, 3, 0x7F4092}, {0x00'40, 0x92, Kind::NoteOff, 3, 0x004092},  // running status
         {0x12'34'F8, 0, Kind::System, 1, 0xF8}, {0x12'34'F2, 0, Kind::System, 3, 0x1234F2},
         {0x12'34'F3, 0, Kind::System, 2, 0x34F3}};
+    // clang-format on
     for (const Case& c : cases) {
         const auto m = decode_short_message(c.message, c.running);
         ASSERT_TRUE(m) << std::hex << c.message;

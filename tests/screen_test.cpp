@@ -301,10 +301,12 @@ TEST(Text, ForegroundsOfEightAndAboveSwitchToReverseVideoAndBack) {
     };
     // White cells with black letters in mode 5, transparent letters in mode 4; in mode 0, 7 is
     // silver and 15 switches to mode 1 with silver cells.
+    // clang-format off
     const std::vector<Step> steps = {{15, 5, kWhite, kCell - letter}, {15, 5, kBlack, letter}, {3, 4, kMagenta, letter},
                                      {3, 4, kOlive, kCell - letter}, {0, 4, kBlack, letter}, {7, 4, kWhite, letter},
                                      {-1, 0, 0, -1}, {7, 0, kSilver, letter}, {15, 1, kSilver, kCell - letter},
                                      {2, 0, 0, -1}};
+    // clang-format on
     for (int k = 0; k < int(steps.size()); ++k) {
         const Step& st = steps[size_t(k)];
         st.fg < 0 ? s.set_color(0, 0, 0, st.mode, 8) : s.set_color(st.fg, 0, 0, 0, 1);

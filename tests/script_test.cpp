@@ -66,14 +66,15 @@ TEST(ScriptParse, RawBytesFloodsTimedClosesAndTheLimit) {
 }
 
 TEST(ScriptParse, MalformedLinesAreReportedWithTheirNumber) {
+    // clang-format off
     const char* bad[] = {
         "key\n", "key Foo\n", "press middle 1 2\n", "click left 1\n", "drag 1 2 3\n", "clock 2026-13-01 00:00:00\n",
         "midi -1\n", "shot ../x.png\n", "jump\n", "wait now\n", "type\n",
         "char\n", "char 256\n", "char -1\n", "char A\n", "char 65 0\n", "char 65 2x\n", "key Up 0\n",
         "key Up 10001\n", "key Up 2 3\n", "key Up many\n", "limit\n", "limit 0\n", "limit 86401\n", "limit 5 s\n",
         "close -5\n", "close soon\n", "close 1 2\n", "click left 1000001 0\n", "move 0 -1000001\n",
-        "drag 0 0 2147483647 0\n", "press right -2147483648 5\n", "dblclick left 99999999999 1\n",
-    };
+        "drag 0 0 2147483647 0\n", "press right -2147483648 5\n", "dblclick left 99999999999 1\n"};
+    // clang-format on
     for (const char* text : bad) {
         std::string err;
         EXPECT_FALSE(parse(std::string("wait\n") + text, &err)) << text;

@@ -18,6 +18,7 @@ using testing::error_number;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
+// clang-format off
 TEST(Conversions, RoundHalfAwayFromZeroAndRaiseError6OutOfRangeAtTheCallersLine) {
     for (auto [v, i] : {std::pair{0.5f, 1}, {-0.5f, -1}, {2.5f, 3}, {-2.5f, -3}, {2.49f, 2}, {-2.49f, -2},
                         {0.49999997f, 0}, {-0.49999997f, 0}, {32767.4f, 32767}, {-32768.4f, -32768}})
@@ -82,6 +83,7 @@ TEST(Strings, RightStrStrAscAndStrVal) {
         {"123456789012345678901234567890123456789012", kInf}};
     for (const auto& [text, value] : cases) EXPECT_EQ(str_val(text), value) << '"' << text << '"';
 }
+// clang-format on
 
 TEST(DataReader, NumbersStringsAndTheirErrors) {
     DataReader data({{10, " 1.5 , -2E1,\"a, b\" ,  plain text  ,,007"}, {20, ""}, {30, "x1,1e39,\"q\"z,5,"}});
@@ -145,6 +147,7 @@ void expect_outputs(const std::vector<UsingCase>& cases) {
     for (const UsingCase& c : cases) EXPECT_EQ(print_using(c.tmpl, c.items), c.out) << '"' << c.tmpl << '"';
 }
 
+// clang-format off
 TEST(Using, TheGamesTemplatesAndTheirRestartWhenItemsOutrunTheFields) {
     expect_outputs({{"Level ##", {3}, "Level  3"}, {" ##  ◆◆  ###", {10, 300}, " 10  ◆◆  300"},
                     {"     # ▲", {0}, "     0 ▲"}, {" ##  # ▲  ###", {10, 9, 187}, " 10  9 ▲  187"},
@@ -201,6 +204,7 @@ TEST(Using, DoubleByteLiteralsAreNeverReadAsFieldCharacters) {
                     {"  @      ##      Random       ###", {"ソ表ァダタ　", 3, 0},
                      "  ソ表ァダタ　" + std::string(7, ' ') + "3      Random" + std::string(9, ' ') + "0"}});
 }
+// clang-format on
 
 TEST(Using, TemplatesWithoutFieldsAndItemsOfTheWrongKindRaiseErrors) {
     for (const std::string& t : {std::string("plain text"), std::string(), std::string("_#_@_!"),

@@ -133,6 +133,7 @@ TEST(InitialFactor, FollowsTheDisplayDensityWithinTheDesktop) {
         float dpi;
         int factor;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         {1920, 1080, 96.0f, 1}, {2560, 1440, 109.0f, 1},
         {1920, 1200, 120.0f, 1},  // a little dense: rounds down
@@ -146,6 +147,7 @@ TEST(InitialFactor, FollowsTheDisplayDensityWithinTheDesktop) {
         {1920, 1080, 0.0f, 1}, {2560, 1600, 0.0f, 1}, {3200, 1800, 0.0f, 2}, {3840, 2160, 0.0f, 2},
         {7680, 4320, -1.0f, 4},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(initial_factor(c.desktop_w, c.desktop_h, c.dpi, kW, kH), c.factor)
             << c.desktop_w << "x" << c.desktop_h << " at " << c.dpi << " dpi";
