@@ -10,8 +10,8 @@ namespace {
 
 // Frames 1 to 11 as (mark, first throw, second throw): 2 strike, 1 spare, 0 open.
 constexpr float kFrames[11][3] = {
-    {2, 10, -1}, {1, 7, 3}, {0, 9, 0}, {2, 10, -1}, {2, 10, -1}, {0, 0, 5},
-    {1, 0, 10},  {0, 3, 4}, {2, 10, -1}, {1, 8, 2}, {0, 6, -1},
+    {2, 10, -1}, {1, 7, 3}, {0, 9, 0},   {2, 10, -1}, {2, 10, -1}, {0, 0, 5},
+    {1, 0, 10},  {0, 3, 4}, {2, 10, -1}, {1, 8, 2},   {0, 6, -1},
 };
 
 void BM_ScoreSheetWholeGame(benchmark::State& state) {

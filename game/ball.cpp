@@ -19,14 +19,12 @@ void Game::place_ball(float& x, float& y, float& status) {
     float xl = s.wall_x1(1);
     float xr = s.wall_x1(2);
     for (;;) {
-        while (rt.mouse_button(0, 2, 0) == 0 && rt.mouse_button(0, 2, 1) == 0) {
-        }
+        while (rt.mouse_button(0, 2, 0) == 0 && rt.mouse_button(0, 2, 1) == 0) {}
         if (rt.mouse_button(0, 2, 0) == 0 && rt.mouse_button(0, 2, 1) != 0) {
             status = -1;
             return;
         }
-        while (rt.mouse_button(0, 2, 0) != 0) {
-        }
+        while (rt.mouse_button(0, 2, 0) != 0) {}
         x = rt.map_coord(0, float(rt.mouse_pos(0, 0)), 2);
         y = rt.map_coord(0, float(rt.mouse_pos(0, 1)), 3);
         if (x < xl || x > xr || y < board::kPlacingLine) continue;
@@ -41,12 +39,10 @@ void Game::place_ball(float& x, float& y, float& status) {
 // The throw: the vector from the press to the release of the left button, cut to
 // length 200 when longer.
 void Game::choose_throw(float& vx, float& vy) {
-    while (rt.mouse_button(0, 2, 0) == 0) {
-    }
+    while (rt.mouse_button(0, 2, 0) == 0) {}
     float x0 = rt.map_coord(0, float(rt.mouse_pos(0, 0)), 2);
     float y0 = rt.map_coord(0, float(rt.mouse_pos(0, 1)), 3);
-    while (rt.mouse_button(0, 2, 0) != 0) {
-    }
+    while (rt.mouse_button(0, 2, 0) != 0) {}
     float x1 = rt.map_coord(0, float(rt.mouse_pos(0, 0)), 2);
     float y1 = rt.map_coord(0, float(rt.mouse_pos(0, 1)), 3);
     float dx = x1 - x0;

@@ -39,8 +39,8 @@ void Game::show_best20() {
     for (float i = 1; i <= n; ++i) {
         rt.step();
         if (s.best_score(i) >= 0) {
-            std::string_view row = s.best_layout(i) == 1 ? "  @      ##      Bowling      ###"
-                                                         : "  @      ##      Random       ###";
+            std::string_view row =
+                s.best_layout(i) == 1 ? "  @      ##      Bowling      ###" : "  @      ##      Random       ###";
             rt.print_using(0, row, {s.best_name(i).str(), s.best_level(i), s.best_score(i)});
         }
     }

@@ -43,7 +43,7 @@ public:
     static constexpr uint64_t kStepPeriodUs = 4000;
 
     // --- Start-up and main menu (main_menu.cpp) ----------------------------------------
-    void main_program();          // start-up, then the main menu loop for the rest of the run
+    void main_program();  // start-up, then the main menu loop for the rest of the run
     void startup();
     void title();
     void set_defaults();
@@ -71,10 +71,10 @@ public:
     // One game: the frames and their throws, then the score into the Best 20 table.
     void play_game();
     void start_game();
-    bool start_frame();          // false when the game is over
-    bool bonus_frame_closed();   // true when the game is over before the next throw
-    bool play_throw();           // false when the player gave up the game
-    bool count_throw();          // true when the frame is over
+    bool start_frame();         // false when the game is over
+    bool bonus_frame_closed();  // true when the game is over before the next throw
+    bool play_throw();          // false when the player gave up the game
+    bool count_throw();         // true when the frame is over
     void finish_game();
 
     // --- Ball motion (ball.cpp) -------------------------------------------------------
@@ -186,8 +186,8 @@ public:
 
 private:
     // --- Helpers of menus.cpp ------------------------------------------------------------
-    void flush_keys();                 // reads keys until none is pending
-    int wait_key();                    // polls until a key comes; its code
+    void flush_keys();  // reads keys until none is pending
+    int wait_key();     // polls until a key comes; its code
     void menu_item_in_colour(float column, float row, float item, int colour);
     void choice_label(float column, float row, float spacing, float choice);
     void choice_in_colour(float column, float row, float spacing, float choice, int colour);
@@ -203,7 +203,7 @@ private:
     float saved_games_ = 0;  // games_count as last loaded or saved
 
     // --- Helpers of score.cpp ----------------------------------------------------------------
-    void score_row(float i);           // the sheet row of frame i, by its mark
+    void score_row(float i);  // the sheet row of frame i, by its mark
 };
 
 }  // namespace zell

@@ -21,6 +21,7 @@ const std::vector<std::pair<int, std::string>>& constant_lists() {
 }
 
 const std::string& menu_line(int n) {
+    // clang-format off
     static const std::string lines[] = {
         to_sjis(" A  スタート      :  Start Throwing    "),
         to_sjis(" B  レベル        :  Level             "),
@@ -31,6 +32,7 @@ const std::string& menu_line(int n) {
         to_sjis(" G  アニメ速度    :  Animation speed   "),
         to_sjis(" H  終  了        :  End               "),
     };
+    // clang-format on
     return lines[n - 1];
 }
 
@@ -157,8 +159,7 @@ void Game::menu_loop() {
             speed_screen();
             save_options();
             break;
-        case 8:
-            rt.end_program(0);
+        case 8: rt.end_program(0);
         }
     }
 }

@@ -19,13 +19,10 @@ const std::string kMenuTitle = to_sjis("メ ニ ュ");
 
 }  // namespace
 
-void Game::locate_text(float row, float column) {
-    rt.locate(0, to_int16(column - 1), to_int16(row), 0, 3);
-}
+void Game::locate_text(float row, float column) { rt.locate(0, to_int16(column - 1), to_int16(row), 0, 3); }
 
 void Game::flush_keys() {
-    while (!rt.inkey(0).empty()) {
-    }
+    while (!rt.inkey(0).empty()) {}
 }
 
 int Game::wait_key() {

@@ -31,8 +31,7 @@ BestTable Game::best_table(float games) const {
     BestTable t;
     t.games = int(games);
     for (int i = 1; i <= 20 && s.best_score(i) >= 0; ++i)
-        t.entries.push_back({int(s.best_score(i)), s.best_name(i).str(), int(s.best_level(i)),
-                             int(s.best_layout(i))});
+        t.entries.push_back({int(s.best_score(i)), s.best_name(i).str(), int(s.best_level(i)), int(s.best_layout(i))});
     return t;
 }
 

@@ -34,10 +34,8 @@ void Game::compute_totals() {
             float next = s.frame_mark(i + 1);
             if (next == frame_mark::kStrike) {
                 float after = s.frame_mark(i + 2);
-                if (after == frame_mark::kStrike)
-                    s.frame_score(i) = p + 3 * n;
-                else if (first_throw_left_pins(after))
-                    s.frame_score(i) = p + 2 * n + s.throw_pins(i + 2, 1);
+                if (after == frame_mark::kStrike) s.frame_score(i) = p + 3 * n;
+                else if (first_throw_left_pins(after)) s.frame_score(i) = p + 2 * n + s.throw_pins(i + 2, 1);
             } else if (next == frame_mark::kSpare) {
                 s.frame_score(i) = p + 2 * n;
             } else if (next == frame_mark::kOpen) {
@@ -45,10 +43,8 @@ void Game::compute_totals() {
             }
         } else if (mark == frame_mark::kSpare) {
             float next = s.frame_mark(i + 1);
-            if (next == frame_mark::kStrike)
-                s.frame_score(i) = p + 2 * n;
-            else if (first_throw_left_pins(next))
-                s.frame_score(i) = p + n + s.throw_pins(i + 1, 1);
+            if (next == frame_mark::kStrike) s.frame_score(i) = p + 2 * n;
+            else if (first_throw_left_pins(next)) s.frame_score(i) = p + n + s.throw_pins(i + 1, 1);
         } else if (mark == frame_mark::kOpen) {
             s.frame_score(i) = p + s.throw_pins(i, 1) + s.throw_pins(i, 2);
         }
@@ -62,33 +58,21 @@ void Game::score_row(float i) {
     float total = s.frame_score(i);
     float mark = s.frame_mark(i);
     if (mark == frame_mark::kStrike) {
-        if (total < 0 && i > 10)
-            rt.print(0, kStrikeBonus);
-        else if (total < 0)
-            rt.print_using(0, kStrikeOpen, {i});
-        else
-            rt.print_using(0, kStrike, {i, total});
+        if (total < 0 && i > 10) rt.print(0, kStrikeBonus);
+        else if (total < 0) rt.print_using(0, kStrikeOpen, {i});
+        else rt.print_using(0, kStrike, {i, total});
     } else if (mark == frame_mark::kSpare) {
-        if (total < 0 && i > 10)
-            rt.print_using(0, kSpareBonus, {t1});
-        else if (total < 0)
-            rt.print_using(0, kSpareOpen, {i, t1});
-        else
-            rt.print_using(0, kSpare, {i, t1, total});
+        if (total < 0 && i > 10) rt.print_using(0, kSpareBonus, {t1});
+        else if (total < 0) rt.print_using(0, kSpareOpen, {i, t1});
+        else rt.print_using(0, kSpare, {i, t1, total});
     } else if (mark == frame_mark::kFirstThrowDone) {
-        if (i > 10)
-            rt.print_using(0, "     # ", {t1});
-        else
-            rt.print_using(0, " ##  # ", {i, t1});
+        if (i > 10) rt.print_using(0, "     # ", {t1});
+        else rt.print_using(0, " ##  # ", {i, t1});
     } else if (mark == frame_mark::kOpen) {
-        if (t2 < 0 && i > 10)
-            rt.print_using(0, "     #  ", {t1});
-        else if (t2 < 0)
-            rt.print_using(0, " ##  #  ", {i, t1});
-        else if (i > 10)
-            rt.print_using(0, "     # #      ", {t1, t2});
-        else
-            rt.print_using(0, " ##  # #   ###", {i, t1, t2, total});
+        if (t2 < 0 && i > 10) rt.print_using(0, "     #  ", {t1});
+        else if (t2 < 0) rt.print_using(0, " ##  #  ", {i, t1});
+        else if (i > 10) rt.print_using(0, "     # #      ", {t1, t2});
+        else rt.print_using(0, " ##  # #   ###", {i, t1, t2, total});
     }
 }
 

@@ -23,7 +23,7 @@ struct State {
     float mascot_color = 0;       // color_map(mascot_no)
     float menu_sel = 0;           // 1..8
     float games_count = 0;
-    float midi_ok = 0;            // 1 opened, -1 none
+    float midi_ok = 0;  // 1 opened, -1 none
     int32_t midi_handle = 0;
 
     // --- Constant lists ---------------------------------------------------------
@@ -38,7 +38,7 @@ struct State {
     float n_obj_full = 0;
     Table<float> obj_x{20}, obj_y{20};
     Table<float> obj_vx{20}, obj_vy{20};
-    Table<float> obj_state{20};        // object_state: 0 resting, 1 moving, -1 gone
+    Table<float> obj_state{20};  // object_state: 0 resting, 1 moving, -1 gone
     Table<float> obj_radius{20};
     Table<float> obj_restitution{20};
     Table<float> obj_touched{20};
@@ -62,7 +62,7 @@ struct State {
     Table2<float> pair_hit{20, 20}, pair_key{20, 20};
     float contact_kind = 0, contact_i = 0, contact_j = 0, contact_best = 0;  // contact: kind and key
     float moving_count = 0, gone_count = 0;
-    float dx = 0, dy = 0, dist = 0;    // scratch of the contact response
+    float dx = 0, dy = 0, dist = 0;  // scratch of the contact response
 
     // --- Throw hand-over ----------------------------------------------------------
     float aim_x = 0, aim_y = 0, aim_status = 0;
@@ -72,9 +72,9 @@ struct State {
     float frame_no = 0;
     float throw_no = 0;
     float pins_down = 0;
-    Table2<float> throw_pins{12, 2};   // pins of throw 1 and 2, frame_mark::kUnknown before it
-    Table<float> frame_mark{12};       // frame_mark: how far each frame has come
-    Table<float> frame_score{12};      // running totals, frame_mark::kUnknown until countable
+    Table2<float> throw_pins{12, 2};  // pins of throw 1 and 2, frame_mark::kUnknown before it
+    Table<float> frame_mark{12};      // frame_mark: how far each frame has come
+    Table<float> frame_score{12};     // running totals, frame_mark::kUnknown until countable
     float balls_used = 0;
 
     // --- Pin layouts per frame -------------------------------------------------------

@@ -17,9 +17,37 @@ namespace zell {
 
 // Keys a backend reports as presses and releases (InputSink::key_down) rather than as characters.
 enum class Key {
-    None, Enter, Esc, Backspace, Tab, Right, Left, Up, Down, Home, End, PageUp, PageDown,
-    Insert, Delete, Clear, Execute, Shift, Ctrl,
-    F1, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12,
+    None,
+    Enter,
+    Esc,
+    Backspace,
+    Tab,
+    Right,
+    Left,
+    Up,
+    Down,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Insert,
+    Delete,
+    Clear,
+    Execute,
+    Shift,
+    Ctrl,
+    F1,
+    F2,
+    F3,
+    F4,
+    F5,
+    F6,
+    F7,
+    F8,
+    F9,
+    F10,
+    F11,
+    F12,
 };
 
 enum class MouseButton { Left = 0, Right = 1 };
@@ -27,12 +55,12 @@ enum class MouseButton { Left = 0, Right = 1 };
 // The one-byte codes keys put into the key buffer, the same for every backend, the
 // scripted runner, the host and the game.
 namespace keycode {
-constexpr uint8_t kCtrlC = 3;       // stops the program at a key read
-constexpr uint8_t kDelete = 4;      // read back as 127
+constexpr uint8_t kCtrlC = 3;   // stops the program at a key read
+constexpr uint8_t kDelete = 4;  // read back as 127
 constexpr uint8_t kBackspace = 8;
 constexpr uint8_t kTab = 9;
 constexpr uint8_t kHome = 11;
-constexpr uint8_t kClear = 12;      // also Shift+Home
+constexpr uint8_t kClear = 12;  // also Shift+Home
 constexpr uint8_t kEnter = 13;
 constexpr uint8_t kInsert = 18;
 constexpr uint8_t kPageUp = 19;
@@ -75,7 +103,7 @@ struct WindowSpec {
     std::string title;  // UTF-8
     int client_width = 648;
     int client_height = 702;
-    int x = 0, y = 0;   // outer position
+    int x = 0, y = 0;  // outer position
     bool resizable = true;
     bool minimizable = true;
     bool maximizable = false;

@@ -73,8 +73,7 @@ std::string usage_text() {
 
 const std::vector<HelpLine>& control_help() {
     static const std::vector<HelpLine> lines = {
-        {"ボールを置く: レーン上端の帯で左クリック",
-         "Place the ball: left-click in the strip at the top of the lane."},
+        {"ボールを置く: レーン上端の帯で左クリック", "Place the ball: left-click in the strip at the top of the lane."},
         {"投げる: 左ボタンを押したまま進めたい方向へドラッグして離す",
          "Throw: press the left button, drag the way the ball should go, release."},
         {"速さはドラッグの長さの 1/4 (ドラッグは最大 200 まで)",
@@ -83,14 +82,10 @@ const std::vector<HelpLine>& control_help() {
          "A click on the spot, without a drag, drops the ball straight down."},
         {"右クリック (ボールを置く前): このゲームをやめる",
          "Right button (before the ball is placed): give up the game."},
-        {"メニュー: ↑↓←→ で選び Enter で決定",
-         "Menus: the arrow keys choose, Enter confirms."},
-        {"F10: 拡大方法の切り替え (sharp / integer)",
-         "F10: switch the scaling (sharp / integer)."},
-        {"F11, Alt+Enter: 全画面表示の切り替え",
-         "F11, Alt+Enter: full screen on or off."},
-        {"F1: このヘルプ (何かキーかクリックで閉じる)",
-         "F1: this help (any key or click closes it)."},
+        {"メニュー: ↑↓←→ で選び Enter で決定", "Menus: the arrow keys choose, Enter confirms."},
+        {"F10: 拡大方法の切り替え (sharp / integer)", "F10: switch the scaling (sharp / integer)."},
+        {"F11, Alt+Enter: 全画面表示の切り替え", "F11, Alt+Enter: full screen on or off."},
+        {"F1: このヘルプ (何かキーかクリックで閉じる)", "F1: this help (any key or click closes it)."},
     };
     return lines;
 }
@@ -98,19 +93,20 @@ const std::vector<HelpLine>& control_help() {
 std::string help_text(const std::string& scores_at) {
     std::string out = "Zell Bowling: ten-pin bowling with the mouse.\n\n" + usage_text() + "\nControls:\n";
     for (const HelpLine& l : control_help()) out += "  " + std::string(l.english) + "\n";
-    out += "\nOptions:\n"
-           "  --fullscreen, --window    start in full screen or in a window\n"
-           "  --scale N                 start with the window N times the picture's size (1.." +
-           std::to_string(kMaxScale) + ")\n" +
-           "  --scale-mode sharp|integer\n"
-           "                            fit the picture to the window smoothly, or in whole multiples\n"
-           "  --midi PORT|synth|none    the sound: a MIDI port whose name contains PORT, the built-in\n"
-           "                            synthesizer, or no sound (the same as ZELL_MIDI_PORT)\n"
-           "  --no-save                 read and save nothing (no Best 20 table, no settings)\n"
-           "  --help, --version         this help; the program's version\n"
-           "\nOptions on the command line are for this run only; they are not saved.\n"
-           "The Best 20 table is saved in $XDG_DATA_HOME/zell-bowling (~/.local/share/zell-bowling),\n"
-           "the options and the window's settings in $XDG_CONFIG_HOME/zell-bowling (~/.config/zell-bowling).\n";
+    out +=
+        "\nOptions:\n"
+        "  --fullscreen, --window    start in full screen or in a window\n"
+        "  --scale N                 start with the window N times the picture's size (1.." +
+        std::to_string(kMaxScale) + ")\n" +
+        "  --scale-mode sharp|integer\n"
+        "                            fit the picture to the window smoothly, or in whole multiples\n"
+        "  --midi PORT|synth|none    the sound: a MIDI port whose name contains PORT, the built-in\n"
+        "                            synthesizer, or no sound (the same as ZELL_MIDI_PORT)\n"
+        "  --no-save                 read and save nothing (no Best 20 table, no settings)\n"
+        "  --help, --version         this help; the program's version\n"
+        "\nOptions on the command line are for this run only; they are not saved.\n"
+        "The Best 20 table is saved in $XDG_DATA_HOME/zell-bowling (~/.local/share/zell-bowling),\n"
+        "the options and the window's settings in $XDG_CONFIG_HOME/zell-bowling (~/.config/zell-bowling).\n";
     if (!scores_at.empty()) out += "Scores are saved in " + scores_at + "\n";
     return out;
 }

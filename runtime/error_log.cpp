@@ -28,14 +28,13 @@ void write_error_log(const RuntimeError& e, const LocalTime& t) {
     for (size_t i = 1; i < path.size(); ++i)
         if (path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0700);
     char when[64];
-    std::snprintf(when, sizeof when, "%d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
+    std::snprintf(when, sizeof when, "%d/%02d/%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     auto pos = Position::of(e.where());
     std::string tmp = path + ".tmp" + std::to_string(::getpid());
     {
         std::ofstream out(tmp, std::ios::trunc);
-        out << "MODL=" << pos.file << "\nLINE=" << pos.line << "\nCODE=" << e.number()
-            << "\nFUNC=" << (e.detail() >> 8) << "\nINFO=" << (e.detail() & 255) << "\nTIME=" << when << "\n";
+        out << "MODL=" << pos.file << "\nLINE=" << pos.line << "\nCODE=" << e.number() << "\nFUNC=" << (e.detail() >> 8)
+            << "\nINFO=" << (e.detail() & 255) << "\nTIME=" << when << "\n";
         if (!out) {
             std::remove(tmp.c_str());
             return;

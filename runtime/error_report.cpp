@@ -41,22 +41,19 @@ void Host::report(const RuntimeError& e) {
                 if (!message.empty()) screen_->print("\r\n" + to_sjis(message), 2);
                 screen_->print(cached_sjis("\r\n任意のキーを押してください"), 2);
                 screen_->print_end();
-            } catch (const RuntimeError&) {
-            }
+            } catch (const RuntimeError&) {}
             for (;;) {
                 try {
                     wait_for_key();
                     break;
-                } catch (const RuntimeError&) {
-                }
+                } catch (const RuntimeError&) {}
             }
         } else {
             std::string text = to_utf8(line.substr(2));
             if (!message.empty()) text += "\n" + std::string(message);
             backend_.message_box(options_.program_name + ".EXE", text);
         }
-    } catch (const ProgramEnd&) {
-    }
+    } catch (const ProgramEnd&) {}
 }
 
 std::string Host::error_log_path() { return zell::error_log_path(); }

@@ -18,9 +18,7 @@ RuntimeError::RuntimeError(int number, uint32_t detail, std::source_location whe
     what_ = "run-time error " + std::to_string(number) + " at " + pos.file + ":" + std::to_string(pos.line);
 }
 
-void raise_error(int number, uint32_t detail, std::source_location where) {
-    throw RuntimeError(number, detail, where);
-}
+void raise_error(int number, uint32_t detail, std::source_location where) { throw RuntimeError(number, detail, where); }
 
 std::string_view error_text(int number) {
     static constexpr std::array<std::pair<int, std::string_view>, 15> kTexts{{

@@ -8,8 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <exception>
+#include <iterator>
 #include <source_location>
 #include <string>
 #include <string_view>
@@ -37,34 +37,34 @@ constexpr int kWrongWindow = 1002;
 // Every service that raises run-time errors, with its number: the high part of the
 // detail code (service << 8 | place) and the FUNC line of the error log. A number
 // names one service only; the check below the enumeration rejects a duplicate.
-#define ZELL_ERROR_SERVICES(X)                                                             \
-    X(Window, 0x10)        /* window number check of every service */                    \
-    X(ToInt16, 0x11)       /* conversions and arithmetic of values.h */                   \
-    X(ToInt32, 0x12)                                                                       \
-    X(ToSingle, 0x13)                                                                      \
-    X(CheckDivisor, 0x14)                                                                  \
-    X(StrAsc, 0x15)                                                                        \
-    X(RightStr, 0x16)                                                                      \
-    X(Read, 0x17)          /* the data list */                                            \
-    X(UsingTemplate, 0x18) /* formatted output */                                         \
-    X(UsingItem, 0x19)                                                                     \
-    X(Table, 0x1A)         /* bounded tables: place 1 one index, 2 two */                  \
-    X(InputLine, 0x30)     /* input */                                                    \
-    X(MousePos, 0x31)                                                                      \
-    X(MouseButton, 0x32)                                                                   \
-    X(MapCoord, 0x33)                                                                      \
-    X(Cls, 0x40)           /* screen */                                                   \
-    X(Locate, 0x41)                                                                        \
-    X(SetColor, 0x42)                                                                      \
-    X(SetPalette, 0x43)                                                                    \
-    X(Viewport, 0x44)                                                                      \
-    X(Tab, 0x45)                                                                           \
-    X(Line, 0x46)                                                                          \
-    X(Circle, 0x47)                                                                        \
-    X(GetBlock, 0x48)                                                                      \
-    X(PutBlock, 0x49)                                                                      \
-    X(CallExternal, 0x50)  /* calls by library and function name */                       \
-    X(Sleep, 0x61)         /* timing */
+#define ZELL_ERROR_SERVICES(X)                                        \
+    X(Window, 0x10)  /* window number check of every service */       \
+    X(ToInt16, 0x11) /* conversions and arithmetic of values.h */     \
+    X(ToInt32, 0x12)                                                  \
+    X(ToSingle, 0x13)                                                 \
+    X(CheckDivisor, 0x14)                                             \
+    X(StrAsc, 0x15)                                                   \
+    X(RightStr, 0x16)                                                 \
+    X(Read, 0x17)          /* the data list */                        \
+    X(UsingTemplate, 0x18) /* formatted output */                     \
+    X(UsingItem, 0x19)                                                \
+    X(Table, 0x1A)     /* bounded tables: place 1 one index, 2 two */ \
+    X(InputLine, 0x30) /* input */                                    \
+    X(MousePos, 0x31)                                                 \
+    X(MouseButton, 0x32)                                              \
+    X(MapCoord, 0x33)                                                 \
+    X(Cls, 0x40) /* screen */                                         \
+    X(Locate, 0x41)                                                   \
+    X(SetColor, 0x42)                                                 \
+    X(SetPalette, 0x43)                                               \
+    X(Viewport, 0x44)                                                 \
+    X(Tab, 0x45)                                                      \
+    X(Line, 0x46)                                                     \
+    X(Circle, 0x47)                                                   \
+    X(GetBlock, 0x48)                                                 \
+    X(PutBlock, 0x49)                                                 \
+    X(CallExternal, 0x50) /* calls by library and function name */    \
+    X(Sleep, 0x61)        /* timing */
 
 enum class Service : uint32_t {
 #define ZELL_SERVICE_ENUMERATOR(name, number) name = (number),

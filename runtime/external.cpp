@@ -138,7 +138,8 @@ ExternalLibraries::Entry& ExternalLibraries::load(std::string_view library, cons
     }
     Entry entry{upper, nullptr, nullptr};
     if (auto p = provided_.find(upper); p != provided_.end()) {
-        if (!p->second->contains(function)) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 2), where);
+        if (!p->second->contains(function))
+            raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 2), where);
         entry.provided = p->second;
     } else {
         if (library.empty()) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);

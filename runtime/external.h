@@ -72,9 +72,9 @@ public:
 private:
     using Functions = std::map<std::string, ExternalFn, std::less<>>;
     struct Entry {
-        std::string name;                          // upper-cased, as looked up
-        void* handle = nullptr;                    // dlopen handle of a shared library
-        std::shared_ptr<const Functions> provided; // or the runtime's own library
+        std::string name;                           // upper-cased, as looked up
+        void* handle = nullptr;                     // dlopen handle of a shared library
+        std::shared_ptr<const Functions> provided;  // or the runtime's own library
     };
 
     Entry& load(std::string_view library, const std::string& upper, std::string_view function,

@@ -51,14 +51,14 @@ bool parse_items(Reader& r, FormDescription& f, std::string* why) {
         auto bad = [&](const char* what) { return fail(why, std::string(what) + " at offset " + std::to_string(at)); };
         int a = 0, b = 0, c = 0, d = 0;
         switch (tag) {
-        case 2:
-            return true;
+        case 2: return true;
         case 9:
             if (!r.str(f.form_name) || !r.str(f.icon_name)) return bad("tag 9 is truncated");
             f.class_name = "V7K2WC" + f.form_name;
             break;
         case 10:
-            if (!r.u16(f.object_kind) || !r.u16(f.style_bits) || !r.u16(f.extra_bits)) return bad("tag 10 is truncated");
+            if (!r.u16(f.object_kind) || !r.u16(f.style_bits) || !r.u16(f.extra_bits))
+                return bad("tag 10 is truncated");
             if (f.object_kind != 0) return bad("only a form can be the main window");
             break;
         case 11:
@@ -131,8 +131,7 @@ bool parse_items(Reader& r, FormDescription& f, std::string* why) {
             }
             break;
         }
-        default:
-            return bad(tag > 80 ? "tag out of range" : "tag not supported");
+        default: return bad(tag > 80 ? "tag out of range" : "tag not supported");
         }
     }
 }

@@ -14,31 +14,31 @@
 namespace zell {
 
 struct FormDescription {
-    std::string form_name;         // tag 9
+    std::string form_name;  // tag 9
     std::string icon_name;
-    std::string class_name;        // "V7K2WC" + form name
-    int object_kind = 0;           // tag 10
+    std::string class_name;  // "V7K2WC" + form name
+    int object_kind = 0;     // tag 10
     int style_bits = 0;
     int extra_bits = 0;
-    std::string caption;           // tag 11
+    std::string caption;                                       // tag 11
     int left = 0, top = 0, outer_width = 0, outer_height = 0;  // tag 12
-    bool visible = true;           // tag 13
-    bool disabled = false;         // tag 14
-    bool minimized = false;        // tag 15
-    bool maximized = false;        // tag 16
-    std::string object_name;       // tag 21
-    int text_fg = 7, text_bg = 0, fill = 0;  // tags 30, 31, 32
-    int columns = 80, rows = 24;   // tag 36
-    int screen_setting = 0;        // tag 39
-    int init_setting = 0;          // tag 61
-    int font_height = 18;          // tag 70
-    std::string font_face;         // tag 76
+    bool visible = true;                                       // tag 13
+    bool disabled = false;                                     // tag 14
+    bool minimized = false;                                    // tag 15
+    bool maximized = false;                                    // tag 16
+    std::string object_name;                                   // tag 21
+    int text_fg = 7, text_bg = 0, fill = 0;                    // tags 30, 31, 32
+    int columns = 80, rows = 24;                               // tag 36
+    int screen_setting = 0;                                    // tag 39
+    int init_setting = 0;                                      // tag 61
+    int font_height = 18;                                      // tag 70
+    std::string font_face;                                     // tag 76
     int font_charset = 0, font_pitch_family = 0;
     struct Handler {
         int event_id;
         std::string name;
     };
-    std::vector<Handler> handlers; // tag 80
+    std::vector<Handler> handlers;  // tag 80
 
     // Window styles derived from the style bits of a form.
     bool has_caption() const { return style_bits & 0x04; }

@@ -12,7 +12,9 @@
 
 namespace zell {
 Host::Host(Backend& backend, Options options)
-    : backend_(backend), options_(std::move(options)), midi_(std::move(options_.midi)),
+    : backend_(backend),
+      options_(std::move(options)),
+      midi_(std::move(options_.midi)),
       libraries_(std::make_unique<ExternalLibraries>()) {
     if (!midi_) midi_ = std::make_unique<RecordingMidiOut>(0, [this] { return backend_.now_us() / 1000; });
     register_winmm();
@@ -107,10 +109,8 @@ void Host::pump_messages() {
     const uint64_t now = backend_.now_us();
     const bool hold = !idle && catching_up(now) && now - last_present_us_ < kMaxFrameGapUs;
     const bool shown = !hold && present_if_due(idle);
-    if (!idle || shown || input_->events() != events_seen_)
-        quiet_pumps_ = 0;
-    else
-        ++quiet_pumps_;
+    if (!idle || shown || input_->events() != events_seen_) quiet_pumps_ = 0;
+    else ++quiet_pumps_;
     events_seen_ = input_->events();
     backend_.pump(gate_, !idle ? 0 : quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs);
     end_if_closed();
@@ -304,19 +304,18 @@ void Host::print_using(int window, std::string_view tmpl, std::initializer_list<
     screen_->print_end();
 }
 
-void Host::draw_line(int window, int step1, float x1, float y1, int step2, float x2, float y2, int function,
-                     int colour, int kind, int fill_colour, int style, int mask, Loc where) {
+void Host::draw_line(int window, int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour,
+                     int kind, int fill_colour, int style, int mask, Loc where) {
     step(where);
     check_window(window, where);
     screen_->draw_line(step1, x1, y1, step2, x2, y2, function, colour, kind, fill_colour, style, mask, where);
 }
 
-void Host::draw_circle(int window, int step_flag, float x, float y, float radius, int colour, float aspect,
-                       float start, float end, int fill, int function, int fill_colour, int mask, Loc where) {
+void Host::draw_circle(int window, int step_flag, float x, float y, float radius, int colour, float aspect, float start,
+                       float end, int fill, int function, int fill_colour, int mask, Loc where) {
     step(where);
     check_window(window, where);
-    screen_->draw_circle(step_flag, x, y, radius, colour, aspect, start, end, fill, function, fill_colour, mask,
-                         where);
+    screen_->draw_circle(step_flag, x, y, radius, colour, aspect, start, end, fill, function, fill_colour, mask, where);
 }
 
 void Host::get_block(int window, int x1, int y1, int step2, int x2, int y2, BlockBuffer& array, Loc where) {

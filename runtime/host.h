@@ -218,7 +218,7 @@ private:
     bool pacing(uint64_t now) const;
     uint64_t next_due() const { return pace_start_us_ + (pace_steps_ + 1) * pace_period_us_; }
     void check_window(int window, const Loc& where) const;
-    void wait_for_key();  // pumps until a key is in the buffer (the stop prompt)
+    void wait_for_key();                 // pumps until a key is in the buffer (the stop prompt)
     void report(const RuntimeError& e);  // error_report.cpp, with the start-up messages
     void startup_message(int number);
     void register_winmm();
@@ -242,8 +242,8 @@ private:
     uint64_t pace_start_us_ = 0, pace_period_us_ = 0, pace_steps_ = 0;
     // Time spent presenting since the paced run was last on time: lateness it explains.
     uint64_t present_debt_us_ = 0;
-    int quiet_pumps_ = 0;        // idle pumps in a row that received and showed nothing
-    uint64_t events_seen_ = 0;   // input events counted at the last pump
+    int quiet_pumps_ = 0;       // idle pumps in a row that received and showed nothing
+    uint64_t events_seen_ = 0;  // input events counted at the last pump
     Ending ending_ = Ending::NotRun;
     std::optional<RuntimeError> last_error_;
     bool closed_ = false;

@@ -17,19 +17,19 @@ using keycode::kEnter;
 // (function keys have no text assigned; Enter, Esc, Backspace and Tab arrive as characters).
 std::optional<uint8_t> key_code(Key key, bool shift) {
     switch (key) {
-        case Key::Right: return keycode::kRight;
-        case Key::Left: return keycode::kLeft;
-        case Key::Up: return keycode::kUp;
-        case Key::Down: return keycode::kDown;
-        case Key::Home: return shift ? keycode::kClear : keycode::kHome;
-        case Key::Clear: return keycode::kClear;
-        case Key::Execute: return keycode::kEnter;
-        case Key::PageUp: return keycode::kPageUp;
-        case Key::PageDown: return keycode::kPageDown;
-        case Key::End: return keycode::kEnd;
-        case Key::Insert: return keycode::kInsert;
-        case Key::Delete: return keycode::kDelete;
-        default: return std::nullopt;
+    case Key::Right: return keycode::kRight;
+    case Key::Left: return keycode::kLeft;
+    case Key::Up: return keycode::kUp;
+    case Key::Down: return keycode::kDown;
+    case Key::Home: return shift ? keycode::kClear : keycode::kHome;
+    case Key::Clear: return keycode::kClear;
+    case Key::Execute: return keycode::kEnter;
+    case Key::PageUp: return keycode::kPageUp;
+    case Key::PageDown: return keycode::kPageDown;
+    case Key::End: return keycode::kEnd;
+    case Key::Insert: return keycode::kInsert;
+    case Key::Delete: return keycode::kDelete;
+    default: return std::nullopt;
     }
 }
 
@@ -175,10 +175,8 @@ void Input::close_requested() {
 // Input: reads
 
 void Input::note_read(bool found_something) {
-    if (found_something || event_since_read_)
-        idle_reads_ = 0;
-    else
-        ++idle_reads_;
+    if (found_something || event_since_read_) idle_reads_ = 0;
+    else ++idle_reads_;
     event_since_read_ = false;
 }
 
@@ -192,11 +190,11 @@ std::optional<uint8_t> Input::next_key() {
 int Input::mouse_pos(int function, std::source_location where) {
     note_read(false);
     switch (function) {
-        case 0: return int16_t(mouse_.x);
-        case 1: return int16_t(mouse_.y);
-        case 9: return int16_t(mouse_.x - std::exchange(mouse_.last_x, mouse_.x));
-        case 10: return int16_t(mouse_.y - std::exchange(mouse_.last_y, mouse_.y));
-        default: raise_error(err::kIllegalCall, error_detail(Service::MousePos, 1), where);
+    case 0: return int16_t(mouse_.x);
+    case 1: return int16_t(mouse_.y);
+    case 9: return int16_t(mouse_.x - std::exchange(mouse_.last_x, mouse_.x));
+    case 10: return int16_t(mouse_.y - std::exchange(mouse_.last_y, mouse_.y));
+    default: raise_error(err::kIllegalCall, error_detail(Service::MousePos, 1), where);
     }
 }
 
@@ -208,27 +206,27 @@ int Input::mouse_button(int function, int button_no, std::source_location where)
     note_read(false);
     ButtonRecord& r = mouse_.buttons[size_t(button_no)];
     switch (function) {
-        case 2: return r.down ? -1 : 0;
-        case 3: return int16_t(std::exchange(r.presses, 0));
-        case 4: return int16_t(r.press_x);
-        case 5: return int16_t(r.press_y);
-        case 6: return int16_t(std::exchange(r.releases, 0));
-        case 7: return int16_t(r.release_x);
-        case 8: return int16_t(r.release_y);
-        case 11: return int16_t(std::exchange(r.double_clicks, 0));
-        case 12: return int16_t(r.double_x);
-        case 13: return int16_t(r.double_y);
-        default: raise_error(err::kIllegalCall, error_detail(Service::MouseButton, 2), where);
+    case 2: return r.down ? -1 : 0;
+    case 3: return int16_t(std::exchange(r.presses, 0));
+    case 4: return int16_t(r.press_x);
+    case 5: return int16_t(r.press_y);
+    case 6: return int16_t(std::exchange(r.releases, 0));
+    case 7: return int16_t(r.release_x);
+    case 8: return int16_t(r.release_y);
+    case 11: return int16_t(std::exchange(r.double_clicks, 0));
+    case 12: return int16_t(r.double_x);
+    case 13: return int16_t(r.double_y);
+    default: raise_error(err::kIllegalCall, error_detail(Service::MouseButton, 2), where);
     }
 }
 
 float Input::map_coord(float value, int function, std::source_location where) {
     switch (function) {
-        case 0:
-        case 1: return std::round(value);  // pixels are whole; halves round away from zero
-        case 2:
-        case 3: return value;
-        default: raise_error(err::kIllegalCall, error_detail(Service::MapCoord, 1), where);
+    case 0:
+    case 1: return std::round(value);  // pixels are whole; halves round away from zero
+    case 2:
+    case 3: return value;
+    default: raise_error(err::kIllegalCall, error_detail(Service::MapCoord, 1), where);
     }
 }
 
@@ -284,12 +282,9 @@ std::vector<std::string> split_input_items(std::string_view line) {
     std::vector<std::string> items(1);
     bool quoted = false;
     for (char c : line) {
-        if (c == '"')
-            quoted = !quoted;
-        else if (c == ',' && !quoted)
-            items.emplace_back();
-        else
-            items.back() += c;
+        if (c == '"') quoted = !quoted;
+        else if (c == ',' && !quoted) items.emplace_back();
+        else items.back() += c;
     }
     return items;
 }

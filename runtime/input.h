@@ -34,7 +34,7 @@ public:
 
 private:
     std::array<uint8_t, 256> ring_{};
-    uint8_t read_ = 0;   // uint8_t arithmetic wraps at 256, the ring's size
+    uint8_t read_ = 0;  // uint8_t arithmetic wraps at 256, the ring's size
     uint8_t write_ = 0;
 };
 

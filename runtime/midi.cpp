@@ -137,10 +137,8 @@ uint32_t DeviceMidiOut::short_msg(uint32_t handle, uint32_t message) {
     if (!m) return mmsys::kInvalidParam;
     // Channel messages set the running status, system common messages cancel it and
     // real-time messages leave it alone.
-    if (m->status < 0xF0)
-        o.running_status = m->status;
-    else if (m->status < 0xF8)
-        o.running_status = 0;
+    if (m->status < 0xF0) o.running_status = m->status;
+    else if (m->status < 0xF8) o.running_status = 0;
     o.device->send(m->packed());
     return mmsys::kOk;
 }
@@ -188,10 +186,12 @@ bool MidiChoice::allows_port(std::string_view name) const {
 // --- System output ----------------------------------------------------------
 
 SystemMidiOut::SystemMidiOut(std::unique_ptr<MidiPorts> ports, SynthStart synth, MidiChoice choice,
-                             std::chrono::milliseconds synth_timeout,
-                             std::function<void(const std::string&)> report)
-    : ports_(std::move(ports)), synth_(std::move(synth)), choice_(std::move(choice)),
-      synth_timeout_(synth_timeout), report_(std::move(report)) {}
+                             std::chrono::milliseconds synth_timeout, std::function<void(const std::string&)> report)
+    : ports_(std::move(ports)),
+      synth_(std::move(synth)),
+      choice_(std::move(choice)),
+      synth_timeout_(synth_timeout),
+      report_(std::move(report)) {}
 
 void SystemMidiOut::enumerate() {
     if (enumerated_) return;
@@ -207,10 +207,8 @@ void SystemMidiOut::enumerate() {
 
     std::vector<std::string> skipped;
     for (std::string& name : ports_->names()) {
-        if (choice_.allows_port(name))
-            entries_.push_back({std::move(name), nullptr, true});
-        else
-            skipped.push_back(std::move(name));
+        if (choice_.allows_port(name)) entries_.push_back({std::move(name), nullptr, true});
+        else skipped.push_back(std::move(name));
     }
     std::string synth_why;
     if (synth) {

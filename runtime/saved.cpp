@@ -164,8 +164,8 @@ std::string format_best_table(const BestTable& t) {
     out += std::string(kBestHeader) + " " + std::to_string(kVersion) + "\n";
     out += "games " + std::to_string(t.games) + "\n";
     for (const BestEntry& e : t.entries)
-        out += "entry " + std::to_string(e.score) + " " + std::to_string(e.level) + " " + layout_word(e.layout) +
-               " " + quote_name(e.name) + "\n";
+        out += "entry " + std::to_string(e.score) + " " + std::to_string(e.level) + " " + layout_word(e.layout) + " " +
+               quote_name(e.name) + "\n";
     return out;
 }
 
@@ -254,9 +254,7 @@ SaveKeeper::SaveKeeper(std::unique_ptr<Store> scores, std::unique_ptr<Store> set
     scores_ = scores_slot_.store.get();
 }
 
-std::string SaveKeeper::best_location() const {
-    return scores_ ? scores_->where(kBestRecord) : std::string{};
-}
+std::string SaveKeeper::best_location() const { return scores_ ? scores_->where(kBestRecord) : std::string{}; }
 
 void SaveKeeper::unusable(Slot& slot, const std::string& why) {
     std::string path = slot.store->where(slot.record);

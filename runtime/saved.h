@@ -68,7 +68,7 @@ struct BestEntry {
 
 struct BestTable {
     static constexpr size_t kSize = 20;
-    int games = 0;                  // games started since the table was last emptied
+    int games = 0;                   // games started since the table was last emptied
     std::vector<BestEntry> entries;  // best first, at most kSize
     bool operator==(const BestTable&) const = default;
 };
@@ -81,11 +81,11 @@ std::optional<BestTable> parse_best_table(std::string_view text, std::string* wh
 
 // Every item is optional: a file holds what the player has changed.
 struct SavedSettings {
-    std::optional<int> level;    // 1..4
-    std::optional<int> layout;   // 1..2
-    std::optional<int> speed;    // 1..6
+    std::optional<int> level;         // 1..4
+    std::optional<int> layout;        // 1..2
+    std::optional<int> speed;         // 1..6
     std::optional<std::string> name;  // the 12-byte Shift-JIS field
-    std::optional<int> mascot;   // 1..7
+    std::optional<int> mascot;        // 1..7
     std::optional<bool> fullscreen;
     std::optional<ScaleMode> scale_mode;
     bool operator==(const SavedSettings&) const = default;

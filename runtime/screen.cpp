@@ -13,18 +13,15 @@ namespace zell {
 
 namespace {
 
-
 constexpr std::array<Rgb, 16> kFixed{
-    rgb(128, 128, 128), rgb(0, 0, 128),   rgb(128, 0, 0),   rgb(128, 0, 128),
-    rgb(0, 128, 0),     rgb(0, 128, 128), rgb(128, 128, 0), rgb(192, 192, 192),
-    rgb(0, 0, 0),       rgb(0, 0, 255),   rgb(255, 0, 0),   rgb(255, 0, 255),
-    rgb(0, 255, 0),     rgb(0, 255, 255), rgb(255, 255, 0), rgb(255, 255, 255),
+    rgb(128, 128, 128), rgb(0, 0, 128),     rgb(128, 0, 0),   rgb(128, 0, 128),   rgb(0, 128, 0), rgb(0, 128, 128),
+    rgb(128, 128, 0),   rgb(192, 192, 192), rgb(0, 0, 0),     rgb(0, 0, 255),     rgb(255, 0, 0), rgb(255, 0, 255),
+    rgb(0, 255, 0),     rgb(0, 255, 255),   rgb(255, 255, 0), rgb(255, 255, 255),
 };
 
 constexpr std::array<Rgb, 16> kDefaultPalette{
-    rgb(0, 0, 0),     rgb(128, 128, 128), rgb(0, 0, 128),   rgb(0, 0, 255),
-    rgb(128, 0, 0),   rgb(255, 0, 0),     rgb(128, 0, 128), rgb(255, 0, 255),
-    rgb(0, 128, 0),   rgb(0, 255, 0),     rgb(0, 128, 128), rgb(0, 255, 255),
+    rgb(0, 0, 0),     rgb(128, 128, 128), rgb(0, 0, 128),     rgb(0, 0, 255),     rgb(128, 0, 0),   rgb(255, 0, 0),
+    rgb(128, 0, 128), rgb(255, 0, 255),   rgb(0, 128, 0),     rgb(0, 255, 0),     rgb(0, 128, 128), rgb(0, 255, 255),
     rgb(128, 128, 0), rgb(255, 255, 0),   rgb(192, 192, 192), rgb(255, 255, 255),
 };
 
@@ -180,8 +177,7 @@ struct Screen::Pen {
 };
 
 Screen::Screen(int columns, int rows, int cell_w, int cell_h, int fg, int bg, int fill)
-    : cols_(columns), rows_(rows), cell_w_(cell_w), cell_h_(cell_h), view_count_(rows),
-      palette_(kDefaultPalette) {
+    : cols_(columns), rows_(rows), cell_w_(cell_w), cell_h_(cell_h), view_count_(rows), palette_(kDefaultPalette) {
     if (columns < 2 || columns > kMaxColumns || rows < 1 || !is_colour_number(fg) || !is_colour_number(bg) ||
         !is_colour_number(fill))
         throw std::invalid_argument("screen: bad grid or colour");
@@ -243,9 +239,12 @@ void Screen::set_palette(int entry, int colour, std::source_location where) {
 }
 
 void Screen::locate(int column, int row, int cursor, int mask, std::source_location where) {
-    if ((mask & 1) && (column < 0 || column >= cols_)) raise_error(err::kIllegalCall, error_detail(Service::Locate, 1), where);
-    if ((mask & 2) && (row < 0 || row >= rows_)) raise_error(err::kIllegalCall, error_detail(Service::Locate, 2), where);
-    if ((mask & 4) && cursor != 0 && cursor != 1) raise_error(err::kIllegalCall, error_detail(Service::Locate, 3), where);
+    if ((mask & 1) && (column < 0 || column >= cols_))
+        raise_error(err::kIllegalCall, error_detail(Service::Locate, 1), where);
+    if ((mask & 2) && (row < 0 || row >= rows_))
+        raise_error(err::kIllegalCall, error_detail(Service::Locate, 2), where);
+    if ((mask & 4) && cursor != 0 && cursor != 1)
+        raise_error(err::kIllegalCall, error_detail(Service::Locate, 3), where);
     if (mask & 1) cur_col_ = column;
     if (mask & 2) cur_row_ = row;
     if (mask & 4) cursor_shown_ = cursor == 1;
@@ -309,10 +308,8 @@ void Screen::print(std::string_view sjis, int separator) {
     if (sjis.find_first_not_of(' ') != std::string_view::npos) after_tab_ = false;
     if (wrap && cur_col_ != 0 && size_t(cur_col_) + sjis.size() > size_t(cols_)) new_line();
     write_text(sjis);
-    if (separator == 0)
-        new_line();
-    else if (separator == 1)
-        next_zone();
+    if (separator == 0) new_line();
+    else if (separator == 1) next_zone();
 }
 
 std::string Screen::tab_to(int column, std::source_location where) {
@@ -409,10 +406,8 @@ void Screen::write_cells(int row, int column, std::span<const TextCell> cells) {
 }
 
 void Screen::line_feed() {
-    if (cur_row_ == viewport_last())
-        scroll_viewport();
-    else if (cur_row_ < rows_ - 1)
-        ++cur_row_;
+    if (cur_row_ == viewport_last()) scroll_viewport();
+    else if (cur_row_ < rows_ - 1) ++cur_row_;
 }
 
 void Screen::new_line() {
@@ -422,10 +417,8 @@ void Screen::new_line() {
 
 void Screen::next_zone() {
     int target = (cur_col_ / kZoneWidth + 1) * kZoneWidth;
-    if (cols_ - target < kZoneWidth)
-        new_line();
-    else
-        write_run(std::string(size_t(target - cur_col_), ' '));
+    if (cols_ - target < kZoneWidth) new_line();
+    else write_run(std::string(size_t(target - cur_col_), ' '));
 }
 
 // The viewport's text moves up one row in the store and on the window; the buffer stays.
@@ -477,8 +470,8 @@ void Screen::draw_cells(int row, int first, int last) {
         for (int r = 0; r < kGlyphRows; ++r) {
             int y = top + r;
             if (y < y0 || y >= y0 + cell_h_) continue;
-            uint32_t bits = pair ? double_glyph(c.ch, line[col + 1].ch)[size_t(r)]
-                                 : uint32_t(single_glyph(c.ch)[size_t(r)]) << 8;
+            uint32_t bits =
+                pair ? double_glyph(c.ch, line[col + 1].ch)[size_t(r)] : uint32_t(single_glyph(c.ch)[size_t(r)]) << 8;
             Rgb* px = visible_.row(y) + x0;
             for (int x = 0; x < std::min(w, 16); ++x)
                 if (bits & (0x8000u >> x)) px[x] = ink;
@@ -562,10 +555,8 @@ void Screen::line_pixels(long long x1, long long y1, long long x2, long long y2,
     long long n = std::max(std::llabs(dx), std::llabs(dy));
     for (long long t = 0; t <= n; ++t, ++step) {
         if (!pen.on(step)) continue;
-        if (n == 0)
-            plot(x1, y1, ink);
-        else
-            plot(x1 + div_round(t * dx, n), y1 + div_round(t * dy, n), ink);
+        if (n == 0) plot(x1, y1, ink);
+        else plot(x1 + div_round(t * dx, n), y1 + div_round(t * dy, n), ink);
     }
 }
 
@@ -588,8 +579,8 @@ void Screen::box(const Rect& r, const Ink& pen_ink, const Pen& pen, const Ink* f
     line_pixels(r.x1, r.y1, r.x1, r.y2 - 1, pen_ink, pen, step);
 }
 
-void Screen::draw_line(int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour,
-                       int kind, int fill_colour, int style, int mask, std::source_location where) {
+void Screen::draw_line(int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour, int kind,
+                       int fill_colour, int style, int mask, std::source_location where) {
     if (kind < 0 || kind > 2) raise_error(err::kIllegalCall, error_detail(Service::Line, 1), where);
     Rgb pen_rgb = colour_arg(mask & 4, colour, palette_[size_t(gfx_)], error_detail(Service::Line, 2), where);
     Rgb fill_rgb = colour_arg(mask & 8, fill_colour, pen_rgb, error_detail(Service::Line, 3), where);
@@ -674,12 +665,9 @@ void Screen::draw_circle(int step, float x, float y, float radius, int colour, f
 // ---------------------------------------------------------------------------
 // Blocks
 
-size_t Screen::block_size(int width, int height) {
-    return kHeaderSize + block_stride(size_t(width)) * size_t(height);
-}
+size_t Screen::block_size(int width, int height) { return kHeaderSize + block_stride(size_t(width)) * size_t(height); }
 
-Screen::Rect Screen::block_rect(int x1, int y1, int step2, int x2, int y2, Service s,
-                                std::source_location where) {
+Screen::Rect Screen::block_rect(int x1, int y1, int step2, int x2, int y2, Service s, std::source_location where) {
     long long ax = x1, ay = y1;
     long long bx = step2 ? ax + x2 : x2, by = step2 ? ay + y2 : y2;
     if (!fits_int16(ax) || !fits_int16(ay) || !fits_int16(bx) || !fits_int16(by))

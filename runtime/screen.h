@@ -53,8 +53,7 @@ public:
     // that makes no buffer (an empty one, or one over kMaxBufferSide pixels across or
     // down) throws std::length_error.
     static constexpr int kMaxBufferSide = 16384;
-    Screen(int columns = 81, int rows = 39, int cell_w = 8, int cell_h = 18, int fg = 7, int bg = 0,
-           int fill = 0);
+    Screen(int columns = 81, int rows = 39, int cell_w = 8, int cell_h = 18, int fg = 7, int bg = 0, int fill = 0);
 
     int columns() const { return cols_; }
     int rows() const { return rows_; }
@@ -110,9 +109,8 @@ public:
     // point to the end point. function: -1/0 colour, 1 background colour, 2 AND, 3 OR,
     // 4 XOR, 5 NOT. style: -1 solid, otherwise a pen style (1 dash, 2 dot, 3 dash-dot,
     // 4 dash-dot-dot, 5 none). Errors: 5 bad kind or colour, 6 coordinate out of range.
-    void draw_line(int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour,
-                   int kind, int fill_colour, int style, int mask,
-                   std::source_location where = std::source_location::current());
+    void draw_line(int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour, int kind,
+                   int fill_colour, int style, int mask, std::source_location where = std::source_location::current());
 
     // Ellipse with horizontal radius radius and vertical radius radius * aspect, drawn
     // exactly inside its bounding box. start = end: whole ellipse (filled when fill is
@@ -196,8 +194,7 @@ private:
     void line_pixels(long long x1, long long y1, long long x2, long long y2, const Ink& ink, const Pen& pen,
                      long long& step);
     void box(const Rect& r, const Ink& pen_ink, const Pen& pen, const Ink* fill);
-    static Rect block_rect(int x1, int y1, int step2, int x2, int y2, Service s,
-                           std::source_location where);
+    static Rect block_rect(int x1, int y1, int step2, int x2, int y2, Service s, std::source_location where);
 
     int cols_, rows_, cell_w_, cell_h_;
     Image buffer_;

@@ -64,8 +64,8 @@ void append_utf8(std::string& out, uint32_t cp) {
 // Appends the CP932 form of one code point; false when it has none.
 bool append_sjis(std::string& out, uint32_t cp) {
     const cp932::Encoded* end = cp932::kEncoded + cp932::kEncodedCount;
-    const cp932::Encoded* e = std::lower_bound(
-        cp932::kEncoded, end, cp, [](const cp932::Encoded& x, uint32_t v) { return x.code_point < v; });
+    const cp932::Encoded* e = std::lower_bound(cp932::kEncoded, end, cp,
+                                               [](const cp932::Encoded& x, uint32_t v) { return x.code_point < v; });
     if (e == end || e->code_point != cp) return false;
     if (e->length == 2) out += char(e->bytes >> 8);
     out += char(e->bytes & 0xFF);

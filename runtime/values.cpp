@@ -29,9 +29,7 @@ constexpr uint32_t kUsingNotFinite = error_detail(Service::UsingItem, 2);
 }  // namespace detail_code
 
 // Bytes of the character starting at s[i]: 2 for a complete double-byte character.
-size_t char_length(std::string_view s, size_t i) {
-    return is_sjis_lead(uint8_t(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
+size_t char_length(std::string_view s, size_t i) { return is_sjis_lead(uint8_t(s[i])) && i + 1 < s.size() ? 2 : 1; }
 
 // s cut or padded with spaces to exactly width bytes; a double-byte character
 // that would lose its second byte is replaced by a space.
@@ -125,13 +123,9 @@ NumberValue number_value(std::string_view text) {
 
 // --- Numbers -----------------------------------------------------------------
 
-int16_t to_int16(float v, std::source_location where) {
-    return round_to<int16_t>(v, detail_code::kToInt16, where);
-}
+int16_t to_int16(float v, std::source_location where) { return round_to<int16_t>(v, detail_code::kToInt16, where); }
 
-int32_t to_int32(float v, std::source_location where) {
-    return round_to<int32_t>(v, detail_code::kToInt32, where);
-}
+int32_t to_int32(float v, std::source_location where) { return round_to<int32_t>(v, detail_code::kToInt32, where); }
 
 float to_single(double v, std::source_location where) {
     float f = float(v);
@@ -318,9 +312,7 @@ bool parse_field(std::string_view t, size_t& i, Field& f) {
         i = j + 1;
         return true;
     }
-    default:
-        f.kind = Field::Kind::Number;
-        return parse_number_field(t, i, f.number);
+    default: f.kind = Field::Kind::Number; return parse_number_field(t, i, f.number);
     }
 }
 
@@ -416,16 +408,13 @@ std::string format_number(const NumberField& f, double v, int significant) {
     bool negative = v < 0 && !d.is_zero();
 
     std::string sign;
-    if (f.lead_sign)
-        sign = negative ? "-" : "+";
-    else if (!f.trail && negative)
-        sign = "-";
+    if (f.lead_sign) sign = negative ? "-" : "+";
+    else if (!f.trail && negative) sign = "-";
     std::string currency = f.currency ? "\\" : "";
     size_t left_width = size_t(f.int_width) + (f.lead_sign ? 1 : 0);
     std::string left = sign + currency + int_part;
     // A lone 0 before the point is left out when the field has no room for it.
-    if (left.size() > left_width && int_part == "0" && f.point && f.exponent_digits == 0)
-        left = sign + currency;
+    if (left.size() > left_width && int_part == "0" && f.point && f.exponent_digits == 0) left = sign + currency;
 
     std::string right = (f.point ? "." + frac_part : "") + exponent;
     if (f.trail == '+') right += negative ? '-' : '+';
@@ -438,12 +427,9 @@ std::string format_number(const NumberField& f, double v, int significant) {
 
 std::string format_string(const Field& f, std::string_view s) {
     switch (f.kind) {
-    case Field::Kind::FirstChar:
-        return s.empty() ? std::string(" ") : std::string(s.substr(0, char_length(s, 0)));
-    case Field::Kind::Width:
-        return fit_to_width(s, f.width);
-    default:
-        return std::string(s);
+    case Field::Kind::FirstChar: return s.empty() ? std::string(" ") : std::string(s.substr(0, char_length(s, 0)));
+    case Field::Kind::Width: return fit_to_width(s, f.width);
+    default: return std::string(s);
     }
 }
 
@@ -472,8 +458,7 @@ UsingFormatter::UsingFormatter(std::string_view tmpl, std::source_location where
 
 const UsingFormatter::Field& UsingFormatter::field_for(bool numeric, const std::source_location& where) const {
     const Field& f = segments_[next_].field;
-    if ((f.kind == Field::Kind::Number) != numeric)
-        raise_error(err::kTypeMismatch, detail_code::kUsingMismatch, where);
+    if ((f.kind == Field::Kind::Number) != numeric) raise_error(err::kTypeMismatch, detail_code::kUsingMismatch, where);
     return f;
 }
 

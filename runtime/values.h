@@ -45,8 +45,7 @@ private:
 };
 
 // The last n bytes of s (all of s when shorter); a negative n raises error 5.
-std::string right_str(std::string_view s, int32_t n,
-                      std::source_location where = std::source_location::current());
+std::string right_str(std::string_view s, int32_t n, std::source_location where = std::source_location::current());
 
 // The decimal number at the start of s after leading blanks ([+-]digits[.digits][E[+-]digits]);
 // 0 when s starts with no number. A number beyond the single range gives an infinity.
@@ -123,11 +122,11 @@ public:
         bool star_fill = false;  // **
         bool currency = false;   // \\ (or **\)
         bool commas = false;
-        int int_width = 0;       // columns left of the point, the leading + excluded
+        int int_width = 0;  // columns left of the point, the leading + excluded
         bool point = false;
         int decimals = 0;
         int exponent_digits = 0;  // 0, or 2 for ^^^^, 3 for ^^^^^
-        char trail = 0;          // 0, '+' or '-'
+        char trail = 0;           // 0, '+' or '-'
     };
     struct Field {
         enum class Kind { Number, FirstChar, Width, Whole } kind = Kind::Number;
@@ -145,8 +144,8 @@ private:
     void append_literal(std::string& out, std::string_view literal) const;
 
     std::vector<Segment> segments_;
-    std::string tail_;      // literal text after the last field
-    size_t next_ = 0;       // the segment of the next item
+    std::string tail_;  // literal text after the last field
+    size_t next_ = 0;   // the segment of the next item
 };
 
 }  // namespace zell

@@ -14,8 +14,7 @@ constexpr float kOrdinaryDesktopHeight = 1080.0f;
 
 }  // namespace
 
-WindowScale WindowScale::fit(int window_width, int window_height, int image_width, int image_height,
-                             ScaleMode mode) {
+WindowScale WindowScale::fit(int window_width, int window_height, int image_width, int image_height, ScaleMode mode) {
     WindowScale s(image_width, image_height);
     if (image_width <= 0 || image_height <= 0) return s;
     if (mode == ScaleMode::Sharp && window_width > 0 && window_height > 0) {
@@ -30,7 +29,8 @@ WindowScale WindowScale::fit(int window_width, int window_height, int image_widt
         }
         s.width_ = std::max(1, s.width_);
         s.height_ = std::max(1, s.height_);
-        s.factor_ = std::max({1, (s.width_ + image_width - 1) / image_width, (s.height_ + image_height - 1) / image_height});
+        s.factor_ =
+            std::max({1, (s.width_ + image_width - 1) / image_width, (s.height_ + image_height - 1) / image_height});
     } else {
         s.factor_ = std::max(1, std::min(window_width / image_width, window_height / image_height));
         s.width_ = image_width * s.factor_;
@@ -69,10 +69,8 @@ int initial_factor(int desktop_width, int desktop_height, float dpi, int image_w
 
 std::optional<Point> PointerFilter::press(const WindowScale& scale, MouseButton b, Point window) {
     const std::optional<Point> at = scale.to_screen(window);
-    if (at)
-        ignored_ &= ~bit(b);
-    else
-        ignored_ |= bit(b);
+    if (at) ignored_ &= ~bit(b);
+    else ignored_ |= bit(b);
     return at;
 }
 

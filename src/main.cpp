@@ -28,11 +28,8 @@ int main(int argc, char** argv) {
     case zell::CommandLine::Action::Help:
         std::fputs(zell::help_text(keeper ? keeper->best_location() : "").c_str(), stdout);
         return 0;
-    case zell::CommandLine::Action::Version:
-        std::printf("zell-bowling %s\n", ZELL_VERSION);
-        return 0;
-    case zell::CommandLine::Action::Run:
-        break;
+    case zell::CommandLine::Action::Version: std::printf("zell-bowling %s\n", ZELL_VERSION); return 0;
+    case zell::CommandLine::Action::Run: break;
     }
 
     std::string why;

@@ -78,7 +78,8 @@ TEST(HelpPanel, ShownOverThePictureClosedByAnyKeyOrClickThatTheGameNeverSees) {
     for (const Case& c : std::vector<Case>{
              {"a character", [](HeadlessBackend& b) { b.inject_char('a'); }},
              {"a key", [](HeadlessBackend& b) { b.inject_key(Key::Down); }},
-             {"a click", [](HeadlessBackend& b) {
+             {"a click",
+              [](HeadlessBackend& b) {
                   b.inject_press(MouseButton::Left, 10, 10);
                   b.inject_release(MouseButton::Left, 10, 10);
               }},
@@ -103,8 +104,7 @@ TEST(HelpPanel, ShownOverThePictureClosedByAnyKeyOrClickThatTheGameNeverSees) {
         h.run([&](Host& rt) {
             rt.print(0, "hello");
             const Image before = rt.screen().visible();
-            while ((key = rt.inkey(0)).empty()) {
-            }
+            while ((key = rt.inkey(0)).empty()) {}
             EXPECT_EQ(rt.screen().visible(), before) << "the game's screen is untouched";
             EXPECT_EQ(rt.input().mouse().buttons[0].presses, 0);
             // An animation of 50 steps of 4 ms with the panel open 200 ms from its first step.

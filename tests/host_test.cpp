@@ -285,10 +285,8 @@ TEST(Pacing, APacedRunAfterInputReadsDoesNotWaitForInput) {
     });
     int idle_pumps = -1;
     int code = h.run([&](Host& rt) {
-        while (rt.mouse_button(0, 2, 0) == 0) {
-        }
-        while (rt.mouse_button(0, 2, 0) != 0) {
-        }
+        while (rt.mouse_button(0, 2, 0) == 0) {}
+        while (rt.mouse_button(0, 2, 0) != 0) {}
         rt.mouse_pos(0, 0);  // reads that find nothing new, as after a release
         rt.mouse_pos(0, 1);
         rt.mouse_pos(0, 0);
@@ -401,7 +399,8 @@ TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
             b.sleep_us(300'000);
             switch (wait++) {
             case 0: b.inject_char(13); return true;
-            case 1: case 3: b.inject_press(MouseButton::Left, 100, 701 - 680); return true;
+            case 1:
+            case 3: b.inject_press(MouseButton::Left, 100, 701 - 680); return true;
             case 2: b.inject_release(MouseButton::Left, 100, 701 - 680); return true;
             case 4:
                 b.inject_release(MouseButton::Left, 100, 701 - 680);

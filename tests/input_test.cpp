@@ -92,7 +92,9 @@ TEST_F(InputTest, TypedTextEntersAsShiftJisAndWhatHasNoFormBeeps) {
     EXPECT_EQ(beeps, 0);
     in.text_typed("a😀b");
     EXPECT_EQ(read_all(), "ab");
-    in.text_typed("\xFF" "c");  // not UTF-8
+    in.text_typed(
+        "\xFF"
+        "c");  // not UTF-8
     EXPECT_EQ(read_all(), "c");
     EXPECT_EQ(beeps, 2);
 }

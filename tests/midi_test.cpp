@@ -25,7 +25,7 @@ TEST(MidiMessage, DecodesTheGamesPairAndEveryKindWithItsOwnDataBytes) {
         uint32_t packed;
     };
     const std::vector<Case> cases = {
-    // clang-format off
+        // clang-format off
         {strike(7), 0, Kind::NoteOn, 3, 0x7F4390}, {release(7), 0, Kind::NoteOff, 3, 0x004390},  // velocity 0 ends it
         {0x40'45'83, 0, Kind::NoteOff, 3, 0x404583}, {0x64'07'B9, 0, Kind::Control, 3, 0x6407B9},
         {0x55'13'C0, 0, Kind::Program, 2, 0x13C0},  // one data byte: the third is not part of it
@@ -82,9 +82,10 @@ TEST(RecordingMidiOut, RefusesBadArgumentsAndKeepsRunningStatusPerHandle) {
     // Data bytes before any status and system exclusive are refused; real-time messages keep the
     // running status, system common ones end it; each handle has its own.
     const std::vector<std::tuple<uint32_t, uint32_t, uint32_t>> sent = {
-        {a, 0x7F'40, mmsys::kInvalidParam}, {a, 0xF0, mmsys::kInvalidParam}, {a, 0x64'3C'91, mmsys::kOk},
-        {a, 0xF8, mmsys::kOk}, {a, 0x00'3C, mmsys::kOk}, {b, 0x00'3C, mmsys::kInvalidParam},
-        {a, 0x05'F3, mmsys::kOk}, {a, 0x00'3C, mmsys::kInvalidParam}};
+        {a, 0x7F'40, mmsys::kInvalidParam}, {a, 0xF0, mmsys::kInvalidParam},
+        {a, 0x64'3C'91, mmsys::kOk},        {a, 0xF8, mmsys::kOk},
+        {a, 0x00'3C, mmsys::kOk},           {b, 0x00'3C, mmsys::kInvalidParam},
+        {a, 0x05'F3, mmsys::kOk},           {a, 0x00'3C, mmsys::kInvalidParam}};
     for (auto [handle, message, result] : sent)
         EXPECT_EQ(out.short_msg(handle, message), result) << std::hex << message;
     Messages delivered;

@@ -56,8 +56,7 @@ TEST(RunnerLimits, ATimedCloseEndsAnAnimationInTheMiddle) {
     int paced = 0;
     // The timer starts at the first wait; the key is read 300 ms (a hand's gap) + one 10 ms wait later.
     Scenario run("close 1000\nkey a\n", [&](Host& rt) {
-        while (rt.inkey(0).empty()) {
-        }
+        while (rt.inkey(0).empty()) {}
         rt.pace_begin(4000);
         for (;;) {
             rt.step();
@@ -81,10 +80,8 @@ TEST(RunnerInput, RawBytesArriveUnchangedAndAFloodFillsTheBufferAndBeeps) {
             if (!k.empty()) codes.push_back(uint8_t(k[0]));
         }
         std::string k;
-        while ((k = rt.inkey(0)).empty()) {
-        }
-        for (flood = 1; rt.inkey(0) == "\x1F"; ++flood) {
-        }
+        while ((k = rt.inkey(0)).empty()) {}
+        for (flood = 1; rt.inkey(0) == "\x1F"; ++flood) {}
         beeps = static_cast<HeadlessBackend&>(rt.backend()).beeps();
     });
     EXPECT_EQ(codes, (std::vector<int>{129, 0, 255}));
@@ -98,11 +95,9 @@ TEST(RunnerResult, TellsWhereTheProgramWaitedAndWhatItRan) {
     unsigned first = 0, second = 0;
     Scenario run("key a\nkey b\n", [&](Host& rt) {
         first = __LINE__ + 1;
-        while (rt.inkey(0).empty()) {
-        }
+        while (rt.inkey(0).empty()) {}
         second = __LINE__ + 1;
-        while (rt.inkey(0).empty()) {
-        }
+        while (rt.inkey(0).empty()) {}
         rt.end_program(0);
     });
     std::string a = "runner_test.cpp:" + std::to_string(first);

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -206,7 +206,8 @@ TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothi
     EXPECT_NE(dir.file("best20.txt").find("games 1\nentry 0 4 bowling \"\"\n"), std::string::npos);
     EXPECT_NE(dir.file("settings.txt").find("level 3\n"), std::string::npos);
 
-    testing::Scenario second("save " + dir.path.string() + "\nkey Down\nkey Down\nkey Down\nkey Enter\ntext best.txt\n");
+    testing::Scenario second("save " + dir.path.string() +
+                             "\nkey Down\nkey Down\nkey Down\nkey Enter\ntext best.txt\n");
     std::ifstream dump(second.dir / "best.txt");
     std::string row;
     for (int i = 0; i <= 4; ++i) std::getline(dump, row);

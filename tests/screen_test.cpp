@@ -430,7 +430,6 @@ TEST(Text, TheViewportScrollsButTheBufferDoesNot) {
     EXPECT_TRUE(shows_buffer(s, 0, 80, 38));
     s.repaint();  // the graphics come back to their place, the text stays moved
     EXPECT_EQ(ink(s, 0, 5, 37, kWhite), bottom_ink);
-
 }
 
 TEST(Blocks, GetStoresAHeaderAndBottomUpPaddedRowsWithBlackBeyondTheBuffer) {

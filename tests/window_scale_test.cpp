@@ -89,13 +89,13 @@ TEST(WindowScale, SharpFillsTheDisplayAndMapsEveryWindowPixelAtAnySize) {
         Point origin;
     };
     const std::vector<Case> cases = {
-        {1920, 1080, 997, 1080, 2, {461, 0}},    // the common full screen: 1080 rows high
+        {1920, 1080, 997, 1080, 2, {461, 0}},  // the common full screen: 1080 rows high
         {3840, 2160, 1994, 2160, 4, {923, 0}},
         {1366, 768, 709, 768, 2, {328, 0}},
-        {1000, 1500, 1000, 1083, 2, {0, 208}},   // too narrow: the width limits
-        {1296, 1404, 1296, 1404, 2, {0, 0}},     // a whole factor: no filtered stage
+        {1000, 1500, 1000, 1083, 2, {0, 208}},  // too narrow: the width limits
+        {1296, 1404, 1296, 1404, 2, {0, 0}},    // a whole factor: no filtered stage
         {648, 702, 648, 702, 1, {0, 0}},
-        {800, 600, 554, 600, 1, {123, 0}},       // smaller than the screen: filtered down
+        {800, 600, 554, 600, 1, {123, 0}},  // smaller than the screen: filtered down
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.window_w << "x" << c.window_h);

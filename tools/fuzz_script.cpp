@@ -142,9 +142,9 @@ private:
 
     std::string key_name() {
         static const std::vector<std::string> names = {
-            "Enter", "Enter", "Enter", "Up", "Up", "Down", "Down", "Left", "Left", "Right", "Right", "Esc",
-            "Backspace", "Tab", "Space", "Home", "End", "PageUp", "PageDown", "Insert", "Delete", "F1", "F2",
-            "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",
+            "Enter", "Enter",     "Enter", "Up",    "Up",   "Down", "Down",   "Left",     "Left",   "Right",  "Right",
+            "Esc",   "Backspace", "Tab",   "Space", "Home", "End",  "PageUp", "PageDown", "Insert", "Delete", "F1",
+            "F2",    "F3",        "F4",    "F5",    "F6",   "F7",   "F8",     "F9",       "F10",    "F11",    "F12",
         };
         if (chance(15)) return std::string(1, char(between(33, 126)));
         return pick(names);
@@ -154,8 +154,8 @@ private:
     // characters that have none, stray bytes that are not UTF-8, and control characters.
     std::string text() {
         static const std::vector<std::string> pieces = {
-            "a", "Z", "7", " ", ",", "\"", "あ", "ン", "漢", "字", "ｱ", "ﾟ", "〜", "①", "Ⅻ", "😀", "🎳", "€",
-            "한", "ß", "\xE2\x82", "\x80", "\xFF", "\x81", "\x01", "\x03", "\x08", "\t", "\x1B",
+            "a", "Z", "7", " ",  ",", "\"",       "あ",   "ン",   "漢",   "字",   "ｱ",    "ﾟ",    "〜", "①",    "Ⅻ",
+            "😀", "🎳", "€", "한", "ß", "\xE2\x82", "\x80", "\xFF", "\x81", "\x01", "\x03", "\x08", "\t", "\x1B",
         };
         std::string s;
         int n = chance(10) ? between(100, 300) : between(1, 20);
@@ -184,8 +184,9 @@ private:
     std::pair<int, int> in_window() { return {between(0, 647), between(0, 701)}; }
     std::pair<int, int> around_window() { return {between(-100, 750), between(-100, 800)}; }
     std::pair<int, int> wild() {
-        static const std::vector<int> far = {-zell::script::kMaxCoordinate, -100000, -32769, -32768, 32767, 32768,
-                                             65536, 100000, zell::script::kMaxCoordinate};
+        static const std::vector<int> far = {
+            -zell::script::kMaxCoordinate, -100000, -32769, -32768, 32767, 32768, 65536, 100000,
+            zell::script::kMaxCoordinate};
         return {chance(50) ? pick(far) : between(-5000, 5000), chance(50) ? pick(far) : between(-5000, 5000)};
     }
     std::pair<int, int> anywhere() { return chance(70) ? in_window() : chance(70) ? around_window() : wild(); }
@@ -284,7 +285,8 @@ public:
         std::map<std::string, int> reached;  // waiting place -> transitions into it
         for (const std::string& f : seen_)
             if (f.rfind(kWaitedAt, 0) == 0) ++reached[f.substr(f.find(" -> ") + 4)];
-        for (const auto& [place, n] : reached) std::printf("  waited at %s (reached from %d place(s))\n", place.c_str(), n);
+        for (const auto& [place, n] : reached)
+            std::printf("  waited at %s (reached from %d place(s))\n", place.c_str(), n);
         std::ofstream reached_out(o_.out + "/reached.txt");
         for (const std::string& f : seen_) reached_out << f << "\n";
         if (o_.minimize) std::printf("zell-fuzz: minimising ran %ld more cases\n", minimize_runs_);
@@ -357,8 +359,7 @@ private:
 
     // Drops chunks of commands (halves, quarters, ... single lines) as long as the shorter
     // script still ends normally and reaches everything wanted.
-    std::vector<std::string> minimize(std::vector<std::string> lines,
-                                      const std::vector<std::string>& wanted) {
+    std::vector<std::string> minimize(std::vector<std::string> lines, const std::vector<std::string>& wanted) {
         auto still_good = [&](const std::vector<std::string>& candidate) {
             ++minimize_runs_;
             std::string error;
@@ -376,7 +377,8 @@ private:
         for (size_t chunk = (lines.size() + 1) / 2; chunk >= 1; chunk /= 2) {
             for (size_t at = 1; at < lines.size();) {  // line 0 is the limit
                 std::vector<std::string> candidate = lines;
-                candidate.erase(candidate.begin() + long(at), candidate.begin() + long(std::min(lines.size(), at + chunk)));
+                candidate.erase(candidate.begin() + long(at),
+                                candidate.begin() + long(std::min(lines.size(), at + chunk)));
                 if (still_good(candidate)) lines = std::move(candidate);
                 else at += chunk;
             }
@@ -389,16 +391,15 @@ private:
         std::string dir = o_.out + "/keep";
         std::filesystem::create_directories(dir);
         std::ofstream out(dir + "/seed-" + std::to_string(seed) + ".script");
-        out << "# zell-fuzz seed " << seed << ": reached " << fresh << " new line(s) or transition(s)\n"
-            << join(lines);
+        out << "# zell-fuzz seed " << seed << ": reached " << fresh << " new line(s) or transition(s)\n" << join(lines);
     }
 
     void progress(long cases, long failures, long kept, Clock::time_point t0) {
         size_t lines = 0;
         for (const std::string& f : seen_) lines += f.rfind(kWaitedAt, 0) != 0;
         double s = std::chrono::duration<double>(Clock::now() - t0).count();
-        std::printf("zell-fuzz: %ld cases, %ld failed, %.0f s, %zu lines, %zu transitions, %ld kept\n", cases,
-                    failures, s, lines, seen_.size() - lines, kept);
+        std::printf("zell-fuzz: %ld cases, %ld failed, %.0f s, %zu lines, %zu transitions, %ld kept\n", cases, failures,
+                    s, lines, seen_.size() - lines, kept);
         std::fflush(stdout);
     }
 

@@ -28,7 +28,7 @@
 namespace {
 
 struct Glyph {
-    int width = 0;                  // 8 or 16
+    int width = 0;                    // 8 or 16
     std::array<uint16_t, 16> rows{};  // left-aligned in the high bits
 };
 
@@ -191,10 +191,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> hex_files;
     std::unique_ptr<PcfFont> full_width;
     for (int i = 2; i < argc; ++i) {
-        if (std::string(argv[i]) == "--full-width" && i + 1 < argc)
-            full_width = std::make_unique<PcfFont>(argv[++i]);
-        else
-            hex_files.push_back(argv[i]);
+        if (std::string(argv[i]) == "--full-width" && i + 1 < argc) full_width = std::make_unique<PcfFont>(argv[++i]);
+        else hex_files.push_back(argv[i]);
     }
     if (argc < 3 || hex_files.empty()) {
         std::cerr << "usage: gen-glyphs OUT.cpp PRIMARY.hex [FALLBACK.hex] [--full-width JIS.pcf.gz]\n";
@@ -264,7 +262,8 @@ int main(int argc, char** argv) {
         << "extern const uint16_t kDoubleIndex[60 * 189];\n"
         << "extern const uint16_t kDoubleGlyphs[];\n"
         << "extern const int kDoubleGlyphCount;\n"
-        << "const uint8_t kSingle[256 * 16] = {\n" << single.str() << "};\n"
+        << "const uint8_t kSingle[256 * 16] = {\n"
+        << single.str() << "};\n"
         << "const uint16_t kDoubleIndex[60 * 189] = {\n";
     for (size_t i = 0; i < index.size(); ++i) out << index[i] << ((i % 32 == 31) ? ",\n" : ",");
     out << "};\nconst uint16_t kDoubleGlyphs[] = {\n";

@@ -27,8 +27,7 @@ std::string place_of(const Host::Loc& at) {
 class Driver {
 public:
     Driver(const Script& s, const std::string& outdir, HeadlessBackend& backend, Host& host)
-        : script_(s), outdir_(outdir), backend_(backend), host_(host),
-          limit_us_(uint64_t(s.limit_s) * 1'000'000) {}
+        : script_(s), outdir_(outdir), backend_(backend), host_(host), limit_us_(uint64_t(s.limit_s) * 1'000'000) {}
 
     // Called at every pump: the timed close, the time limit and the guard against a program
     // that runs on without ever waiting or pausing (its virtual clock stands still).
@@ -61,24 +60,18 @@ public:
         while (next_ < script_.commands.size()) {
             const Command& c = script_.commands[next_++];
             switch (c.kind) {
-            case Command::Wait:
-                return true;  // the program keeps waiting; the next wait continues the script
+            case Command::Wait: return true;  // the program keeps waiting; the next wait continues the script
             case Command::Shot:
-                if (!host_.shown_picture().write_png(outdir_ + "/" + c.text))
-                    note("cannot write " + c.text);
+                if (!host_.shown_picture().write_png(outdir_ + "/" + c.text)) note("cannot write " + c.text);
                 continue;
-            case Command::Text:
-                write_text(c.text);
-                continue;
+            case Command::Text: write_text(c.text); continue;
             case Command::Close:
                 if (c.delay_ms >= 0) {  // a timer: the script goes on meanwhile
                     close_at_us_ = backend_.now_us() + uint64_t(c.delay_ms) * 1000;
                     continue;
                 }
                 [[fallthrough]];
-            default:
-                deliver(c);
-                return true;
+            default: deliver(c); return true;
             }
         }
         return false;
@@ -121,18 +114,10 @@ private:
         case Command::Char:
             for (int n = 0; n < c.count; ++n) backend_.inject_char(uint8_t(c.ch));
             break;
-        case Command::Type:
-            backend_.inject_text(c.text);
-            break;
-        case Command::Press:
-            backend_.inject_press(c.button, c.x, row(c.y));
-            break;
-        case Command::Release:
-            backend_.inject_release(c.button, c.x, row(c.y));
-            break;
-        case Command::Move:
-            backend_.inject_move(c.x, row(c.y));
-            break;
+        case Command::Type: backend_.inject_text(c.text); break;
+        case Command::Press: backend_.inject_press(c.button, c.x, row(c.y)); break;
+        case Command::Release: backend_.inject_release(c.button, c.x, row(c.y)); break;
+        case Command::Move: backend_.inject_move(c.x, row(c.y)); break;
         case Command::Click:
         case Command::Drag:
             // The press now; the rest at the program's next wait, so that a program polling the
@@ -146,11 +131,8 @@ private:
             backend_.inject_press(c.button, c.x, row(c.y));
             backend_.inject_release(c.button, c.x, row(c.y));
             break;
-        case Command::Close:
-            backend_.inject_close();
-            break;
-        default:
-            break;
+        case Command::Close: backend_.inject_close(); break;
+        default: break;
         }
     }
 
@@ -223,11 +205,9 @@ RunResult run(const Script& script, const std::string& outdir, const Host::MainP
     CommandLine cl = parse_command_line(script.args);
     std::string saved_log;
     if (script.save_dir && !cl.no_save)
-        options.saved = std::make_unique<SaveKeeper>(make_file_store(*script.save_dir),
-                                                     make_file_store(*script.save_dir),
-                                                     [&saved_log](const std::string& line) {
-                                                         saved_log += "saved: " + line + "\n";
-                                                     });
+        options.saved = std::make_unique<SaveKeeper>(
+            make_file_store(*script.save_dir), make_file_store(*script.save_dir),
+            [&saved_log](const std::string& line) { saved_log += "saved: " + line + "\n"; });
     backend.set_display(cl.display(options.saved ? options.saved->load_settings() : SavedSettings{}));
     Host host(backend, std::move(options));
     Driver driver(script, outdir, backend, host);

@@ -11,12 +11,33 @@ namespace {
 
 const std::map<std::string, Key>& key_names() {
     static const std::map<std::string, Key> names = {
-        {"Enter", Key::Enter}, {"Esc", Key::Esc}, {"Backspace", Key::Backspace}, {"Tab", Key::Tab},
-        {"Space", Key::None}, {"Up", Key::Up}, {"Down", Key::Down}, {"Left", Key::Left}, {"Right", Key::Right},
-        {"Home", Key::Home}, {"End", Key::End}, {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown},
-        {"Insert", Key::Insert}, {"Delete", Key::Delete}, {"F1", Key::F1}, {"F2", Key::F2}, {"F3", Key::F3},
-        {"F4", Key::F4}, {"F5", Key::F5}, {"F6", Key::F6}, {"F7", Key::F7}, {"F8", Key::F8}, {"F9", Key::F9},
-        {"F10", Key::F10}, {"F11", Key::F11}, {"F12", Key::F12},
+        {"Enter", Key::Enter},
+        {"Esc", Key::Esc},
+        {"Backspace", Key::Backspace},
+        {"Tab", Key::Tab},
+        {"Space", Key::None},
+        {"Up", Key::Up},
+        {"Down", Key::Down},
+        {"Left", Key::Left},
+        {"Right", Key::Right},
+        {"Home", Key::Home},
+        {"End", Key::End},
+        {"PageUp", Key::PageUp},
+        {"PageDown", Key::PageDown},
+        {"Insert", Key::Insert},
+        {"Delete", Key::Delete},
+        {"F1", Key::F1},
+        {"F2", Key::F2},
+        {"F3", Key::F3},
+        {"F4", Key::F4},
+        {"F5", Key::F5},
+        {"F6", Key::F6},
+        {"F7", Key::F7},
+        {"F8", Key::F8},
+        {"F9", Key::F9},
+        {"F10", Key::F10},
+        {"F11", Key::F11},
+        {"F12", Key::F12},
     };
     return names;
 }
@@ -92,9 +113,9 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
             LocalTime lt;
             char extra = 0;
             if (std::sscanf(d.c_str(), "%d-%d-%d%c", &lt.year, &lt.month, &lt.day, &extra) != 3 ||
-                std::sscanf(t.c_str(), "%d:%d:%d%c", &lt.hour, &lt.minute, &lt.second, &extra) != 3 ||
-                lt.month < 1 || lt.month > 12 || lt.day < 1 || lt.day > 31 || lt.hour < 0 || lt.hour > 23 ||
-                lt.minute < 0 || lt.minute > 59 || lt.second < 0 || lt.second > 59 || !at_end(in))
+                std::sscanf(t.c_str(), "%d:%d:%d%c", &lt.hour, &lt.minute, &lt.second, &extra) != 3 || lt.month < 1 ||
+                lt.month > 12 || lt.day < 1 || lt.day > 31 || lt.hour < 0 || lt.hour > 23 || lt.minute < 0 ||
+                lt.minute > 59 || lt.second < 0 || lt.second > 59 || !at_end(in))
                 return fail("clock needs YYYY-MM-DD HH:MM:SS");
             s.clock = lt;
             continue;
@@ -140,8 +161,8 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
         } else if (word == "char") {
             c.kind = Command::Char;
             if (!parse_int(in, c.ch) || c.ch < 0 || c.ch > 255 || !parse_optional(in, c.count, 1, kMaxRepeat, 1))
-                return fail("char needs a byte code (0..255) and an optional count (1.." +
-                            std::to_string(kMaxRepeat) + ")");
+                return fail("char needs a byte code (0..255) and an optional count (1.." + std::to_string(kMaxRepeat) +
+                            ")");
         } else if (word == "type") {
             c.kind = Command::Type;
             size_t at = line.find("type") + 4;
@@ -149,8 +170,10 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
             c.text = line.substr(at);
             if (c.text.empty()) return fail("type needs text");
         } else if (word == "press" || word == "release" || word == "click" || word == "dblclick") {
-            c.kind = word == "press" ? Command::Press : word == "release" ? Command::Release
-                     : word == "click" ? Command::Click : Command::DoubleClick;
+            c.kind = word == "press"     ? Command::Press
+                     : word == "release" ? Command::Release
+                     : word == "click"   ? Command::Click
+                                         : Command::DoubleClick;
             if (!parse_button(in, c.button) || !parse_point(in, c.x, c.y) || !at_end(in))
                 return fail(word + " needs left|right X Y" + point_range());
         } else if (word == "move") {

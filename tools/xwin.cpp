@@ -63,8 +63,7 @@ std::string title_of(Display* d, Window w) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     std::string title;
-    if (XGetWindowProperty(d, w, net_wm_name, 0, 1024, False, utf8, &type, &format, &count, &after, &data) ==
-            Success &&
+    if (XGetWindowProperty(d, w, net_wm_name, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success &&
         data) {
         title.assign(reinterpret_cast<char*>(data), count);
         XFree(data);
@@ -85,11 +84,9 @@ std::optional<Window> find_titled(Display* d, Window parent, const std::string& 
     std::optional<Window> found;
     for (unsigned i = 0; i < n && !found; ++i) {
         XWindowAttributes a;
-        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable &&
-            title_of(d, children[i]) == title)
+        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable && title_of(d, children[i]) == title)
             found = children[i];
-        else
-            found = find_titled(d, children[i], title);
+        else found = find_titled(d, children[i], title);
     }
     if (children) XFree(children);
     return found;
@@ -223,9 +220,9 @@ int cmd_key(Display* d, Window w, std::string spec) {
         unsigned mask;
     };
     std::vector<Modifier> modifiers;
-    for (auto [prefix, mask, keysym] : {std::tuple{"ctrl+", ControlMask, XK_Control_L},
-                                        std::tuple{"shift+", ShiftMask, XK_Shift_L},
-                                        std::tuple{"alt+", Mod1Mask, XK_Alt_L}}) {
+    for (auto [prefix, mask, keysym] :
+         {std::tuple{"ctrl+", ControlMask, XK_Control_L}, std::tuple{"shift+", ShiftMask, XK_Shift_L},
+          std::tuple{"alt+", Mod1Mask, XK_Alt_L}}) {
         if (spec.rfind(prefix, 0) == 0) {
             spec.erase(0, std::strlen(prefix));
             modifiers.push_back({XKeysymToKeycode(d, keysym), unsigned(mask)});
@@ -287,8 +284,8 @@ int cmd_wait_change(Display* d, Window w, int x, int y, int width, int height, i
     do {
         sleep_ms(2);
         if (raw_pixels(d, w, x, y, width, height) != before) {
-            std::printf("%lld\n", (long long)std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start)
-                                       .count());
+            std::printf("%lld\n",
+                        (long long)std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
             return 0;
         }
     } while (Clock::now() < start + std::chrono::milliseconds(timeout_ms) && !last_x_error);

@@ -45,8 +45,15 @@ namespace {
 
 // Event kinds queued by the page.
 enum PageEvent {
-    kNone = 0, kKeyDown = 1, kKeyUp = 2, kText = 3, kPointerMove = 4, kPointerDown = 5, kPointerUp = 6,
-    kClose = 7, kResize = 8,
+    kNone = 0,
+    kKeyDown = 1,
+    kKeyUp = 2,
+    kText = 3,
+    kPointerMove = 4,
+    kPointerDown = 5,
+    kPointerUp = 6,
+    kClose = 7,
+    kResize = 8,
 };
 
 // Pointer positions arrive in hundredths of a CSS pixel relative to the canvas.
@@ -124,8 +131,8 @@ void BrowserBackend::pump(InputSink& sink, int wait_ms) {
             // v: x and y (hundredths of a CSS pixel), the button or the held buttons, the canvas
             // size packed as width * 65536 + height in CSS pixels.
             const double css_w = double(v[3] >> 16), css_h = double(v[3] & 0xFFFF);
-            const Point at = browser_pointer_pixel(v[0] / kPointerUnit, v[1] / kPointerUnit, css_w, css_h,
-                                                   image_w_, image_h_);
+            const Point at =
+                browser_pointer_pixel(v[0] / kPointerUnit, v[1] / kPointerUnit, css_w, css_h, image_w_, image_h_);
             if (kind == kPointerMove) sink.mouse_move(at.x, at.y, unsigned(v[2]));
             else if (kind == kPointerDown)
                 sink.mouse_down(MouseButton(v[2]), at.x, at.y, uint64_t(emscripten_get_now()));

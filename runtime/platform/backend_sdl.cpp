@@ -6,10 +6,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <optional>
 #include <thread>
@@ -52,8 +51,10 @@ Key key_of(const SDL_Keysym& k) {
     case SDLK_DELETE: return Key::Delete;
     case SDLK_CLEAR: return Key::Clear;
     case SDLK_EXECUTE: return Key::Execute;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return Key::Shift;
-    case SDLK_LCTRL: case SDLK_RCTRL: return Key::Ctrl;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return Key::Shift;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return Key::Ctrl;
     default: break;
     }
     if (k.mod & KMOD_NUM) return Key::None;
@@ -77,7 +78,8 @@ Key key_of(const SDL_Keysym& k) {
 // Backspace, Tab, and Ctrl with a letter (SDL sends no text for those).
 std::optional<uint8_t> control_char_of(const SDL_Keysym& k) {
     switch (k.sym) {
-    case SDLK_RETURN: case SDLK_KP_ENTER: return keycode::kEnter;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return keycode::kEnter;
     case SDLK_ESCAPE: return keycode::kEscape;
     case SDLK_BACKSPACE: return keycode::kBackspace;
     case SDLK_TAB: return keycode::kTab;
@@ -106,8 +108,7 @@ int display_of(const WindowSpec& spec) {
 int start_factor(const WindowSpec& spec, int display, int asked) {
     SDL_Rect usable{};
     if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return std::max(1, asked);
-    if (asked > 0)
-        return std::max(1, std::min({asked, usable.w / spec.client_width, usable.h / spec.client_height}));
+    if (asked > 0) return std::max(1, std::min({asked, usable.w / spec.client_width, usable.h / spec.client_height}));
     float dpi = 0, hdpi = 0, vdpi = 0;
     if (SDL_GetDisplayDPI(display, nullptr, &hdpi, &vdpi) == 0) dpi = std::min(hdpi, vdpi);
     return initial_factor(usable.w, usable.h, dpi, spec.client_width, spec.client_height);
@@ -144,9 +145,7 @@ bool translate_input_event(const SDL_Event& e, InputSink& sink, const WindowScal
     case SDL_KEYUP:
         if (Key key = key_of(e.key.keysym); key != Key::None) sink.key_up(key);
         return true;
-    case SDL_TEXTINPUT:
-        sink.text_typed(e.text.text);
-        return true;
+    case SDL_TEXTINPUT: sink.text_typed(e.text.text); return true;
     case SDL_MOUSEMOTION: {
         const PointerFilter::Move m = pointer.move(scale, {e.motion.x, e.motion.y}, buttons_of(e.motion.state));
         sink.mouse_move(m.at.x, m.at.y, m.buttons);
@@ -166,8 +165,7 @@ bool translate_input_event(const SDL_Event& e, InputSink& sink, const WindowScal
         // as do SIGINT and SIGTERM, so a close is reported exactly once.
         sink.close_requested();
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -296,11 +294,8 @@ void SdlBackend::handle(const SDL_Event& e, InputSink& sink) {
         break;
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_RESTORED:
-    case SDL_WINDOWEVENT_SHOWN:
-        redraw_pending_ = true;
-        break;
-    default:
-        break;
+    case SDL_WINDOWEVENT_SHOWN: redraw_pending_ = true; break;
+    default: break;
     }
 }
 
@@ -309,8 +304,8 @@ void SdlBackend::present(const Image& visible) {
     if (visible.width() != texture_w_ || visible.height() != texture_h_) {
         texture_.reset();
         // RGB888 is 0x00RRGGBB in a 32-bit word: the image's own pixel layout.
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                     visible.width(), visible.height());
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, visible.width(),
+                                     visible.height());
         if (!texture_) {
             std::fprintf(stderr, "cannot create the window's texture: %s\n", SDL_GetError());
             texture_w_ = texture_h_ = 0;
@@ -423,8 +418,7 @@ bool SdlBackend::open_audio() {
 }
 
 void SdlBackend::close_audio_when_idle() {
-    if (audio_ != Audio::Open || now_us() < audio_close_due_us_ || SDL_GetQueuedAudioSize(audio_device_) > 0)
-        return;
+    if (audio_ != Audio::Open || now_us() < audio_close_due_us_ || SDL_GetQueuedAudioSize(audio_device_) > 0) return;
     SDL_CloseAudioDevice(audio_device_);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     audio_device_ = 0;
@@ -458,12 +452,13 @@ void SdlBackend::set_icon(const Icon& icon) {
 void SdlBackend::apply_icon() {
     const Image& img = icon_.image;
     if (!window_ || img.width() <= 0 || img.height() <= 0) return;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Rgb*>(img.pixels().data()), img.width(),
-                                                              img.height(), 32, img.width() * int(sizeof(Rgb)),
-                                                              SDL_PIXELFORMAT_RGB888);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Rgb*>(img.pixels().data()), img.width(), img.height(), 32,
+                                           img.width() * int(sizeof(Rgb)), SDL_PIXELFORMAT_RGB888);
     if (!surface) return;
-    SDL_SetColorKey(surface, SDL_TRUE, SDL_MapRGB(surface->format, uint8_t(icon_.transparent >> 16),
-                                                  uint8_t(icon_.transparent >> 8), uint8_t(icon_.transparent)));
+    SDL_SetColorKey(surface, SDL_TRUE,
+                    SDL_MapRGB(surface->format, uint8_t(icon_.transparent >> 16), uint8_t(icon_.transparent >> 8),
+                               uint8_t(icon_.transparent)));
     SDL_SetWindowIcon(window_, surface);  // copies the pixels
     SDL_FreeSurface(surface);
 }
@@ -473,11 +468,11 @@ void destroy_sdl(SDL_Renderer* renderer) { SDL_DestroyRenderer(renderer); }
 void destroy_sdl(SDL_Texture* texture) { SDL_DestroyTexture(texture); }
 
 std::unique_ptr<Backend> make_sdl_backend(std::string* error) {
-    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");                       // present never waits for the display
-    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "1");          // a window close arrives as SDL_QUIT
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");           // the click that activates the window counts
-    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0"); // a desktop window, not a fullscreen game
-    SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");                        // the input method draws its own composition
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");                        // present never waits for the display
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "1");           // a window close arrives as SDL_QUIT
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");            // the click that activates the window counts
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");  // a desktop window, not a fullscreen game
+    SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");                         // the input method draws its own composition
     // Say which display is missing, before SDL tries (the Wayland library prints its own
     // complaints when it has no display to talk to).
     auto set = [](const char* v) { return v && *v; };

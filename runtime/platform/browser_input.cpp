@@ -16,10 +16,10 @@ struct Named {
 // The navigation and modifier keys, by their KeyboardEvent `key` values. The keypad without
 // NumLock reports the navigation values itself ("Clear" for its 5).
 constexpr Named kKeys[] = {
-    {"ArrowRight", Key::Right}, {"ArrowLeft", Key::Left}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
-    {"Home", Key::Home}, {"End", Key::End}, {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown},
-    {"Insert", Key::Insert}, {"Delete", Key::Delete}, {"Clear", Key::Clear}, {"Execute", Key::Execute},
-    {"Shift", Key::Shift}, {"Control", Key::Ctrl},
+    {"ArrowRight", Key::Right}, {"ArrowLeft", Key::Left}, {"ArrowUp", Key::Up},    {"ArrowDown", Key::Down},
+    {"Home", Key::Home},        {"End", Key::End},        {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown},
+    {"Insert", Key::Insert},    {"Delete", Key::Delete},  {"Clear", Key::Clear},   {"Execute", Key::Execute},
+    {"Shift", Key::Shift},      {"Control", Key::Ctrl},
 };
 
 Key named_key(std::string_view key) {

@@ -62,7 +62,9 @@ void quiet_library_messages() {
 template <auto Delete>
 struct Deleter {
     template <class T>
-    void operator()(T* p) const { Delete(p); }
+    void operator()(T* p) const {
+        Delete(p);
+    }
 };
 
 // The name of the file itself: the system's General MIDI SoundFont is usually a link to it.

@@ -15,8 +15,8 @@ std::unique_ptr<MidiOut> make_system_midi_out(std::string_view choice) {
     // One short line: the list of audio drivers that failed means nothing to a player. A port
     // asked for by name that is not there is named, with the ports there are.
     bool by_name = parsed.mode == MidiChoice::Mode::Port;
-    return std::make_unique<SystemMidiOut>(make_rtmidi_ports(), std::move(synth), std::move(parsed),
-                                           kSynthStartTimeout, [by_name](const std::string& why) {
+    return std::make_unique<SystemMidiOut>(make_rtmidi_ports(), std::move(synth), std::move(parsed), kSynthStartTimeout,
+                                           [by_name](const std::string& why) {
                                                std::cerr << "zell-bowling: no sound device, the game is silent"
                                                          << (by_name ? " (" + why + ")" : std::string{})
                                                          << "; choose one with --midi PORT|synth or "

@@ -17,7 +17,7 @@ namespace zell {
 std::unique_ptr<MidiPorts> make_rtmidi_ports();
 
 struct SynthSettings {
-    std::vector<std::string> soundfonts;     // tried in order; the first that loads is used
+    std::vector<std::string> soundfonts;  // tried in order; the first that loads is used
     // FluidSynth audio drivers, "driver" or "driver:device", tried in order; empty: no audio
     // output (rendered on request instead).
     std::vector<std::string> audio_drivers;

@@ -49,11 +49,11 @@ TEST(BrowserInput, CanvasFitsThePageAndPointersMapToScreenPixels) {
         bool integer;
         double css_w, css_h;
     } rows[] = {
-        {1296, 2000, 1, false, 1296, 1404},  // width-bound: twice the picture
-        {2000, 351, 1, false, 324, 351},      // height-bound: half
-        {1000, 1000, 1, true, 648, 702},      // whole factor 1 fits, 2 does not
-        {1000, 1000, 2, true, 648, 702},      // 2 device pixels per screen pixel
-        {1000, 1000, 1.5, true, 864, 936},    // 2 device pixels per screen pixel fit (1296 x 1404 device)
+        {1296, 2000, 1, false, 1296, 1404},           // width-bound: twice the picture
+        {2000, 351, 1, false, 324, 351},              // height-bound: half
+        {1000, 1000, 1, true, 648, 702},              // whole factor 1 fits, 2 does not
+        {1000, 1000, 2, true, 648, 702},              // 2 device pixels per screen pixel
+        {1000, 1000, 1.5, true, 864, 936},            // 2 device pixels per screen pixel fit (1296 x 1404 device)
         {300, 300, 1, true, 300 * 648 / 702.0, 300},  // not even factor 1 fits: sharp instead
     };
     for (const Row& r : rows) {

@@ -90,7 +90,8 @@ struct System {
     SystemMidiOut out;
 
     System(Names ports, Names soundfonts, std::string_view choice = "", std::string unopenable = "")
-        : out(std::make_unique<ListedPorts>(std::move(ports), seen, std::move(unopenable)),
+        : out(
+              std::make_unique<ListedPorts>(std::move(ports), seen, std::move(unopenable)),
               [this, soundfonts](std::string& why) -> std::unique_ptr<MidiDevice> {
                   ++starts;
                   auto s = open_synthesizer({soundfonts, {}}, &why);
@@ -170,9 +171,11 @@ TEST(SystemMidiOut, APortThatCannotOpenIsPassedOverByTheMapper) {
 TEST(SystemMidiOut, ThePlayersChoiceSelectsTheDevices) {
     const Names present{kThrough, kTimidity, kKeyboard};
     // Named explicitly, a pass-through port is the player's choice (it may lead to a synthesizer).
-    for (auto [choice, devices, starts] :
-         {std::tuple{"", Names{kTimidity, kKeyboard, "synth"}, 1}, {"Synth", Names{"synth"}, 1},
-          {"none", Names{}, 0}, {"timidity", Names{kTimidity}, 0}, {"midi through", Names{kThrough}, 0}}) {
+    for (auto [choice, devices, starts] : {std::tuple{"", Names{kTimidity, kKeyboard, "synth"}, 1},
+                                           {"Synth", Names{"synth"}, 1},
+                                           {"none", Names{}, 0},
+                                           {"timidity", Names{kTimidity}, 0},
+                                           {"midi through", Names{kThrough}, 0}}) {
         System s(present, {kGmSoundFont}, choice);
         EXPECT_EQ(s.devices(), devices) << choice;
         EXPECT_EQ(s.starts.load(), starts) << choice;

@@ -14,9 +14,9 @@ namespace zell {
 
 inline const char* key_name(Key key) {
     static constexpr const char* kNames[] = {
-        "None", "Enter", "Esc", "Backspace", "Tab", "Right", "Left", "Up", "Down", "Home", "End", "PageUp",
-        "PageDown", "Insert", "Delete", "Clear", "Execute", "Shift", "Ctrl",
-        "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12"};
+        "None",   "Enter",    "Esc",    "Backspace", "Tab",   "Right",   "Left",  "Up",   "Down", "Home", "End",
+        "PageUp", "PageDown", "Insert", "Delete",    "Clear", "Execute", "Shift", "Ctrl", "F1",   "F2",   "F3",
+        "F4",     "F5",       "F6",     "F7",        "F8",    "F9",      "F10",   "F11",  "F12"};
     static_assert(std::size(kNames) == size_t(Key::F12) + 1);
     return kNames[int(key)];
 }
