@@ -81,7 +81,9 @@ float render_peak(Synthesizer& synth, int ms) {
 }
 
 // The system output over a presented port list, its synthesizer started with the SoundFonts
-// given and no audio output, so that it can be rendered, and the reasons it reports.
+// given and no audio output, so that it can be rendered, and the reasons it reports. It waits
+// for the start far longer than the game does: on a busy machine loading the SoundFont can
+// take seconds, and these cases are about the choice of device (the timeout has its own case).
 struct System {
     std::shared_ptr<Presented> seen = std::make_shared<Presented>();
     Synthesizer* synth = nullptr;
@@ -98,7 +100,7 @@ struct System {
                   synth = s.get();
                   return s;
               },
-              MidiChoice::parse(choice), kSynthStartTimeout,
+              MidiChoice::parse(choice), std::chrono::seconds(60),
               [this](const std::string& why) { reports.push_back(why); }) {}
 
     // The devices in their numbered order, the synthesizer's name as "synth".
