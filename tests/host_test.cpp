@@ -424,5 +424,25 @@ TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
     for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(rows[i].presents, rows[i - 1].presents);
 }
 
+// Both buttons going down in the same poll place the ball: only the right button alone gives up.
+TEST(Placing, BothButtonsAtOncePlaceTheBall) {
+    testing::HeadlessHost h;
+    int wait = 0;
+    std::string after;
+    h.backend.set_on_wait([&](HeadlessBackend& b) {
+        switch (wait++) {
+        case 0: b.inject_char(keycode::kEnter); return true;  // Start Throwing
+        case 1:
+            b.inject_press(MouseButton::Left, 250, 702 - 660);
+            b.inject_press(MouseButton::Right, 250, 702 - 660);
+            return true;
+        case 2: b.inject_release(MouseButton::Left, 250, 702 - 660); return true;
+        default: after = h.host->position().function_name(); return false;
+        }
+    });
+    h.run(game_main);
+    EXPECT_NE(after.find("choose_throw"), std::string::npos) << "waits elsewhere: " << after;
+}
+
 }  // namespace
 }  // namespace zell

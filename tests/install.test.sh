@@ -2,9 +2,8 @@
 # Installation: `cmake --install` into a fresh prefix, and staged below DESTDIR,
 # puts exactly the program, its desktop entry, metainfo, manual page, documents and
 # icons in their places; the installed program runs, and the desktop entry starts it
-# by the installed name and is valid (checked with desktop-file-validate where
-# desktop-file-utils is installed). The uninstall then removes all of it, leaving
-# nothing behind.
+# by the installed name (the package test validates the entry). The uninstall then
+# removes all of it, leaving nothing behind.
 #
 # Usage: bash install.test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -54,17 +53,8 @@ check_installation() {
 
     local entry=$base/share/applications/$ID.desktop
     cmp -s "$SOURCE/resources/$ID.desktop" "$entry" || fail "$what: the desktop entry differs from its source"
-    for line in "Name=Zell Bowling" "Exec=zell-bowling" "Icon=zell-bowling" "Type=Application" \
-        "Categories=Game;ArcadeGame;"; do
-        grep -qxF "$line" "$entry" || fail "$what: the desktop entry lacks \"$line\""
-    done
     # The entry names the program as it is installed.
     [ "$(sed -n 's/^Exec=//p' "$entry")" = "$(basename "$bin")" ] || fail "$what: Exec does not name the program"
-    if command -v desktop-file-validate >/dev/null; then
-        desktop-file-validate "$entry" || fail "$what: desktop-file-validate rejects the entry"
-    else
-        echo "$what: desktop-file-validate is not installed, the entry was not validated"
-    fi
 
     for n in $SIZES; do
         cmp -s "$BUILD/generated/icons/${n}x$n/zell-bowling.png" "$base/share/icons/hicolor/${n}x$n/apps/zell-bowling.png" ||

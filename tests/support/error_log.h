@@ -10,24 +10,22 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <string>
 
 namespace zell::testing {
 
 class ErrorLogDir {
 public:
-    ErrorLogDir() {
+    // The run's own temporary state folder (tests/support/test_main.cpp) comes back afterwards.
+    ErrorLogDir() : old_(std::getenv("XDG_STATE_HOME")) {
         static std::atomic<int> counter{0};
         dir_ = std::filesystem::temp_directory_path() /
                ("zell-state-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         std::filesystem::remove_all(dir_);
-        if (const char* old = std::getenv("XDG_STATE_HOME")) old_ = old;
         ::setenv("XDG_STATE_HOME", dir_.c_str(), 1);
     }
     ~ErrorLogDir() {
-        if (old_) ::setenv("XDG_STATE_HOME", old_->c_str(), 1);
-        else ::unsetenv("XDG_STATE_HOME");
+        ::setenv("XDG_STATE_HOME", old_.c_str(), 1);
         std::filesystem::remove_all(dir_);
     }
     ErrorLogDir(const ErrorLogDir&) = delete;
@@ -50,7 +48,7 @@ public:
 
 private:
     std::filesystem::path dir_;
-    std::optional<std::string> old_;
+    std::string old_;
 };
 
 }  // namespace zell::testing
