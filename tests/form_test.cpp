@@ -46,6 +46,9 @@ TEST(Form, InvalidDescriptionsAreRefused) {
         b[size_t(offset)] = uint8_t(value);
         EXPECT_FALSE(parse_form(b)) << "byte " << offset << " = " << value;
     }
+    auto fifteen = bytes;
+    fifteen[0x45] = 15;
+    EXPECT_TRUE(parse_form(fifteen)) << "15 is the highest colour";
     for (size_t n = 0; n < bytes.size(); ++n)  // truncated anywhere: never reads past the end
         EXPECT_FALSE(parse_form(std::span<const uint8_t>(bytes.data(), n))) << n;
 }

@@ -232,8 +232,9 @@ TEST(LineEditor, ALoneLeadByteIsDroppedAndTheLineIsBounded) {
     EXPECT_EQ(ed.feed(' ').kind, LineEditor::Action::Echo) << "not a second byte: the lead goes";
     EXPECT_EQ(ed.line(), " ");
     ed.clear();
-    for (size_t i = 0; i < LineEditor::kMaxBytes + 10; ++i) ed.feed('x');
-    EXPECT_EQ(ed.line().size(), LineEditor::kMaxBytes);
+    for (size_t i = 0; i + 2 < LineEditor::kMaxBytes; ++i) ed.feed('x');
+    ed.feed(0x96), ed.feed(0x5B), ed.feed('x');  // a double-byte character just fits, then nothing more
+    EXPECT_EQ(ed.line(), std::string(LineEditor::kMaxBytes - 2, 'x') + "\x96\x5B");
 }
 
 TEST(SplitInputItems, CommasOutsideQuotesSeparateItems) {

@@ -167,7 +167,7 @@ TEST(Using, WidthRoundingAndSignificantDigits) {
                     {"#.#", {12.34}, "%12.3"}, {"<##>", {123, 45}, "<%123><45>"}, {"##", {2.5}, " 3"},
                     {"##", {-2.5}, "-3"}, {"##", {0.49}, " 0"}, {"#.#", {0.05}, "0.1"},
                     {"#.##", {-0.001}, "0.00"},  // no minus on a value shown as zero
-                    {"##.##", {9.999}, "10.00"},
+                    {"##.##", {9.999}, "10.00"}, {".##", {.25}, ".25"},
                     {"#.##", {double(1.005f)}, "1.01"}});  // 1.00499999... is 1.00500 in 6 significant digits
     EXPECT_EQ(UsingFormatter("#.##").number(2.675, true), "2.68");  // the double just below 2.675
     UsingFormatter u("######## ");
