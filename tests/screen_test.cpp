@@ -444,8 +444,8 @@ TEST(Blocks, GetStoresAHeaderAndBottomUpPaddedRowsWithBlackBeyondTheBuffer) {
         for (int k = n - 1; k >= 0; --k) v = v << 8 | b[i + size_t(k)];
         return v;
     };
-    EXPECT_EQ((std::array{le(0, 4), le(4, 4), le(8, 4), le(12, 2), le(14, 2), le(16, 4)}),
-              (std::array<uint32_t, 6>{40, 40, 20, 1, 24, 0}));
+    EXPECT_EQ((std::array{le(0, 4), le(4, 4), le(8, 4), le(12, 2), le(14, 2), le(16, 4), le(20, 4)}),
+              (std::array<uint32_t, 7>{40, 40, 20, 1, 24, 0, 2400}));
     EXPECT_EQ(le(40, 3), 0xFF0000u) << "blue, green, red bytes; the bottom row first";
     EXPECT_EQ(le(40 + 19 * 120 + 39 * 3, 3), 0x0000FFu);
     EXPECT_EQ(Screen::block_size(3, 2), 40u + 24u);  // 3 pixels padded to 12 bytes
