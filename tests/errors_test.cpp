@@ -57,6 +57,8 @@ TEST(Sjis, ByteRangesRoundTripAndCharactersWithoutAForm) {
     EXPECT_FALSE(try_to_sjis("\xF0\x9F\x98\x80").has_value());  // an emoji has no Shift-JIS form
     EXPECT_EQ(to_sjis("a\xF0\x9F\x98\x80z"), "a?z");
     EXPECT_EQ(to_utf8(std::string("A\x81", 2)), "A\xEF\xBF\xBD");
+    EXPECT_EQ(to_sjis("\xC0\xAFz"), "?z");  // an overlong sequence is one character
+    EXPECT_EQ(to_utf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
 }  // namespace

@@ -260,16 +260,19 @@ TEST(Services, AWaitingProgramBlocksOnTheEventQueueInsteadOfSpinning) {
     EXPECT_LT(polls, 40);
 }
 
-TEST(Pacing, StepsFollowDeadlinesWithoutDrift) {
+// After a hold-up of a second the steps keep deadlines again, counted from the step that was late.
+TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
     HeadlessHost h;
     h.run([](Host& rt) {
-        uint64_t t0 = rt.backend().now_us();
+        uint64_t t0 = rt.backend().now_us(), late = 0;
         rt.pace_begin(4000);
         for (int i = 0; i < 1170; ++i) {
-            rt.backend().sleep_us(i % 3 == 0 ? 2500 : 100);  // work of uneven length
+            rt.backend().sleep_us(i == 600 ? 1'000'000 : i % 3 == 0 ? 2500 : 100);  // work of uneven length
             rt.pace_step();
+            if (i == 600) late = rt.backend().now_us();
         }
-        EXPECT_EQ(rt.backend().now_us() - t0, 1170u * 4000u);
+        EXPECT_EQ(late - t0, 600u * 4000u + 1'000'000u);  // no wait at the late step, no rush after it
+        EXPECT_EQ(rt.backend().now_us() - late, 569u * 4000u);
     });
 }
 

@@ -206,9 +206,8 @@ TEST(LineEditor, EchoesCharactersErasesWholeCharactersAndEndsWithEnter) {
         return std::pair{a.kind, a.cells};
     };
     EXPECT_EQ(ed.feed('T').bytes, "T");
-    EXPECT_EQ(kind_cells(28), std::pair(A::None, 0)) << "cursor keys are ignored";
-    EXPECT_EQ(kind_cells(127), std::pair(A::None, 0));
-    EXPECT_EQ(kind_cells(0xB1), std::pair(A::Echo, 1)) << "half-width katakana";
+    for (int b : {28, 127, 0xA0}) EXPECT_EQ(kind_cells(uint8_t(b)), std::pair(A::None, 0)) << b;  // 28: a cursor key
+    for (int b : {0x20, 0x7E, 0xA1, 0xDF}) EXPECT_EQ(kind_cells(uint8_t(b)), std::pair(A::Echo, 1)) << b;
     const std::string kanji = to_sjis("名"), so = to_sjis("ソ");  // ソ's second byte is '\'
     EXPECT_EQ(kind_cells(uint8_t(kanji[0])), std::pair(A::None, 0));
     const A echo = ed.feed(uint8_t(kanji[1]));
@@ -216,8 +215,8 @@ TEST(LineEditor, EchoesCharactersErasesWholeCharactersAndEndsWithEnter) {
     EXPECT_EQ(echo.bytes, kanji);
     ed.feed(uint8_t(so[0]));
     ed.feed(uint8_t(so[1]));
-    EXPECT_EQ(ed.line(), "T\xB1" + kanji + so);
-    for (int cells : {2, 2, 1, 1}) EXPECT_EQ(kind_cells(8), std::pair(A::Erase, cells));
+    EXPECT_EQ(ed.line(), "T ~\xA1\xDF" + kanji + so);
+    for (int cells : {2, 2, 1, 1, 1, 1, 1}) EXPECT_EQ(kind_cells(8), std::pair(A::Erase, cells));
     EXPECT_EQ(kind_cells(8), std::pair(A::None, 0)) << "nothing left to erase";
     ed.feed('o');
     EXPECT_EQ(ed.feed(13).kind, A::Done);

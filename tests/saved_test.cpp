@@ -62,6 +62,7 @@ TEST(SavedFormat, AFullTableAndTheSettingsComeBackAsTheyWere) {
     const char* names[] = {"ゼル", "山田太郎", "", "Ann \"Q\" \\", "ｶﾀｶﾅ", "全角文字六字"};
     for (int i = 0; i < 20; ++i) t.entries.push_back({300 - 7 * i, field(names[i % 6]), i % 4 + 1, i % 2 + 1});
     t.entries[19].name = "ABCDEFGHIJK\x83";  // half of a double-byte character, cut at the field's end
+    t.entries[18].name = field("A\nB\x7F");  // control bytes
     std::string text = format_best_table(t);
     EXPECT_NE(text.find("entry 300 1 bowling \"ゼル\"\n"), std::string::npos) << text;
     EXPECT_EQ(parse_best_table(text, nullptr), t);

@@ -229,6 +229,13 @@ TEST(Ellipses, FilledEllipsesSectorsArcsAndSteps) {
     EXPECT_EQ(
         pixels_at(s.buffer(), {{230, 200}, {200, 230}, {200, 200}, {410, 210}, {400, 200}, {415, 200}, {390, 190}}),
         (std::vector{kWhite, kWhite, kBlack, kGreen, kOlive, kOlive, kBlack}));
+    // Sectors of a circle with an odd extent: the eighths on either side of the diagonal mirror each other.
+    Screen a, b;
+    circle(a, 300.5f, 300.5f, 15.5f, 1, 15, 1, 15, 0.0f, 0.125f);
+    circle(b, 300.5f, 300.5f, 15.5f, 1, 15, 1, 15, 0.125f, 0.25f);
+    std::set<Px> mirrored;
+    for (auto [x, y] : pixels_of(a.buffer(), kWhite)) mirrored.insert({y, x});
+    EXPECT_EQ(mirrored, pixels_of(b.buffer(), kWhite));
     Screen whole, one;
     circle(whole, 100, 100, 10, 1, 15);
     circle(one, 100, 100, 10, 1, 15, 0, 0, 1.0f, 0.0f);  // a start of 1 counts as 0
@@ -261,6 +268,7 @@ TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
         {[&] { s.get_block(0, 0, 1, 39, 19, small); }, err::kIllegalCall},
         {[&] { s.get_block(5, 5, 1, -6, 0, block); }, err::kIllegalCall},
         {[&] { s.get_block(0, 0, 1, 40000, 0, block); }, err::kOverflow},
+        {[&] { s.get_block(40000, 0, 0, 0, 10, block); }, err::kOverflow},
         {[&] { s.put_block(0, 0, 1, 39, 19, block, 6); }, err::kIllegalCall},
         {[&] { s.put_block(-3, 0, 1, 39, 19, block, 0); }, err::kIllegalCall},
         {[&] { s.put_block(0, 0, 1, 39, 19, cut, 0); }, err::kIllegalCall},
