@@ -46,7 +46,6 @@ TEST(Tables, IndexesRunFromZeroToTheBoundAndRaiseNineOutside) {
 
 TEST(Sjis, ByteRangesRoundTripAndCharactersWithoutAForm) {
     const std::string s = to_sjis("ピンレイアウト中");
-    EXPECT_EQ(s.size(), 16u);
     // First bytes 81-9F and E0-FC, second bytes 40-7E and 80-FC, each range tried at both edges.
     for (uint8_t b : std::string("\x81\x9F\xE0\xFC")) EXPECT_TRUE(is_sjis_lead(b)) << int(b);
     for (uint8_t b : std::string("\x80\xA0\xDF\xFD")) EXPECT_FALSE(is_sjis_lead(b)) << int(b);
@@ -55,7 +54,7 @@ TEST(Sjis, ByteRangesRoundTripAndCharactersWithoutAForm) {
     EXPECT_EQ(to_utf8(s), "ピンレイアウト中");
     EXPECT_EQ(to_sjis("記録　"), std::string("\x8B\x4C\x98\x5E\x81\x40"));
     EXPECT_FALSE(try_to_sjis("\xF0\x9F\x98\x80").has_value());  // an emoji has no Shift-JIS form
-    EXPECT_EQ(to_sjis("a\xF0\x9F\x98\x80z"), "a?z");
+    EXPECT_EQ(to_sjis("a\xF0\x9F\x98\x80éz"), "a??z");          // nor has é, between two that have one
     EXPECT_EQ(to_utf8(std::string("A\x81", 2)), "A\xEF\xBF\xBD");
     EXPECT_EQ(to_sjis("\xC0\xAFz"), "?z");  // an overlong sequence is one character
     EXPECT_EQ(to_utf8(std::string("a\0b", 3)), std::string("a\0b", 3));

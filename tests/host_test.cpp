@@ -203,6 +203,7 @@ TEST(LineInput, BackspaceRightAfterTheLineWrappedErasesOnTheRowAbove) {
     EXPECT_EQ(name.str().substr(0, 2), "c ");
     EXPECT_TRUE(h.screen().row_bytes(5).ends_with("? c ")) << "both erased, c where a was";
     EXPECT_EQ(h.screen().row_bytes(6), std::string(size_t(h.screen().columns()), ' '));
+    EXPECT_EQ(h.screen().cursor_row(), 6) << "Enter ends the line";
 }
 
 TEST(Services, ATabInAFormattedOutputTemplateGoesToTheNextMultipleOfEightOnTheScreen) {
