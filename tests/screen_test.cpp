@@ -92,6 +92,13 @@ TEST(Screen, StartsWithTheFormGeometryDefaultColoursAndTheGlyphsOfItsFont) {
     for (uint16_t r : double_glyph(uint8_t(me[0]), uint8_t(me[1]))) all |= r;
     EXPECT_TRUE((all & 0xFF00) && (all & 0x00FF)) << "a Japanese glyph uses both halves of its 16 columns";
     for (uint16_t r : double_glyph(0xFD, 0x40)) EXPECT_EQ(r, 0) << "a code outside the double-byte ranges";
+    Screen low(10, 5, 8, 10);  // cells lower than the glyphs: each glyph is cut to its own row
+    print_at(low, 0, 1, to_sjis("│"));
+    const Extent cut = drawn(low.visible());  // the line fills rows 10 to 19 from the top and no more
+    EXPECT_EQ((std::array{cut.y1, cut.y2, cut.count}), (std::array{30, 39, 10}));
+    Image dst(4, 2, kBlack), src(4, 2, kWhite);
+    dst.copy_rect(src, -3, -1, 2, 9);  // a rectangle reaching past both images is cut to them
+    EXPECT_EQ(drawn(dst), (Extent{0, 0, 1, 1, 4}));
 }
 
 TEST(Settings, LocateAndSetColorSetTheSelectedValues) {
