@@ -13,6 +13,8 @@
 #include <optional>
 #include <thread>
 
+#include "runtime/platform/x11_errors.h"
+
 namespace zell {
 
 namespace {
@@ -490,6 +492,7 @@ std::unique_ptr<Backend> make_sdl_backend(std::string* error) {
     if (!set(std::getenv("SDL_VIDEODRIVER"))) SDL_SetHint(SDL_HINT_VIDEODRIVER, only);
     const std::string no_display =
         "no display: neither DISPLAY nor WAYLAND_DISPLAY is set (start it in a desktop session)";
+    if (set(x11)) tolerate_events_to_closed_windows();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (!error) return nullptr;
         if (names.empty()) *error = no_display;
