@@ -19,6 +19,7 @@ namespace detail {
 // (in single 0.49999997 + 0.5 would round up to 1).
 inline long long table_index(float v) {
     if (!(std::fabs(v) < 2.0e9f)) return -1;
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings): exact for every single, as said above
     return v >= 0 ? (long long)(double(v) + 0.5) : (long long)(double(v) - 0.5);
 }
 inline long long table_index(std::integral auto v) { return (long long)v; }

@@ -154,7 +154,7 @@ std::optional<Script> parse(const std::string& text, std::string* error) {
                 c.key = it->second;
                 if (name == "Space") c.ch = ' ';
             } else if (name.size() == 1 && name[0] > ' ' && name[0] < 127) {
-                c.ch = name[0];
+                c.ch = uint8_t(name[0]);
             } else {
                 return fail("unknown key '" + name + "'");
             }
