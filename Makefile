@@ -79,7 +79,7 @@ fuzz: build
 # clang-tidy's bug-finding checks (.clang-tidy) over the runtime, the game and the tools.
 # clang-tidy 16 (apt-get install clang-tidy-16): Debian's default 14 cannot read std::source_location.
 CLANG_TIDY ?= clang-tidy-16
-TIDY_FILES ?= $(wildcard runtime/*.cpp runtime/platform/*.cpp game/*.cpp tools/*.cpp src/*.cpp)
+TIDY_FILES ?= $(shell git ls-files -- "*.cpp" ":!:tests/*" ":!:bench/*" ":!:apps/web/*" ":!:platform/browser/backend_browser.cpp")
 tidy: configure
 	@cmake --build $(BUILD) --target zell-bowling zell-script -j $(JOBS)
 	$(CLANG_TIDY) -p $(BUILD) --quiet $(TIDY_FILES)

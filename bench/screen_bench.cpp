@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "runtime/screen.h"
-#include "runtime/sjis.h"
+#include "runtime/screen/screen.h"
+#include "runtime/text/sjis.h"
 
 namespace zell {
 namespace {

@@ -5,7 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include "game/game.h"
-#include "runtime/backend_headless.h"
+#include "platform/headless/backend_headless.h"
 
 namespace zell {
 namespace {

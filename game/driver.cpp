@@ -5,7 +5,7 @@
 #include <string>
 
 #include "game/game.h"
-#include "runtime/sjis.h"
+#include "runtime/text/sjis.h"
 
 namespace zell {
 

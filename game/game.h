@@ -26,7 +26,7 @@
 
 #include "game/constants.h"
 #include "game/state.h"
-#include "runtime/host.h"
+#include "runtime/host/host.h"
 
 namespace zell {
 

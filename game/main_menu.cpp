@@ -4,7 +4,7 @@
 
 #include "game/game.h"
 #include "game/program.h"
-#include "runtime/sjis.h"
+#include "runtime/text/sjis.h"
 
 namespace zell {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "game/game.h"
-#include "runtime/sjis.h"
+#include "runtime/text/sjis.h"
 
 namespace zell {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/screen.h"
-#include "runtime/tables.h"
-#include "runtime/values.h"
+#include "runtime/core/tables.h"
+#include "runtime/core/values.h"
+#include "runtime/screen/screen.h"
 
 namespace zell {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/image.h"
+#include "runtime/screen/image.h"
 
 namespace zell {
 

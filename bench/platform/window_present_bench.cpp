@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime/platform/backend_sdl.h"
+#include "platform/sdl/backend_sdl.h"
 
 namespace zell {
 namespace {

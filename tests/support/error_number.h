@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "runtime/errors.h"
+#include "runtime/core/errors.h"
 
 namespace zell::testing {
 

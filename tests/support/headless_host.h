@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "runtime/backend_headless.h"
-#include "runtime/host.h"
+#include "platform/headless/backend_headless.h"
+#include "runtime/host/host.h"
 
 namespace zell::testing {
 

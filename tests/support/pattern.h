@@ -2,7 +2,7 @@
 // pixel (x, y) = RGB(x mod 256, y mod 256, 0x80 | (x / 256) << 2 | y / 256).
 #pragma once
 
-#include "runtime/image.h"
+#include "runtime/screen/image.h"
 
 namespace zell {
 

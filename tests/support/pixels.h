@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/image.h"
+#include "runtime/screen/image.h"
 
 namespace zell::testing {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tools/runner.h"
+#include "apps/script/runner.h"
 
 namespace zell::testing {
 

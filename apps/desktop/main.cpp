@@ -1,0 +1,51 @@
+// Zell Bowling: the desktop program. Reads the command line and the saved settings, opens
+// the real window and runs the game's main program.
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "game/program.h"
+#include "platform/midi/system_midi.h"
+#include "platform/posix/file_store.h"
+#include "platform/sdl/backend_sdl.h"
+#include "resources/icon.h"
+#include "runtime/host/host.h"
+#include "runtime/shell/command_line.h"
+
+int main(int argc, char** argv) {
+    zell::CommandLine cli = zell::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    auto report = [](const std::string& line) { std::cerr << "zell-bowling: " << line << "\n"; };
+    std::unique_ptr<zell::SaveKeeper> keeper;
+    if (!cli.no_save)
+        keeper = std::make_unique<zell::SaveKeeper>(zell::make_file_store(zell::data_folder()),
+                                                    zell::make_file_store(zell::config_folder()), report);
+    switch (cli.action) {
+    case zell::CommandLine::Action::Error:
+        std::fprintf(stderr, "zell-bowling: %s\n%s", cli.error.c_str(), zell::usage_text().c_str());
+        return 2;
+    case zell::CommandLine::Action::Help:
+        std::fputs(zell::help_text(keeper ? keeper->best_location() : "").c_str(), stdout);
+        return 0;
+    case zell::CommandLine::Action::Version: std::printf("zell-bowling %s\n", ZELL_VERSION); return 0;
+    case zell::CommandLine::Action::Run: break;
+    }
+
+    std::string why;
+    auto backend = zell::make_sdl_backend(&why);
+    if (!backend) {
+        std::fprintf(stderr, "zell-bowling: cannot open a window: %s\n", why.c_str());
+        return 1;
+    }
+    backend->set_display(cli.display(keeper ? keeper->load_settings() : zell::SavedSettings{}));
+    const char* env_midi = std::getenv("ZELL_MIDI_PORT");
+    const std::string midi = cli.midi ? *cli.midi : env_midi ? env_midi : "";
+    if (zell::MidiChoice::parse(midi).allows_synth()) zell::start_sdl_audio();
+    zell::Host::Options options;
+    options.midi = zell::make_system_midi_out(midi);
+    options.icons.emplace_back(zell::resources::kIconName, zell::resources::program_icon());
+    options.saved = std::move(keeper);
+    zell::Host host(*backend, std::move(options));
+    return host.run(zell::game_main);
+}

@@ -1,0 +1,287 @@
+// Built only by Emscripten (the browser build); see backend_browser.h.
+#ifdef __EMSCRIPTEN__
+
+#include "platform/browser/backend_browser.h"
+
+#include <emscripten.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/browser/browser_input.h"
+
+// The page's side, in browser.js.
+extern "C" {
+void zell_page_open(const char* title_utf8, int width, int height);
+void zell_page_close();
+void zell_page_present(const uint32_t* pixels, int width, int height);
+// The area the canvas may take and the device pixel ratio, in CSS pixels.
+void zell_page_area(double* width, double* height, double* ratio);
+void zell_page_place_canvas(double css_width, double css_height);
+// The next queued event: its kind (0 when none), up to four numbers and a text (UTF-8).
+int zell_page_next_event(int32_t* numbers, char* text, int text_capacity);
+int zell_page_queued();
+void zell_page_toggle_full_screen();
+int zell_page_full_screen();
+void zell_page_yield(int ms, int wakeable);
+void zell_page_beep();
+void zell_page_message(const char* title, const char* text);
+void zell_page_set_icon(const uint32_t* pixels, int width, int height, uint32_t transparent);
+int zell_sound_available();
+char* zell_sound_name();  // malloc'd
+void zell_sound_send(uint32_t message);
+// A malloc'd copy of the record, nullptr when there is none, (char*)-1 when storage is refused.
+char* zell_store_read(const char* name, int* length);
+int zell_store_write(const char* name, const char* bytes, int length);
+// Renames a record; 0 when it is missing, the new name is taken, or storage is refused.
+int zell_store_move(const char* from, const char* to);
+}
+
+namespace zell {
+
+namespace {
+
+// Event kinds queued by the page.
+enum PageEvent {
+    kNone = 0,
+    kKeyDown = 1,
+    kKeyUp = 2,
+    kText = 3,
+    kPointerMove = 4,
+    kPointerDown = 5,
+    kPointerUp = 6,
+    kClose = 7,
+    kResize = 8,
+};
+
+// Pointer positions arrive in hundredths of a CSS pixel relative to the canvas.
+constexpr double kPointerUnit = 100.0;
+// A program that computes without waiting still yields this often, so the page repaints and
+// its events arrive.
+constexpr double kBusyYieldMs = 16.0;
+
+}  // namespace
+
+BrowserBackend::BrowserBackend() : origin_ms_(emscripten_get_now()) { last_yield_ms_ = origin_ms_; }
+
+bool BrowserBackend::open_window(const WindowSpec& spec) {
+    image_w_ = spec.client_width;
+    image_h_ = spec.client_height;
+    zell_page_open(spec.title.c_str(), image_w_, image_h_);
+    open_ = true;
+    fit_canvas();
+    if (icon_.image.width() > 0) set_icon(icon_);
+    return true;
+}
+
+void BrowserBackend::close_window() {
+    if (!open_) return;
+    open_ = false;
+    zell_page_close();
+}
+
+void BrowserBackend::fit_canvas() {
+    double w = 0, h = 0, ratio = 1;
+    zell_page_area(&w, &h, &ratio);
+    const CanvasFit fit = browser_canvas_fit(w, h, ratio, integer_mode_, image_w_, image_h_);
+    zell_page_place_canvas(fit.css_width, fit.css_height);
+}
+
+void BrowserBackend::yield(int ms, bool wakeable) {
+    zell_page_yield(ms, wakeable ? 1 : 0);
+    last_yield_ms_ = emscripten_get_now();
+}
+
+void BrowserBackend::pump(InputSink& sink, int wait_ms) {
+    if (wait_ms > 0) {
+        // The page wakes the program early when an event arrives.
+        if (zell_page_queued() == 0) yield(wait_ms, true);
+    } else if (emscripten_get_now() - last_yield_ms_ >= kBusyYieldMs) {
+        yield(0, false);
+    }
+    // Deliver what is queued now, but not what keeps arriving while we deliver.
+    for (int n = zell_page_queued(); n > 0; --n) {
+        int32_t v[4] = {};
+        char text[256] = {};
+        const int kind = zell_page_next_event(v, text, sizeof text);
+        switch (kind) {
+        case kKeyDown: {
+            const BrowserKey k = browser_key_down(text, v[0] & 1, v[0] & 2, v[0] & 4, v[0] & 8);
+            switch (k.kind) {
+            case BrowserKey::Kind::Char: sink.char_typed(k.code); break;
+            case BrowserKey::Kind::Key: sink.key_down(k.key, v[0] & 1, v[0] & 2); break;
+            case BrowserKey::Kind::FullScreen: zell_page_toggle_full_screen(); break;
+            case BrowserKey::Kind::ScaleMode:
+                integer_mode_ = !integer_mode_;
+                fit_canvas();
+                break;
+            case BrowserKey::Kind::Ignore: break;
+            }
+            break;
+        }
+        case kKeyUp:
+            if (Key k = browser_key_up(text); k != Key::None) sink.key_up(k);
+            break;
+        case kText: sink.text_typed(text); break;
+        case kPointerMove:
+        case kPointerDown:
+        case kPointerUp: {
+            // v: x and y (hundredths of a CSS pixel), the button or the held buttons, the canvas
+            // size packed as width * 65536 + height in CSS pixels.
+            const double css_w = double(v[3] >> 16), css_h = double(v[3] & 0xFFFF);
+            const Point at =
+                browser_pointer_pixel(v[0] / kPointerUnit, v[1] / kPointerUnit, css_w, css_h, image_w_, image_h_);
+            if (kind == kPointerMove) sink.mouse_move(at.x, at.y, unsigned(v[2]));
+            else if (kind == kPointerDown)
+                sink.mouse_down(MouseButton(v[2]), at.x, at.y, uint64_t(emscripten_get_now()));
+            else sink.mouse_up(MouseButton(v[2]), at.x, at.y);
+            break;
+        }
+        case kClose: sink.close_requested(); break;
+        case kResize: fit_canvas(); break;
+        default: break;
+        }
+    }
+}
+
+void BrowserBackend::present(const Image& visible) {
+    if (!open_ || visible.width() <= 0 || visible.height() <= 0) return;
+    zell_page_present(visible.pixels().data(), visible.width(), visible.height());
+}
+
+uint64_t BrowserBackend::now_us() { return uint64_t((emscripten_get_now() - origin_ms_) * 1000.0); }
+
+void BrowserBackend::sleep_us(uint64_t us) {
+    // Whole milliseconds, rounded up: the host paces against deadlines, so a wait never ends early.
+    yield(int((us + 999) / 1000), false);
+}
+
+LocalTime BrowserBackend::local_time() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+void BrowserBackend::beep() { zell_page_beep(); }
+
+void BrowserBackend::message_box(const std::string& title, const std::string& text) {
+    zell_page_message(title.c_str(), text.c_str());
+}
+
+void BrowserBackend::set_text_input(bool) {
+    // Typed text is always taken (printable keys arrive only as text), as on the desktop.
+}
+
+void BrowserBackend::set_icon(const Icon& icon) {
+    icon_ = icon;
+    if (open_ && icon.image.width() > 0)
+        zell_page_set_icon(icon.image.pixels().data(), icon.image.width(), icon.image.height(), icon.transparent);
+}
+
+// --- Sound ---------------------------------------------------------------------
+
+namespace {
+
+class PageSound final : public MidiDevice {
+public:
+    std::string name() const override {
+        char* p = zell_sound_name();
+        std::string s(p ? p : "");
+        std::free(p);
+        return s;
+    }
+    void send(uint32_t message) override { zell_sound_send(message); }
+};
+
+class BrowserMidiOut final : public DeviceMidiOut {
+protected:
+    uint32_t device_count() override { return zell_sound_available() ? 1 : 0; }
+    MidiDevice* device(int32_t id) override { return (id == 0 || id == kMidiMapper) ? &sound_ : nullptr; }
+
+private:
+    PageSound sound_;
+};
+
+}  // namespace
+
+std::unique_ptr<MidiOut> make_browser_midi_out() { return std::make_unique<BrowserMidiOut>(); }
+
+// --- Storage -------------------------------------------------------------------
+
+#if ZELL_BROWSER_STORE
+
+namespace {
+
+// The page's records: one localStorage item per record, under a folder-like prefix. A setItem
+// is atomic; the page runs one thread, so the lock only has to keep one record's users in order.
+class BrowserStore final : public Store {
+public:
+    explicit BrowserStore(std::string folder) : folder_(std::move(folder)) {}
+
+    ReadResult read(const std::string& name) override {
+        int length = 0;
+        char* bytes = zell_store_read(key(name).c_str(), &length);
+        if (bytes == reinterpret_cast<char*>(-1)) return {Status::Failed, {}, "the browser refuses its storage"};
+        if (!bytes) return {Status::Missing, {}, {}};
+        ReadResult r{Status::Ok, std::string(bytes, size_t(length)), {}};
+        std::free(bytes);
+        return r;
+    }
+
+    bool write(const std::string& name, std::string_view bytes, std::string* why) override {
+        if (zell_store_write(key(name).c_str(), bytes.data(), int(bytes.size()))) return true;
+        if (why) *why = "the browser's storage is full or refused";
+        return false;
+    }
+
+    bool lock(const std::string&, std::string*) override { return true; }
+    void unlock(const std::string&) override {}
+
+    std::string set_aside(const std::string& name, std::string* why) override {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        localtime_r(&now, &tm);
+        char stamp[32];
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+        const std::string base = name + ".unreadable-" + stamp;
+        // Never over an earlier one: a second suffix when the second is taken.
+        for (int n = 1; n < 100; ++n) {
+            const std::string target = n == 1 ? base : base + "-" + std::to_string(n);
+            if (zell_store_move(key(name).c_str(), key(target).c_str())) return where(target);
+        }
+        if (why) *why = "it cannot be renamed in the browser's storage";
+        return {};
+    }
+
+    std::string where(const std::string& name) const override { return "localStorage: zell-bowling/" + key(name); }
+
+private:
+    std::string key(const std::string& name) const { return folder_ + "/" + name; }
+    std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<Store> make_browser_store(const std::string& folder) { return std::make_unique<BrowserStore>(folder); }
+
+void BrowserBackend::set_display(const DisplaySettings& settings) {
+    // Full screen needs the player's key or click in a browser: only F11 switches it.
+    integer_mode_ = settings.scale_mode == ScaleMode::Integer;
+    if (open_) fit_canvas();
+}
+
+DisplaySettings BrowserBackend::display() const {
+    DisplaySettings d;
+    d.scale_mode = integer_mode_ ? ScaleMode::Integer : ScaleMode::Sharp;
+    d.fullscreen = zell_page_full_screen() != 0;
+    return d;
+}
+
+#endif  // ZELL_BROWSER_STORE
+
+}  // namespace zell
+
+#endif  // __EMSCRIPTEN__

@@ -1,0 +1,65 @@
+// How the host tells the player that the program cannot go on: the start-up messages
+// and the report of a run-time error (on the screen, or in a message box when the
+// window is gone), with the error log written first.
+#include <string>
+
+#include "runtime/host/host.h"
+#include "runtime/shell/error_log.h"
+#include "runtime/text/sjis.h"
+
+namespace zell {
+namespace {
+
+constexpr const char* kStartupMessages[] = {
+    "",
+    "メモリが足りません",
+    "システムに異常があります",
+    "ウィンドウをオープンできません",
+    "デバイスコンテキストを作成できません",
+    "グラフィックビットマップを作成できません",
+    "リソースが見つかりません",
+    "フォームデータがありません",
+    "メタファイルが作成できません",
+};
+
+}  // namespace
+
+void Host::report(const RuntimeError& e) {
+    if (reporting_) return;
+    reporting_ = true;
+    write_error_log(e, backend_.local_time());
+    auto pos = Position::of(e.where());
+    std::string line = "\r\n" + pos.file + " [" + std::to_string(pos.line) + cached_sjis("行]:エラー[") +
+                       std::to_string(e.number()) + "]";
+    std::string_view message = error_text(e.number());
+    // A second error while the first is reported is ignored: the report goes on, and its
+    // prompt still waits for the key. Closing the window at the prompt ends the program at once.
+    try {
+        if (backend_.has_window()) {
+            try {
+                screen_->print(line, 2);
+                if (!message.empty()) screen_->print("\r\n" + to_sjis(message), 2);
+                screen_->print(cached_sjis("\r\n任意のキーを押してください"), 2);
+                screen_->print_end();
+            } catch (const RuntimeError&) {}
+            for (;;) {
+                try {
+                    wait_for_key();
+                    break;
+                } catch (const RuntimeError&) {}
+            }
+        } else {
+            std::string text = to_utf8(line.substr(2));
+            if (!message.empty()) text += "\n" + std::string(message);
+            backend_.message_box(options_.program_name + ".EXE", text);
+        }
+    } catch (const ProgramEnd&) {}
+}
+
+std::string Host::error_log_path() { return zell::error_log_path(); }
+
+void Host::startup_message(int number) {
+    backend_.message_box(options_.program_name + ".EXE", kStartupMessages[number]);
+}
+
+}  // namespace zell

@@ -1,0 +1,256 @@
+// The host: builds the main window from the form description, runs the game's
+// main program under the statement poll, and offers the game every runtime
+// service (screen, input, external calls, timing, random numbers) with the
+// window number first, as the game calls them. Ending the program (End, a
+// closed window, a reported run-time error) unwinds to run().
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <source_location>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "runtime/backend.h"
+#include "runtime/core/errors.h"
+#include "runtime/core/external.h"
+#include "runtime/core/form.h"
+#include "runtime/core/values.h"
+#include "runtime/input/input.h"
+#include "runtime/screen/screen.h"
+#include "runtime/sound/midi.h"
+#include "runtime/storage/saved.h"
+
+namespace zell {
+
+// One value of a formatted output statement: a game number or Shift-JIS text.
+struct UsingItem {
+    UsingItem(float v) : value(double(v)) {}
+    UsingItem(int v) : value(double(v)) {}
+    UsingItem(std::string_view s) : value(s) {}
+    UsingItem(const std::string& s) : value(std::string_view(s)) {}
+    std::variant<double, std::string_view> value;
+};
+
+class Host {
+public:
+    using Loc = std::source_location;
+    using MainProgram = std::function<void(Host&)>;
+
+    // How the last run ended.
+    enum class Ending { NotRun, Returned, End, Closed, Error, StartupFailure };
+
+    struct Options {
+        std::string program_name = "zell-bowling";
+        std::span<const uint8_t> form = main_form_bytes();
+        std::unique_ptr<MidiOut> midi;  // the devices behind the built-in "WINMM" library
+        // Icons stored with the program, by resource name; the form names the window's icon.
+        std::vector<std::pair<std::string, Icon>> icons;
+        // The saved Best 20 table and settings; none: nothing is read or written.
+        std::unique_ptr<SaveKeeper> saved;
+    };
+
+    // Statement poll interval: the message queue is pumped at the first statement and then at
+    // every (interval + 1)-th one.
+    static constexpr int kPollInterval = 10;
+    // Consecutive input reads that found nothing before the program counts as waiting.
+    static constexpr int kIdleReads = 2;
+    // At most this many steps between those reads while it waits.
+    static constexpr int kReadLoopSteps = 3;
+    // How long one pump may block for events while the program waits for input ...
+    static constexpr int kIdleWaitMs = 10;
+    // ... and, once it has waited this many pumps in a row with no event and nothing new to
+    // show, how long: an event still ends the wait at once, so only a program that also
+    // watches the clock while it waits sees the difference.
+    static constexpr int kQuietPumps = 30;
+    static constexpr int kQuietWaitMs = 250;
+    // The window is updated at most this often while the program runs (one display refresh),
+    static constexpr uint64_t kFrameUs = 16'667;
+    // and during a paced run that is behind its deadlines at least this often.
+    static constexpr uint64_t kMaxFrameGapUs = 100'000;
+    // A paced run this far behind its deadlines, beyond the time spent presenting, was held
+    // up (a suspended machine, a stopped process): it starts again from now.
+    static constexpr uint64_t kHeldUpUs = 250'000;
+
+    Host(Backend& backend, Options options);
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // Start-up, the main program and the end: returns the process exit code
+    // (0 after End, a closed window or a returning main program; 1 after a start-up failure or a
+    // reported run-time error; the code given to end_program otherwise).
+    int run(const MainProgram& main_program);
+
+    // --- Statement poll -----------------------------------------------------
+    // One step of the game's program: the statement poll, then its position for error reports.
+    void step(Loc where = Loc::current()) {
+        ++steps_since_read_;
+        stmt_poll();
+        set_line(where);
+    }
+    void stmt_poll() {
+        if (poll_countdown_ == 0) {
+            poll_countdown_ = kPollInterval;
+            pump_messages();
+        } else {
+            --poll_countdown_;
+        }
+    }
+    void set_line(const Loc& where);
+    const Loc& position() const { return position_; }
+    int pump_count() const { return pump_count_; }
+
+    // --- Ending -------------------------------------------------------------
+    [[noreturn]] void end_program(int code, Loc where = Loc::current());
+    // Shows the interruption text with the position, waits for a key and returns.
+    void stop_program(Loc where = Loc::current());
+
+    // --- Screen -------------------------------------------------------------
+    void cls(int window, int mode, Loc where = Loc::current());
+    void locate(int window, int column, int row, int cursor, int mask, Loc where = Loc::current());
+    void set_color(int window, int fg, int bg, int graphics, int mode, int mask, Loc where = Loc::current());
+    void set_palette(int window, int entry, int colour, Loc where = Loc::current());
+    // One output statement with one item (Shift-JIS text) and its separator: 0 new line, 1 next zone, 2 none.
+    void print(int window, std::string_view sjis, int separator = 0, Loc where = Loc::current());
+    // tab_to(column) followed by one item.
+    void print_tab(int window, int column, std::string_view sjis, int separator = 0, Loc where = Loc::current());
+    // Formatted output of items through a template; separator after the last item.
+    void print_using(int window, std::string_view tmpl, std::initializer_list<UsingItem> items, int separator = 0,
+                     Loc where = Loc::current());
+    void draw_line(int window, int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour,
+                   int kind, int fill_colour, int style, int mask, Loc where = Loc::current());
+    void draw_circle(int window, int step, float x, float y, float radius, int colour, float aspect, float start,
+                     float end, int fill, int function, int fill_colour, int mask, Loc where = Loc::current());
+    void get_block(int window, int x1, int y1, int step2, int x2, int y2, BlockBuffer& array,
+                   Loc where = Loc::current());
+    void put_block(int window, int x1, int y1, int step2, int x2, int y2, const BlockBuffer& array, int mode,
+                   Loc where = Loc::current());
+
+    // --- Input --------------------------------------------------------------
+    // The next key as a one-byte string, or "" (never waits). Ctrl+C shows the stop message and ends.
+    std::string inkey(int window, Loc where = Loc::current());
+    int mouse_pos(int window, int function, Loc where = Loc::current());
+    int mouse_button(int window, int function, int button, Loc where = Loc::current());
+    float map_coord(int window, float value, int function, Loc where = Loc::current());
+    // Line input into one fixed-length field: the prompt per mode (0 "? ", 1 prompt, 2 prompt + "? "),
+    // echo and editing at the cursor, Enter ends; a line that cannot be assigned is asked again.
+    void input_line(int window, int mode, std::string_view prompt, FixedString& field, Loc where = Loc::current());
+
+    // --- External calls, timing, random numbers --------------------------------
+    int32_t call_external(std::string_view function, std::string_view library, std::initializer_list<intptr_t> args,
+                          Loc where = Loc::current());
+    // Pauses n x 10 ms (0..65535, else error 5), showing the screen within that time; pumps nothing.
+    void sleep_10ms(int64_t n, Loc where = Loc::current());
+    std::string time_str(Loc where = Loc::current());
+    std::string date_str(std::string_view format = {}, Loc where = Loc::current());
+    float rnd(float x, Loc where = Loc::current());
+    void randomize(int32_t seed, Loc where = Loc::current());
+
+    // --- Paced animation ------------------------------------------------------
+    // Starts a run of steps each given period_us of real time (virtual on the headless backend).
+    void pace_begin(uint64_t period_us);
+    // Waits until the next step is due (deadline start + n x period), showing the screen meanwhile.
+    void pace_step();
+
+    // --- Parts, for tools and tests -------------------------------------------------
+    Screen& screen() { return *screen_; }
+    Input& input() { return *input_; }
+    Backend& backend() { return backend_; }
+    Random& random() { return random_; }
+    ExternalLibraries& libraries() { return *libraries_; }
+    MidiOut& midi() { return *midi_; }
+    // What the program saves between runs; nullptr when nothing is saved.
+    SaveKeeper* saved() { return options_.saved.get(); }
+    const std::string& program_name() const { return options_.program_name; }
+    Ending ending() const { return ending_; }
+    // What the window shows: the game's picture, or the help panel over it while that is open.
+    const Image& shown_picture() const;
+    bool help_shown() const { return gate_.shown; }
+    // The error reported by the last run, if any.
+    const std::optional<RuntimeError>& last_error() const { return last_error_; }
+
+    // Where the run-time error log goes ($XDG_STATE_HOME/zell-bowling/runtime-error).
+    static std::string error_log_path();
+
+private:
+    // Passes the platform's input on to the game's input, except F1 and the key or click that
+    // closes the help panel: the game never sees them. A key arrives as exactly one of key_down,
+    // char_typed and text_typed, so nothing of the closing key is left to follow.
+    class HelpGate final : public InputSink {
+    public:
+        explicit HelpGate(Host& host) : host_(host) {}
+        void key_down(Key key, bool shift, bool ctrl) override;
+        void key_up(Key key) override;
+        void char_typed(uint8_t code) override;
+        void text_typed(std::string_view utf8) override;
+        void mouse_move(int x, int y, unsigned buttons) override;
+        void mouse_down(MouseButton b, int x, int y, uint64_t time_ms) override;
+        void mouse_up(MouseButton b, int x, int y) override;
+        void close_requested() override;
+
+        bool requested = false;  // F1 went down: the panel opens after this pump
+        bool shown = false;
+
+    private:
+        Host& host_;
+    };
+
+    void pump_messages();
+    // Shows the help panel until a key or a click; the time it was open is taken out of the
+    // running animation's deadlines.
+    void show_help();
+    // Saves the window's presentation when the player has changed it (F10, F11).
+    void keep_display_settings();
+    void end_if_closed();  // a closed window ends the program
+    bool waiting_for_input() const;
+    // Presents the screen if it changed and a frame is due (or force); true when it presented.
+    bool present_if_due(bool force);
+    // True while a paced run is under way and behind its next deadline.
+    bool catching_up(uint64_t now) const;
+    // True while a paced run is under way (its next deadline not long past).
+    bool pacing(uint64_t now) const;
+    uint64_t next_due() const { return pace_start_us_ + (pace_steps_ + 1) * pace_period_us_; }
+    void check_window(int window, const Loc& where) const;
+    void wait_for_key();                 // pumps until a key is in the buffer (the stop prompt)
+    void report(const RuntimeError& e);  // error_report.cpp, with the start-up messages
+    void startup_message(int number);
+    void register_winmm();
+
+    Backend& backend_;
+    Options options_;
+    std::unique_ptr<MidiOut> midi_;
+    std::unique_ptr<Screen> screen_;
+    std::unique_ptr<Input> input_;
+    std::unique_ptr<ExternalLibraries> libraries_;
+    Random random_;
+    FormDescription form_;
+    Loc position_;
+    int poll_countdown_ = 0;
+    // Steps since the last keyboard or mouse read: a program only waits for input while it keeps
+    // reading; one that draws or computes after its last read (an animation) is not waiting.
+    int steps_since_read_ = 0;
+    int pump_count_ = 0;
+    bool present_pending_ = false;
+    uint64_t last_present_us_ = 0;  // when the last present ended
+    uint64_t pace_start_us_ = 0, pace_period_us_ = 0, pace_steps_ = 0;
+    // Time spent presenting since the paced run was last on time: lateness it explains.
+    uint64_t present_debt_us_ = 0;
+    int quiet_pumps_ = 0;       // idle pumps in a row that received and showed nothing
+    uint64_t events_seen_ = 0;  // input events counted at the last pump
+    Ending ending_ = Ending::NotRun;
+    std::optional<RuntimeError> last_error_;
+    bool closed_ = false;
+    bool reporting_ = false;
+    HelpGate gate_{*this};
+    Image help_picture_;
+    DisplaySettings display_;  // the presentation as last seen
+};
+
+}  // namespace zell

@@ -1,0 +1,325 @@
+#include "runtime/storage/saved.h"
+
+#include <charconv>
+#include <cstdio>
+#include <sstream>
+
+#include "runtime/text/sjis.h"
+
+namespace zell {
+namespace {
+
+constexpr int kVersion = 1;
+constexpr const char* kBestHeader = "zell-bowling best20";
+constexpr const char* kSettingsHeader = "zell-bowling settings";
+constexpr size_t kNameBytes = 12;
+constexpr int kMaxScore = 300;
+// Game counts are kept as single precision in the game: whole numbers stay exact below 2^24.
+constexpr int kMaxGames = 16'777'216;
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+// Splits off the first word of s (up to a blank).
+std::string_view next_word(std::string_view& s) {
+    s = trim(s);
+    size_t end = s.find_first_of(" \t");
+    std::string_view w = s.substr(0, end);
+    s = end == std::string_view::npos ? std::string_view{} : trim(s.substr(end));
+    return w;
+}
+
+std::optional<int> to_int(std::string_view w, int lo, int hi) {
+    int v = 0;
+    auto [end, ec] = std::from_chars(w.data(), w.data() + w.size(), v);
+    if (ec != std::errc{} || end != w.data() + w.size() || v < lo || v > hi) return std::nullopt;
+    return v;
+}
+
+std::optional<int> to_layout(std::string_view w) {
+    if (w == "bowling") return 1;
+    if (w == "random") return 2;
+    return std::nullopt;
+}
+
+const char* layout_word(int layout) { return layout == 2 ? "random" : "bowling"; }
+
+std::string pad_name(std::string sjis) {
+    if (sjis.size() < kNameBytes) sjis.append(kNameBytes - sjis.size(), ' ');
+    return sjis;
+}
+
+// The lines of a record after its version line, with the version checked. Calls item for
+// each line that is not blank or a comment; item returns false to reject the text.
+template <class Item>
+bool read_lines(std::string_view text, const char* header, std::string* why, Item item) {
+    std::istringstream in{std::string(text)};
+    std::string line;
+    int n = 0;
+    bool seen_header = false;
+    auto fail = [&](const std::string& what) {
+        if (why) *why = "line " + std::to_string(n) + ": " + what;
+        return false;
+    };
+    while (std::getline(in, line)) {
+        ++n;
+        std::string_view rest = trim(line);
+        if (rest.empty() || rest.front() == '#') continue;
+        if (!seen_header) {
+            std::string_view h = header;
+            if (rest.substr(0, h.size()) != h) return fail("not a " + std::string(header) + " file");
+            rest.remove_prefix(h.size());
+            auto version = to_int(trim(rest), 1, 1'000'000);
+            if (!version) return fail("no version number");
+            if (*version > kVersion)
+                return fail("written by a newer version of the program (format " + std::to_string(*version) + ")");
+            seen_header = true;
+            continue;
+        }
+        std::string_view key = next_word(rest);
+        std::string what;
+        if (!item(key, rest, what)) return fail(what.empty() ? "cannot read \"" + std::string(key) + "\"" : what);
+    }
+    if (!seen_header) {
+        n = 0;
+        return fail("empty file");
+    }
+    return true;
+}
+
+}  // namespace
+
+// --- Names ------------------------------------------------------------------------------
+
+std::string quote_name(std::string_view field) {
+    while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+    std::string out = "\"";
+    for (size_t i = 0; i < field.size();) {
+        auto b = uint8_t(field[i]);
+        size_t n = is_sjis_lead(b) && i + 1 < field.size() ? 2 : 1;
+        std::string_view ch = field.substr(i, n);
+        std::string utf8 = b >= 0x20 && b != 0x7F ? to_utf8(ch) : std::string{};
+        if (ch == "\"" || ch == "\\") {
+            out += '\\';
+            out += ch;
+        } else if (!utf8.empty() && utf8 != "\xEF\xBF\xBD" && try_to_sjis(utf8) == std::string(ch)) {
+            out += utf8;
+        } else {
+            // No character: each byte as \xNN, so that the field comes back byte for byte.
+            for (char c : ch) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\x%02X", unsigned(uint8_t(c)));
+                out += hex;
+            }
+        }
+        i += n;
+    }
+    return out + "\"";
+}
+
+std::optional<std::string> unquote_name(std::string_view q) {
+    if (q.size() < 2 || q.front() != '"' || q.back() != '"') return std::nullopt;
+    q = q.substr(1, q.size() - 2);
+    std::string sjis;
+    std::string run;  // UTF-8 text waiting for conversion
+    auto flush = [&] {
+        if (run.empty()) return true;
+        auto s = try_to_sjis(run);
+        if (!s) return false;
+        sjis += *s;
+        run.clear();
+        return true;
+    };
+    for (size_t i = 0; i < q.size(); ++i) {
+        if (q[i] == '"') return std::nullopt;
+        if (q[i] != '\\') {
+            run += q[i];
+            continue;
+        }
+        if (!flush() || ++i >= q.size()) return std::nullopt;
+        if (q[i] == '"' || q[i] == '\\') {
+            sjis += q[i];
+        } else if (q[i] == 'x' && i + 2 < q.size()) {
+            auto v = 0;
+            auto [end, ec] = std::from_chars(q.data() + i + 1, q.data() + i + 3, v, 16);
+            if (ec != std::errc{} || end != q.data() + i + 3) return std::nullopt;
+            sjis += char(v);
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!flush() || sjis.size() > kNameBytes) return std::nullopt;
+    return pad_name(std::move(sjis));
+}
+
+// --- The Best 20 table -------------------------------------------------------------------
+
+std::string format_best_table(const BestTable& t) {
+    std::string out = "# Zell Bowling: the Best 20 table, best first; among equal scores the older first.\n";
+    out += "# entry SCORE LEVEL LAYOUT \"NAME\"\n";
+    out += std::string(kBestHeader) + " " + std::to_string(kVersion) + "\n";
+    out += "games " + std::to_string(t.games) + "\n";
+    for (const BestEntry& e : t.entries)
+        out += "entry " + std::to_string(e.score) + " " + std::to_string(e.level) + " " + layout_word(e.layout) + " " +
+               quote_name(e.name) + "\n";
+    return out;
+}
+
+std::optional<BestTable> parse_best_table(std::string_view text, std::string* why) {
+    BestTable t;
+    bool games_seen = false;
+    bool ok = read_lines(text, kBestHeader, why, [&](std::string_view key, std::string_view rest, std::string& what) {
+        if (key == "games" && !games_seen) {
+            auto g = to_int(rest, 0, kMaxGames);
+            games_seen = g.has_value();
+            if (g) t.games = *g;
+            return games_seen;
+        }
+        if (key != "entry") return false;
+        if (t.entries.size() == BestTable::kSize) {
+            what = "more than 20 entries";
+            return false;
+        }
+        auto score = to_int(next_word(rest), 0, kMaxScore);
+        auto level = to_int(next_word(rest), 1, 4);
+        auto layout = to_layout(next_word(rest));
+        auto name = unquote_name(rest);
+        if (!score || !level || !layout || !name) return false;
+        if (!t.entries.empty() && t.entries.back().score < *score) {
+            what = "entries out of order";
+            return false;
+        }
+        t.entries.push_back({*score, std::move(*name), *level, *layout});
+        return true;
+    });
+    if (!ok) return std::nullopt;
+    if (!games_seen || size_t(t.games) < t.entries.size()) {
+        if (why) *why = "the count of games is missing or smaller than the number of entries";
+        return std::nullopt;
+    }
+    return t;
+}
+
+// --- Settings -------------------------------------------------------------------------------
+
+std::string format_settings(const SavedSettings& s) {
+    std::string out = "# Zell Bowling: the player's settings (the options chosen in the menu, the window).\n";
+    out += std::string(kSettingsHeader) + " " + std::to_string(kVersion) + "\n";
+    if (s.level) out += "level " + std::to_string(*s.level) + "\n";
+    if (s.layout) out += std::string("layout ") + layout_word(*s.layout) + "\n";
+    if (s.speed) out += "speed " + std::to_string(*s.speed) + "\n";
+    if (s.name) out += "name " + quote_name(*s.name) + "\n";
+    if (s.mascot) out += "mascot " + std::to_string(*s.mascot) + "\n";
+    if (s.fullscreen) out += std::string("fullscreen ") + (*s.fullscreen ? "yes" : "no") + "\n";
+    if (s.scale_mode)
+        out += std::string("scale-mode ") + (*s.scale_mode == ScaleMode::Integer ? "integer" : "sharp") + "\n";
+    return out;
+}
+
+std::optional<SavedSettings> parse_settings(std::string_view text, std::string* why) {
+    SavedSettings s;
+    bool ok = read_lines(text, kSettingsHeader, why, [&](std::string_view key, std::string_view v, std::string&) {
+        if (key == "level") return bool(s.level = to_int(v, 1, 4));
+        if (key == "layout") return bool(s.layout = to_layout(v));
+        if (key == "speed") return bool(s.speed = to_int(v, 1, 6));
+        if (key == "name") return bool(s.name = unquote_name(v));
+        if (key == "mascot") return bool(s.mascot = to_int(v, 1, 7));
+        if (key == "fullscreen") {
+            if (v == "yes" || v == "no") s.fullscreen = v == "yes";
+            return s.fullscreen.has_value();
+        }
+        if (key == "scale-mode") {
+            if (v == "sharp") s.scale_mode = ScaleMode::Sharp;
+            else if (v == "integer") s.scale_mode = ScaleMode::Integer;
+            return s.scale_mode.has_value();
+        }
+        return false;
+    });
+    if (!ok) return std::nullopt;
+    return s;
+}
+
+// --- Keeping -------------------------------------------------------------------------------
+
+SaveKeeper::SaveKeeper(std::unique_ptr<Store> scores, std::unique_ptr<Store> settings, Report report)
+    : report_(std::move(report)) {
+    scores_slot_.store = std::move(scores);
+    scores_slot_.record = kBestRecord;
+    settings_slot_.store = std::move(settings);
+    settings_slot_.record = kSettingsRecord;
+    scores_ = scores_slot_.store.get();
+}
+
+std::string SaveKeeper::best_location() const { return scores_ ? scores_->where(kBestRecord) : std::string{}; }
+
+void SaveKeeper::unusable(Slot& slot, const std::string& why) {
+    std::string path = slot.store->where(slot.record);
+    std::string moved_why;
+    std::string moved = slot.store->set_aside(slot.record, &moved_why);
+    if (moved.empty()) {
+        // Never overwrite what cannot be read and cannot be kept aside.
+        slot.broken = true;
+        report_(path + " cannot be read (" + why + ") nor moved aside (" + moved_why +
+                "); it is left as it is and nothing is saved there in this run");
+        return;
+    }
+    report_(path + " cannot be read (" + why + "); it is kept as " + moved + " and the game starts afresh");
+}
+
+void SaveKeeper::cannot_write(Slot& slot, const std::string& why) {
+    slot.broken = true;
+    report_("cannot save " + slot.store->where(slot.record) + " (" + why + "); the game goes on without saving it");
+}
+
+template <class T>
+std::optional<T> SaveKeeper::load(Slot& slot, std::optional<T> (*parse)(std::string_view, std::string*)) {
+    if (!slot.store) return std::nullopt;
+    Store::ReadResult r = slot.store->read(slot.record);
+    if (r.status == Store::Status::Missing) return std::nullopt;
+    std::string why = r.why;
+    if (r.status == Store::Status::Ok) {
+        if (auto t = parse(r.bytes, &why)) return t;
+    }
+    unusable(slot, why);
+    return std::nullopt;
+}
+
+BestTable SaveKeeper::load_best() { return load<BestTable>(scores_slot_, parse_best_table).value_or(BestTable{}); }
+
+SavedSettings SaveKeeper::load_settings() {
+    return load<SavedSettings>(settings_slot_, parse_settings).value_or(SavedSettings{});
+}
+
+template <class T>
+T SaveKeeper::update(Slot& slot, T current, std::optional<T> (*parse)(std::string_view, std::string*),
+                     std::string (*format)(const T&), const std::function<void(T&)>& change) {
+    if (!slot.store || slot.broken) {
+        change(current);
+        return current;
+    }
+    std::string why;
+    if (!slot.store->lock(slot.record, &why)) {
+        cannot_write(slot, why);
+        change(current);
+        return current;
+    }
+    if (auto saved = load<T>(slot, parse)) current = std::move(*saved);
+    change(current);
+    if (!slot.broken && !slot.store->write(slot.record, format(current), &why)) cannot_write(slot, why);
+    slot.store->unlock(slot.record);
+    return current;
+}
+
+BestTable SaveKeeper::update_best(const BestTable& current, const std::function<void(BestTable&)>& change) {
+    return update<BestTable>(scores_slot_, current, parse_best_table, format_best_table, change);
+}
+
+void SaveKeeper::update_settings(const std::function<void(SavedSettings&)>& change) {
+    update<SavedSettings>(settings_slot_, SavedSettings{}, parse_settings, format_settings, change);
+}
+
+}  // namespace zell

@@ -1,0 +1,26 @@
+// The CP932 conversion tables, generated at build time from the system's iconv
+// (tools/gen/gen_cp932.cpp); sjis.cpp converts through them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zell::cp932 {
+
+// Code point of each single byte; -1 where the byte is a lead byte or means nothing.
+extern const int32_t kSingle[256];
+// Code point of each double-byte code, indexed row * 256 + trail, the row counting the lead
+// bytes 0x81..0x9F then 0xE0..0xFC; 0 where the pair means nothing.
+extern const uint16_t kPair[60 * 256];
+
+// The CP932 form of one code point: `bytes` holds `length` bytes, the first in the high byte.
+struct Encoded {
+    uint32_t code_point;
+    uint16_t bytes;
+    uint8_t length;
+};
+// Sorted by code point.
+extern const Encoded kEncoded[];
+extern const size_t kEncodedCount;
+
+}  // namespace zell::cp932

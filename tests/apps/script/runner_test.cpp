@@ -1,0 +1,128 @@
+// The scripted runner's bounds and inputs, with small main programs in place of the game:
+// every run ends, raw bytes and floods of keys arrive as typed, a timed close lands in the
+// middle of an animation, and the result tells a normal ending from the others.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/headless/backend_headless.h"
+#include "tests/support/error_log.h"
+#include "tests/support/scenario.h"
+
+namespace zell {
+namespace {
+
+using testing::Scenario;
+
+bool logged(const Scenario& run, const std::string& line) { return run.log().find(line + "\n") != std::string::npos; }
+
+TEST(RunnerLimits, AProgramThatOnlyPausesIsClosedAtTheVirtualTimeLimit) {
+    uint64_t last_us = 0;
+    Scenario run("limit 5\n", [&](Host& rt) {
+        for (;;) {
+            rt.sleep_10ms(1);
+            last_us = rt.backend().now_us();
+        }
+    });
+    EXPECT_TRUE(run.result.limit_reached);
+    EXPECT_FALSE(run.result.ended_normally());
+    EXPECT_EQ(run.result.ending, Host::Ending::Closed);
+    EXPECT_EQ(run.exit_code(), 0);
+    EXPECT_TRUE(logged(run, "limit: virtual time reached the limit of 5 s, window closed")) << run.log();
+    // Closed at the first statement poll once 5 s had passed (a poll every 11 pauses of 10 ms).
+    EXPECT_GE(last_us, 5'000'000u - 110'000u);
+    EXPECT_LE(last_us, 5'000'000u + 110'000u);
+}
+
+TEST(RunnerLimits, AProgramThatNeverWaitsNorPausesIsClosed) {
+    long steps = 0;
+    Scenario run("", [&](Host& rt) {
+        for (;;) {
+            rt.step();
+            ++steps;
+        }
+    });
+    EXPECT_TRUE(run.result.limit_reached);
+    EXPECT_EQ(run.result.ending, Host::Ending::Closed);
+    EXPECT_TRUE(logged(run, "limit: the program ran " + std::to_string(script::kMaxStillPumps) +
+                                " pumps without waiting or pausing, window closed"))
+        << run.log();
+    const long per_pump = Host::kPollInterval + 1;
+    EXPECT_NEAR(double(steps), double(script::kMaxStillPumps * per_pump), double(2 * per_pump));
+}
+
+TEST(RunnerLimits, ATimedCloseEndsAnAnimationInTheMiddle) {
+    int paced = 0;
+    // The timer starts at the first wait; the key is read 300 ms (a hand's gap) + one 10 ms wait later.
+    Scenario run("close 1000\nkey a\n", [&](Host& rt) {
+        while (rt.inkey(0).empty()) {}
+        rt.pace_begin(4000);
+        for (;;) {
+            rt.step();
+            rt.pace_step();
+            ++paced;
+        }
+    });
+    EXPECT_TRUE(run.result.ended_normally()) << run.log();
+    EXPECT_EQ(run.result.ending, Host::Ending::Closed);
+    EXPECT_FALSE(run.result.limit_reached);
+    // 690 ms of 4 ms steps, give or take one statement poll (11 steps).
+    EXPECT_NEAR(paced, 690 / 4, 12);
+}
+
+TEST(RunnerInput, RawBytesArriveUnchangedAndAFloodFillsTheBufferAndBeeps) {
+    std::vector<int> codes;
+    int flood = 0, beeps = 0;
+    Scenario run("char 129\nchar 0\nchar 255\nkey Down 300\n", [&](Host& rt) {
+        while (codes.size() < 3) {
+            std::string k = rt.inkey(0);
+            if (!k.empty()) codes.push_back(uint8_t(k[0]));
+        }
+        std::string k;
+        while ((k = rt.inkey(0)).empty()) {}
+        for (flood = 1; rt.inkey(0) == "\x1F"; ++flood) {}
+        beeps = static_cast<HeadlessBackend&>(rt.backend()).beeps();
+    });
+    EXPECT_EQ(codes, (std::vector<int>{129, 0, 255}));
+    // 300 cursor-down keys typed at once: the buffer holds 255, each key beyond it beeps.
+    EXPECT_EQ(flood, 255);
+    EXPECT_EQ(beeps, 45);
+    EXPECT_EQ(run.exit_code(), 0);
+}
+
+TEST(RunnerResult, TellsWhereTheProgramWaitedAndWhatItRan) {
+    unsigned first = 0, second = 0;
+    Scenario run("key a\nkey b\n", [&](Host& rt) {
+        first = __LINE__ + 1;
+        while (rt.inkey(0).empty()) {}
+        second = __LINE__ + 1;
+        while (rt.inkey(0).empty()) {}
+        rt.end_program(0);
+    });
+    std::string a = "runner_test.cpp:" + std::to_string(first);
+    std::string b = "runner_test.cpp:" + std::to_string(second);
+    EXPECT_EQ(run.result.waits, (std::vector<std::string>{a, b}));
+    EXPECT_TRUE(run.result.positions.count(a));
+    EXPECT_TRUE(run.result.positions.count(b));
+    EXPECT_EQ(run.result.ending, Host::Ending::End);
+    EXPECT_TRUE(run.result.ended_normally());
+}
+
+TEST(RunnerResult, ARunTimeErrorIsLoggedAndIsNoNormalEnding) {
+    testing::ErrorLogDir state;
+    unsigned line = 0;
+    Scenario run("key x\n", [&](Host& rt) {
+        line = __LINE__ + 1;
+        rt.sleep_10ms(-1);
+    });
+    EXPECT_TRUE(run.result.error);
+    EXPECT_EQ(run.exit_code(), 1);
+    EXPECT_EQ(run.result.ending, Host::Ending::Error);
+    EXPECT_FALSE(run.result.ended_normally());
+    EXPECT_TRUE(logged(run, "error 5 at runner_test.cpp line " + std::to_string(line))) << run.log();
+    EXPECT_TRUE(logged(run, "ended: run-time error, exit code 1")) << run.log();
+}
+
+}  // namespace
+}  // namespace zell

@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "platform/posix/file_store.h"
+#include "runtime/storage/saved.h"
+#include "runtime/text/sjis.h"
+#include "tests/support/headless_host.h"
+#include "tests/support/scenario.h"
+
+namespace zell {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string t = (fs::temp_directory_path() / "zell-saved-XXXXXX").string();
+        path = ::mkdtemp(t.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string file(const std::string& name) const {
+        std::ifstream in(path / name);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::vector<std::string> names() const {
+        std::vector<std::string> v;
+        for (const auto& e : fs::directory_iterator(path)) v.push_back(e.path().filename().string());
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+};
+
+std::string field(const std::string& utf8) {
+    std::string s = to_sjis(utf8);
+    return s + std::string(12 - s.size(), ' ');
+}
+
+// A keeper on one folder for both records, its messages collected.
+struct Keeper {
+    std::vector<std::string> messages;
+    SaveKeeper keeper;
+    explicit Keeper(const fs::path& dir)
+        : keeper(make_file_store(dir.string()), make_file_store(dir.string()),
+                 [this](const std::string& m) { messages.push_back(m); }) {}
+};
+
+TEST(SavedFormat, AFullTableAndTheSettingsComeBackAsTheyWere) {
+    BestTable t;
+    t.games = 31;
+    const char* names[] = {"ゼル", "山田太郎", "", "Ann \"Q\" \\", "ｶﾀｶﾅ", "全角文字六字"};
+    for (int i = 0; i < 20; ++i) t.entries.push_back({300 - 7 * i, field(names[i % 6]), i % 4 + 1, i % 2 + 1});
+    t.entries[19].name = "ABCDEFGHIJK\x83";  // half of a double-byte character, cut at the field's end
+    t.entries[18].name = field("A\nB\x7F");  // control bytes
+    std::string text = format_best_table(t);
+    EXPECT_NE(text.find("entry 300 1 bowling \"ゼル\"\n"), std::string::npos) << text;
+    EXPECT_EQ(parse_best_table(text, nullptr), t);
+
+    SavedSettings s{2, 2, 6, field("ゼル"), 5, true, ScaleMode::Integer};
+    EXPECT_EQ(parse_settings(format_settings(s), nullptr), s);
+    EXPECT_EQ(parse_settings(format_settings(SavedSettings{}), nullptr), SavedSettings{});
+}
+
+TEST(SavedFormat, TextThatIsNoValidTableIsRefusedWithAReason) {
+    const std::string head = "zell-bowling best20 1\ngames 3\n";
+    struct Case {
+        const char* what;
+        std::string text;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"empty", ""},
+             {"another file", "[section]\nkey=value\n"},
+             {"newer version", "zell-bowling best20 2\ngames 3\n"},
+             {"truncated in a name", head + "entry 150 2 random \"ゼ"},
+             {"no count", "zell-bowling best20 1\nentry 150 2 random \"a\"\n"},
+             {"count below the entries", "zell-bowling best20 1\ngames 0\nentry 150 2 random \"a\"\n"},
+             {"out of order", head + "entry 100 1 bowling \"a\"\nentry 150 1 bowling \"b\"\n"},
+             {"score beyond 300", head + "entry 301 1 bowling \"a\"\n"},
+             {"level 5", head + "entry 100 5 bowling \"a\"\n"},
+             {"name of 13 bytes", head + "entry 100 1 bowling \"ABCDEFGHIJKLM\"\n"},
+             {"unknown item", head + "colour 3\n"},
+         }) {
+        std::string why;
+        EXPECT_FALSE(parse_best_table(c.text, &why)) << c.what;
+        EXPECT_FALSE(why.empty()) << c.what;
+    }
+}
+
+// The unreadable record is set aside and kept, the game starts with an empty table, and the
+// next save writes a new one beside it.
+TEST(SavedFiles, AnUnreadableTableIsKeptAsideAndTheGameStartsAfresh) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"corrupt", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 1\ngames x\n"; }},
+             {"newer", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 9\ngames 1\n"; }},
+             {"not a file", [](const fs::path& p) { fs::create_directory(p); }},
+         }) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        c.make(dir.path / "best20.txt");
+        Keeper k(dir.path);
+        EXPECT_EQ(k.keeper.load_best(), BestTable{});
+        ASSERT_EQ(k.messages.size(), 1u);
+        EXPECT_NE(k.messages[0].find("best20.txt.unreadable-"), std::string::npos) << k.messages[0];
+        auto names = dir.names();
+        ASSERT_EQ(names.size(), 1u);
+        EXPECT_EQ(names[0].rfind("best20.txt.unreadable-", 0), 0u);
+        BestTable one{1, {{120, field("a"), 4, 1}}};
+        k.keeper.update_best(BestTable{}, [&](BestTable& t) { t = one; });
+        EXPECT_EQ(parse_best_table(dir.file("best20.txt"), nullptr), one);
+        EXPECT_EQ(dir.names().size(), 3u);  // the table, the one set aside, the lock
+    }
+}
+
+TEST(SavedFiles, AFolderThatCannotBeWrittenLeavesTheGameGoingWithOneMessage) {
+    TempDir dir;
+    std::ofstream(dir.path / "file") << "x";
+    Keeper k(dir.path / "file" / "zell-bowling");  // a folder inside a file can never be made
+    EXPECT_EQ(k.keeper.load_best(), BestTable{});
+    for (int score : {100, 150}) {
+        BestTable t = k.keeper.update_best(BestTable{}, [&](BestTable& b) {
+            b.games += 1;
+            b.entries.push_back({score, field("a"), 1, 1});
+        });
+        EXPECT_EQ(t.entries.size(), 1u);
+    }
+    k.keeper.update_settings([](SavedSettings& s) { s.level = 2; });
+    EXPECT_EQ(k.messages.size(), 2u) << "one for the table, one for the settings";
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"file"});
+}
+
+// Two copies of the game running at once, saving in turns: each reads what the other saved.
+TEST(SavedFiles, TwoCopiesSavingInTurnsLoseNoEntryAndCountEveryGame) {
+    TempDir dir;
+    struct Copy {
+        std::unique_ptr<testing::HeadlessHost> h;
+        explicit Copy(const fs::path& p) {
+            Host::Options o;
+            o.saved = std::make_unique<SaveKeeper>(make_file_store(p.string()), make_file_store(p.string()),
+                                                   [](const std::string& m) { ADD_FAILURE() << m; });
+            h = std::make_unique<testing::HeadlessHost>(0, std::move(o));
+        }
+    };
+    Copy a(dir.path), b(dir.path);
+    Game ga(*a.h->host), gb(*b.h->host);
+    for (Game* g : {&ga, &gb}) {  // both start before either has saved
+        for (int i = 1; i <= 20; ++i) g->s.best_score(i) = -1;
+        g->load_saved_best20();
+    }
+    auto play = [](Copy& c, Game& g, const char* name, std::vector<float> scores) {
+        c.h->run([&](Host&) {
+            g.s.player_name.assign(name);
+            g.s.level = 4;
+            g.s.layout = 1;
+            for (float score : scores) {
+                g.s.games_count = g.s.games_count + 1;
+                g.save_game_score(score);
+            }
+        });
+        return std::vector<float>{g.s.games_count, g.s.best_score(1), g.s.best_score(2), g.s.best_score(3),
+                                  g.s.best_score(4)};
+    };
+    EXPECT_EQ(play(a, ga, "A", {100}), (std::vector<float>{1, 100, -1, -1, -1}));
+    EXPECT_EQ(play(b, gb, "B", {150}), (std::vector<float>{2, 150, 100, -1, -1}));
+    EXPECT_EQ(play(a, ga, "A", {120, 120}), (std::vector<float>{4, 150, 120, 120, 100}));
+    auto t = parse_best_table(dir.file("best20.txt"), nullptr);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->games, 4);
+    ASSERT_EQ(t->entries.size(), 4u);
+    EXPECT_EQ(t->entries[0].name, field("B"));
+    EXPECT_EQ(t->entries[3].score, 100);
+}
+
+}  // namespace
+}  // namespace zell
+
+namespace zell {
+namespace {
+
+// The whole program, run by the scripted runner: what one run saves, the next one shows.
+TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothing) {
+    TempDir dir, untouched;
+    std::string play = "key Enter\n";  // a game of twenty throws dropped beside the pins
+    for (int i = 0; i < 40; ++i) play += "click left 100 680\n";
+    play += "key Enter\nkey Down\nkey Enter\nkey Left\nkey Enter\n";  // Game Over, then level 3
+    {
+        testing::Scenario no_save("save " + untouched.path.string() + "\nargs --no-save --window\n" + play);
+        EXPECT_TRUE(no_save.result.ended_normally()) << no_save.log();
+        EXPECT_TRUE(untouched.names().empty());
+    }
+    testing::Scenario first("save " + dir.path.string() + "\n" + play);
+    EXPECT_TRUE(first.result.ended_normally()) << first.log();
+    EXPECT_NE(dir.file("best20.txt").find("games 1\nentry 0 4 bowling \"\"\n"), std::string::npos);
+    EXPECT_NE(dir.file("settings.txt").find("level 3\n"), std::string::npos);
+
+    testing::Scenario second("save " + dir.path.string() +
+                             "\nkey Down\nkey Down\nkey Down\nkey Enter\ntext best.txt\n");
+    std::ifstream dump(second.dir / "best.txt");
+    std::string row;
+    for (int i = 0; i <= 4; ++i) std::getline(dump, row);
+    EXPECT_EQ(row, std::string(21, ' ') + "4      Bowling        0");
+}
+
+}  // namespace
+}  // namespace zell

@@ -1,0 +1,64 @@
+#include "runtime/core/errors.h"
+
+#include <gtest/gtest.h>
+
+#include "runtime/core/tables.h"
+#include "runtime/text/sjis.h"
+#include "tests/support/error_number.h"
+
+namespace zell {
+namespace {
+
+using testing::error_number;
+
+TEST(Errors, CarryNumberDetailAndTheCallersPosition) {
+    unsigned line = 0;
+    try {
+        line = __LINE__ + 1;
+        raise_error(err::kSubscript, 0x3907);
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), 9);
+        EXPECT_EQ(e.detail(), 0x3907u);
+        EXPECT_EQ(Position::of(e.where()).file, "errors_test.cpp");
+        EXPECT_EQ(e.where().line(), line);
+    }
+    EXPECT_NE(line, 0u);
+    for (int n : {2, 3, 4, 5, 6, 7, 9, 10, 11, 13, 27, 32, 81, 1000, 1002}) EXPECT_FALSE(error_text(n).empty()) << n;
+    EXPECT_TRUE(error_text(12345).empty());
+}
+
+TEST(Tables, IndexesRunFromZeroToTheBoundAndRaiseNineOutside) {
+    Table<float> t(20);
+    t(0) = 1;
+    t(20) = 2;
+    EXPECT_EQ(t(20.4f), 2);
+    t(1) = 3;
+    // Halves round away from zero in double: 0.49999997 is index 0 and -0.49999997 is not -1.
+    for (auto [i, v] : {std::pair{0.49999997f, 1.0f}, {-0.49999997f, 1.0f}, {0.5f, 3.0f}}) EXPECT_EQ(t(i), v) << i;
+    for (float i : {21.0f, -1.0f, 20.5f}) EXPECT_EQ(error_number([&] { t(i); }), err::kSubscript) << i;
+    Table2<float> t2(12, 2, -1.0f);
+    t2(12, 2) = 5;
+    EXPECT_EQ(t2(12, 2), 5);
+    EXPECT_EQ(t2(0, 0), -1);
+    EXPECT_EQ(error_number([&] { t2(13, 0); }), err::kSubscript);
+    EXPECT_EQ(error_number([&] { t2(0, 3); }), err::kSubscript);
+}
+
+TEST(Sjis, ByteRangesRoundTripAndCharactersWithoutAForm) {
+    const std::string s = to_sjis("ピンレイアウト中");
+    // First bytes 81-9F and E0-FC, second bytes 40-7E and 80-FC, each range tried at both edges.
+    for (uint8_t b : std::string("\x81\x9F\xE0\xFC")) EXPECT_TRUE(is_sjis_lead(b)) << int(b);
+    for (uint8_t b : std::string("\x80\xA0\xDF\xFD")) EXPECT_FALSE(is_sjis_lead(b)) << int(b);
+    for (uint8_t b : std::string("\x40\x7E\x80\xFC")) EXPECT_TRUE(is_sjis_trail(b)) << int(b);
+    for (uint8_t b : std::string("\x3F\x7F\xFD")) EXPECT_FALSE(is_sjis_trail(b)) << int(b);
+    EXPECT_EQ(to_utf8(s), "ピンレイアウト中");
+    EXPECT_EQ(to_sjis("記録　"), std::string("\x8B\x4C\x98\x5E\x81\x40"));
+    EXPECT_FALSE(try_to_sjis("\xF0\x9F\x98\x80").has_value());  // an emoji has no Shift-JIS form
+    EXPECT_EQ(to_sjis("a\xF0\x9F\x98\x80éz"), "a??z");          // nor has é, between two that have one
+    EXPECT_EQ(to_utf8(std::string("A\x81", 2)), "A\xEF\xBF\xBD");
+    EXPECT_EQ(to_sjis("\xC0\xAFz"), "?z");  // an overlong sequence is one character
+    EXPECT_EQ(to_utf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
+}  // namespace
+}  // namespace zell

@@ -1,0 +1,441 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "runtime/core/tables.h"
+#include "runtime/text/sjis.h"
+#include "tests/support/error_log.h"
+#include "tests/support/headless_host.h"
+
+namespace zell {
+namespace {
+
+using testing::HeadlessHost;
+
+std::string screen_text(Screen& s) {
+    std::string all;
+    for (int r = 0; r < s.rows(); ++r) all += to_utf8(s.row_bytes(r)) + "\n";
+    return all;
+}
+
+TEST(StatementPoll, PumpsAtTheFirstStepAndThenAtEveryEleventh) {
+    HeadlessHost h;
+    std::vector<int> pumps_after;
+    h.run([&](Host& rt) {
+        for (int i = 0; i < 10; ++i) {
+            rt.step();
+            pumps_after.push_back(rt.pump_count());
+        }
+    });
+    // A program of fewer than 11 steps pumps exactly once, at its first step.
+    EXPECT_EQ(pumps_after, std::vector<int>(10, 1));
+
+    HeadlessHost h2;
+    std::vector<int> pump_steps;
+    h2.run([&](Host& rt) {
+        for (int i = 1; i <= 34; ++i) {
+            int before = rt.pump_count();
+            rt.step();
+            if (rt.pump_count() != before) pump_steps.push_back(i);
+        }
+    });
+    EXPECT_EQ(pump_steps, (std::vector<int>{1, 12, 23, 34}));
+}
+
+TEST(StatementPoll, ClosingTheWindowEndsALongComputationWithCodeZero) {
+    HeadlessHost h;
+    long steps = 0;
+    h.backend.inject_close();
+    int code = h.run([&](Host& rt) {
+        for (;;) {
+            rt.step();
+            ++steps;
+        }
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(h.host->ending(), Host::Ending::Closed);
+    EXPECT_LE(steps, 11);
+    EXPECT_FALSE(h.backend.has_window());
+}
+
+TEST(ProgramEnd, ExitCodes) {
+    HeadlessHost a;
+    EXPECT_EQ(a.run([](Host& rt) { rt.end_program(7); }), 7);
+    EXPECT_EQ(a.host->ending(), Host::Ending::End);
+    HeadlessHost b;
+    EXPECT_EQ(b.run([](Host& rt) { rt.step(); }), 0);
+    EXPECT_EQ(b.host->ending(), Host::Ending::Returned);
+}
+
+// A description that does not parse, or parses but makes no screen: the program never runs.
+TEST(ProgramEnd, AFormThatIsInvalidOrMakesNoScreenShowsItsStartupMessageAndFails) {
+    struct Case {
+        size_t at;  // the end tag, the column count (tag 36) or the font height (tag 70)
+        int stored, value;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{0x15B, 2, 81, "ウィンドウをオープンできません"}, Case{0x25, 81, 1, "ウィンドウをオープンできません"},
+          Case{0x5F, 18, 0, "グラフィックビットマップを作成できません"},
+          Case{0x5F, 18, 60000, "グラフィックビットマップを作成できません"}}) {
+        auto stored = main_form_bytes();
+        std::vector<uint8_t> form(stored.begin(), stored.end());
+        ASSERT_EQ(form[c.at] | form[c.at + 1] << 8, c.stored);
+        form[c.at] = uint8_t(c.value);
+        form[c.at + 1] = uint8_t(c.value >> 8);
+        Host::Options o;
+        o.form = form;
+        HeadlessHost h(0, std::move(o));
+        bool ran = false;
+        EXPECT_EQ(h.run([&](Host&) { ran = true; }), 1) << c.value;
+        EXPECT_FALSE(ran);
+        ASSERT_EQ(h.backend.message_boxes().size(), 1u);
+        EXPECT_EQ(h.backend.message_boxes()[0], std::string("zell-bowling.EXE: ") + c.message);
+    }
+}
+
+class ErrorReport : public ::testing::Test {
+protected:
+    std::map<std::string, std::string> log_values() { return log_.values(); }
+    testing::ErrorLogDir log_;
+};
+
+TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
+    HeadlessHost h(0, Host::Options{});
+    h.backend.set_clock({2026, 12, 6, 9, 5, 7});
+    unsigned line = 0;
+    bool waited = false;
+    h.backend.set_on_wait([&](HeadlessBackend& b) {
+        waited = true;
+        b.inject_char('x');
+        return true;
+    });
+    int code = h.run([&](Host& rt) {
+        rt.locate(0, 0, 5, 0, 3);
+        rt.print(0, "before");
+        Table<float> t(20);
+        line = __LINE__ + 1;
+        t(21) = 1;
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(h.host->ending(), Host::Ending::Error);
+    std::string text = screen_text(h.screen());
+    std::string expected = "host_test.cpp [" + std::to_string(line) + "行]:エラー[9]";
+    // The report is written at the cursor (row 6 after "before" ended its line) and begins
+    // with a line break, so it stands at the start of row 7.
+    EXPECT_EQ(to_utf8(h.screen().row_bytes(7)).rfind(expected, 0), 0u) << text;
+    EXPECT_NE(text.find(std::string(error_text(9))), std::string::npos);
+    EXPECT_NE(text.find("任意のキーを押してください"), std::string::npos);
+
+    auto v = log_values();
+    EXPECT_EQ(v["MODL"], "host_test.cpp");
+    EXPECT_EQ(v["LINE"], std::to_string(line));
+    EXPECT_EQ(v["CODE"], "9");
+    EXPECT_EQ(v["FUNC"], "26");  // 0x1A01 >> 8
+    EXPECT_EQ(v["INFO"], "1");
+    EXPECT_EQ(v["TIME"].rfind("2026/12/06 09:05:", 0), 0u) << v["TIME"];
+    // Written atomically: no temporary file is left behind.
+    int files = 0;
+    for (auto& e : std::filesystem::directory_iterator(log_.log_folder())) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(ErrorReport, ServicesThatSharedANumberLogTheirOwnFunc) {
+    FixedString field;
+    const std::pair<const char*, Host::MainProgram> cases[] = {
+        {"cls", [](Host& rt) { rt.cls(0, 9); }},
+        {"input_line", [&](Host& rt) { rt.input_line(0, 3, "", field); }},
+        {"locate", [](Host& rt) { rt.locate(0, 999, 0, 0, 1); }},
+        {"mouse_pos", [](Host& rt) { rt.mouse_pos(0, 7); }},
+    };
+    std::map<std::string, std::string> func;
+    for (const auto& [name, program] : cases) {
+        HeadlessHost h;
+        EXPECT_EQ(h.run(program), 1) << name;
+        func[name] = log_values()["FUNC"];
+    }
+    EXPECT_NE(func["cls"], func["input_line"]);
+    EXPECT_NE(func["locate"], func["mouse_pos"]);
+}
+
+TEST_F(ErrorReport, ClosingTheWindowAtThePromptEndsAtOnce) {
+    HeadlessHost h;
+    int code = h.run([](Host& rt) { rt.sleep_10ms(70000); });  // nothing injected: the prompt's wait closes
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(h.host->last_error()->number(), 5);
+    EXPECT_EQ(log_values()["CODE"], "5");
+}
+
+TEST_F(ErrorReport, AnUnwritableLogIsSilent) {
+    ::setenv("XDG_STATE_HOME", "/proc/zell-no-such-dir", 1);
+    HeadlessHost h;
+    EXPECT_EQ(h.run([](Host& rt) { rt.cls(0, 6); }), 1);
+    EXPECT_EQ(h.host->last_error()->number(), 5);
+}
+
+TEST(LineInput, BackspaceRightAfterTheLineWrappedErasesOnTheRowAbove) {
+    HeadlessHost h;
+    for (char c : std::string("ab\b\bc\r")) h.backend.inject_char(uint8_t(c));  // \b Backspace, \r Enter
+    FixedString name;
+    h.run([&](Host& rt) {
+        rt.locate(0, rt.screen().columns() - 4, 5, 0, 3);
+        rt.input_line(0, 0, "", name);  // "? " and then "ab", whose "b" takes the row's last cell
+    });
+    EXPECT_EQ(name.str().substr(0, 2), "c ");
+    EXPECT_TRUE(h.screen().row_bytes(5).ends_with("? c ")) << "both erased, c where a was";
+    EXPECT_EQ(h.screen().row_bytes(6), std::string(size_t(h.screen().columns()), ' '));
+    EXPECT_EQ(h.screen().cursor_row(), 6) << "Enter ends the line";
+}
+
+TEST(Services, ATabInAFormattedOutputTemplateGoesToTheNextMultipleOfEightOnTheScreen) {
+    struct Case {
+        int column;
+        const char* tmpl;
+        std::initializer_list<UsingItem> items;
+        std::string row;
+    };
+    for (const Case& c : {Case{3, "A\t#", {5}, "   A    5"}, Case{0, "#\t#", {1, 2, 3}, "1       23"},
+                          Case{9, "#\t#", {1, 2}, "         1      2"}}) {
+        HeadlessHost h;
+        h.run([&](Host& rt) {
+            rt.locate(0, c.column, 0, 0, 3);
+            rt.print_using(0, c.tmpl, c.items, 2);
+        });
+        EXPECT_EQ(h.screen().row_bytes(0).substr(0, c.row.size() + 1), c.row + " ") << c.tmpl;
+    }
+}
+
+TEST(Services, AWindowOtherThanTheMainOneIsError1000) {
+    HeadlessHost h;
+    h.run([](Host& rt) { rt.cls(1, 0); });
+    ASSERT_TRUE(h.host->last_error());
+    EXPECT_EQ(h.host->last_error()->number(), 1000);
+}
+
+TEST(Services, SleepAdvancesTheClockShowsTheScreenAndPumpsNothing) {
+    HeadlessHost h;
+    h.backend.set_present_cost_us(40'000);  // a slow display: showing the screen is part of the pause
+    h.run([](Host& rt) {
+        rt.draw_line(0, 0, 10, 10, 0, 20, 20, -1, 12, 2, 12, -1, 0xC);
+        int pumps = rt.pump_count();
+        uint64_t t0 = rt.backend().now_us();
+        rt.sleep_10ms(150);
+        EXPECT_EQ(rt.backend().now_us() - t0, 1'500'000u);
+        EXPECT_EQ(rt.pump_count(), pumps);
+        // What was drawn right before the pause is on the window.
+        auto& b = static_cast<HeadlessBackend&>(rt.backend());
+        EXPECT_EQ(b.presented(), rt.screen().visible());
+        EXPECT_THROW(rt.sleep_10ms(65536), RuntimeError);
+        EXPECT_THROW(rt.sleep_10ms(-1), RuntimeError);
+    });
+}
+
+TEST(Services, AWaitingProgramBlocksOnTheEventQueueInsteadOfSpinning) {
+    HeadlessHost h;
+    int polls = 0;
+    h.run([&](Host& rt) {
+        while (rt.inkey(0).empty()) ++polls;
+    });
+    // With nothing to read, the host asked the backend to wait, and the headless window closed.
+    EXPECT_GE(h.backend.waits(), 1);
+    EXPECT_EQ(h.host->ending(), Host::Ending::Closed);
+    EXPECT_LT(polls, 40);
+}
+
+// After a hold-up of a second the steps keep deadlines again, counted from the step that was late.
+TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
+    HeadlessHost h;
+    h.run([](Host& rt) {
+        uint64_t t0 = rt.backend().now_us(), late = 0;
+        rt.pace_begin(4000);
+        for (int i = 0; i < 1170; ++i) {
+            rt.backend().sleep_us(i == 600 ? 1'000'000 : i % 3 == 0 ? 2500 : 100);  // work of uneven length
+            rt.pace_step();
+            if (i == 600) late = rt.backend().now_us();
+        }
+        EXPECT_EQ(late - t0, 600u * 4000u + 1'000'000u);  // no wait at the late step, no rush after it
+        EXPECT_EQ(rt.backend().now_us() - late, 569u * 4000u);
+    });
+}
+
+TEST(Pacing, APacedRunAfterInputReadsDoesNotWaitForInput) {
+    HeadlessHost h;
+    h.backend.inject_press(MouseButton::Left, 10, 10);
+    bool released = false;
+    h.backend.set_on_wait([&](HeadlessBackend& b) {
+        if (released) return false;
+        b.inject_release(MouseButton::Left, 10, 10);
+        return released = true;
+    });
+    int idle_pumps = -1;
+    int code = h.run([&](Host& rt) {
+        while (rt.mouse_button(0, 2, 0) == 0) {}
+        while (rt.mouse_button(0, 2, 0) != 0) {}
+        rt.mouse_pos(0, 0);  // reads that find nothing new, as after a release
+        rt.mouse_pos(0, 1);
+        rt.mouse_pos(0, 0);
+        int waits = h.backend.waits();
+        uint64_t t0 = rt.backend().now_us();
+        rt.pace_begin(4000);
+        for (int i = 0; i < 100; ++i) {
+            for (int k = 0; k < 30; ++k) rt.step();
+            rt.pace_step();
+        }
+        idle_pumps = h.backend.waits() - waits;
+        EXPECT_EQ(rt.backend().now_us() - t0, 100u * 4000u);
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(h.host->ending(), Host::Ending::Returned);
+    EXPECT_EQ(idle_pumps, 0);
+}
+
+}  // namespace
+}  // namespace zell
+
+namespace zell {
+namespace {
+
+TEST(FatalSignal, ReportsThePositionOfTheFailingStepOnStandardError) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            testing::HeadlessHost h;
+            h.run([](Host& rt) {
+                rt.step();
+                std::raise(SIGSEGV);
+            });
+        },
+        ::testing::KilledBySignal(SIGSEGV), "続行不可能なエラーが発生しました host_test\\.cpp \\[[0-9]+行\\]");
+}
+
+}  // namespace
+}  // namespace zell
+
+#include "tools/icon/icon.h"
+
+namespace zell {
+namespace {
+
+// At every desktop size the white figure is ringed by the outline: no white pixel touches the
+// transparent background (it would vanish on a light panel), and the figure spans the icon's width.
+TEST(Icon, EveryDesktopSizeIsOutlined) {
+    for (int size : kDesktopIconSizes) {
+        SCOPED_TRACE(size);
+        Icon icon = render_mascot_icon(size);
+        const Image& img = icon.image;
+        ASSERT_EQ(img.width(), size);
+        int left = size, right = -1, white = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) {
+                if (img.at(x, y) != icon.transparent) left = std::min(left, x), right = std::max(right, x);
+                if (img.at(x, y) != rgb(255, 255, 255)) continue;
+                ++white;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        int nx = x + dx, ny = y + dy;
+                        bool inside = nx >= 0 && ny >= 0 && nx < size && ny < size;
+                        EXPECT_TRUE(inside && img.at(nx, ny) != icon.transparent) << x << "," << y;
+                    }
+            }
+        EXPECT_GT(white, size * size / 8);
+        EXPECT_LE(left, 1);
+        EXPECT_GE(right, size - 2);
+    }
+}
+
+TEST(Icon, TheHostSetsTheIconTheFormNames) {
+    Icon icon{Image(4, 4, rgb(1, 2, 3)), 0};
+    Host::Options o;
+    o.icons.emplace_back("other", Icon{Image(2, 2), 0});
+    o.icons.emplace_back("ZELL1", icon);  // the form names "zell1": names match without regard to case
+    testing::HeadlessHost h(0, std::move(o));
+    h.run([](Host& rt) { rt.step(); });
+    EXPECT_EQ(h.backend.icon().image, icon.image);
+}
+
+}  // namespace
+}  // namespace zell
+
+#include "game/program.h"
+
+namespace zell {
+namespace {
+
+// The game's own throw of a ball dropped at rest (1170 steps of 4 ms at animation speed 3) on a
+// display whose every present takes the given time: the steps keep their deadlines, and the
+// slower the display, the fewer pictures it is shown.
+TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
+    struct Row {
+        int present_ms;
+        int presents = 0;
+    };
+    std::vector<Row> rows = {{0}, {16}, {50}, {100}};
+    for (Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << "present cost " << row.present_ms << " ms");
+        testing::HeadlessHost h;
+        h.backend.set_present_cost_us(uint64_t(row.present_ms) * 1000);
+        int wait = 0;
+        uint64_t first_us = 0, last_us = 0;
+        int first_presents = 0;
+        // Start a game, place the ball above the strip beside the pins, press and release on the spot;
+        // a hand's 300 ms between inputs (two clicks closer than 500 ms would make a double-click).
+        h.backend.set_on_wait([&](HeadlessBackend& b) {
+            b.sleep_us(300'000);
+            switch (wait++) {
+            case 0: b.inject_char(13); return true;
+            case 1:
+            case 3: b.inject_press(MouseButton::Left, 100, 701 - 680); return true;
+            case 2: b.inject_release(MouseButton::Left, 100, 701 - 680); return true;
+            case 4:
+                b.inject_release(MouseButton::Left, 100, 701 - 680);
+                first_us = b.now_us() + 10'000;  // delivered after this wait of 10 ms
+                first_presents = b.presents();
+                return true;
+            default: return false;
+            }
+        });
+        h.backend.set_on_pump([&](HeadlessBackend& b) {
+            if (!std::string_view(h.host->position().function_name()).ends_with("simulation_step()")) return;
+            last_us = b.now_us();
+            row.presents = b.presents() - first_presents;
+        });
+        EXPECT_EQ(h.run(game_main), 0);
+        // From the release to the last step (the ball leaves play in step 1170).
+        EXPECT_NEAR(double(last_us - first_us), 4.68e6, 4.68e6 * 0.02);
+        // Shown at least about ten times a second throughout.
+        EXPECT_GE(row.presents, 4.68 * 8);
+    }
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(rows[i].presents, rows[i - 1].presents);
+}
+
+// Both buttons going down in the same poll place the ball: only the right button alone gives up.
+TEST(Placing, BothButtonsAtOncePlaceTheBall) {
+    testing::HeadlessHost h;
+    int wait = 0;
+    std::string after;
+    h.backend.set_on_wait([&](HeadlessBackend& b) {
+        switch (wait++) {
+        case 0: b.inject_char(keycode::kEnter); return true;  // Start Throwing
+        case 1:
+            b.inject_press(MouseButton::Left, 250, 702 - 660);
+            b.inject_press(MouseButton::Right, 250, 702 - 660);
+            return true;
+        case 2: b.inject_release(MouseButton::Left, 250, 702 - 660); return true;
+        default: after = h.host->position().function_name(); return false;
+        }
+    });
+    h.run(game_main);
+    EXPECT_NE(after.find("choose_throw"), std::string::npos) << "waits elsewhere: " << after;
+}
+
+}  // namespace
+}  // namespace zell
