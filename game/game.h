@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "game/constants.h"
+#include "game/data/saved_data.h"
 #include "game/state.h"
 #include "runtime/host/host.h"
 
@@ -32,7 +33,8 @@ namespace zell {
 
 class Game {
 public:
-    explicit Game(Host& host) : rt(host) {}
+    // saved: where the options and the Best 20 table are kept (nullptr: nowhere).
+    explicit Game(Host& host, SaveKeeper* saved = nullptr) : rt(host), saved_(saved) {}
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
@@ -200,6 +202,7 @@ private:
     // --- Helpers of saved.cpp ----------------------------------------------------------------
     BestTable best_table(float games) const;
     void take_best_table(const BestTable& t);
+    SaveKeeper* saved_;
     float saved_games_ = 0;  // games_count as last loaded or saved
 
     // --- Helpers of score.cpp ----------------------------------------------------------------

@@ -38,8 +38,8 @@ const std::string& menu_line(int n) {
 
 }  // namespace
 
-void game_main(Host& host) {
-    Game game(host);
+void game_main(Host& host, SaveKeeper* saved) {
+    Game game(host, saved);
     game.main_program();
 }
 

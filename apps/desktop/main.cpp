@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "game/data/saved_data.h"
 #include "game/program.h"
 #include "platform/midi/system_midi.h"
 #include "platform/posix/file_store.h"
@@ -38,14 +39,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "zell-bowling: cannot open a window: %s\n", why.c_str());
         return 1;
     }
-    backend->set_display(cli.display(keeper ? keeper->load_settings() : zell::SavedSettings{}));
+    backend->set_display(cli.display(zell::saved_display(keeper ? keeper->load_settings() : zell::SavedSettings{})));
     const char* env_midi = std::getenv("ZELL_MIDI_PORT");
     const std::string midi = cli.midi ? *cli.midi : env_midi ? env_midi : "";
     if (zell::MidiChoice::parse(midi).allows_synth()) zell::start_sdl_audio();
     zell::Host::Options options;
     options.midi = zell::make_system_midi_out(midi);
     options.icons.emplace_back(zell::resources::kIconName, zell::resources::program_icon());
-    options.saved = std::move(keeper);
+    if (keeper) {
+        options.saved_location = keeper->best_location();
+        options.display_switched = [&keeper](const zell::DisplaySettings& before, const zell::DisplaySettings& now) {
+            keeper->keep_display_switch(before, now);
+        };
+    }
     zell::Host host(*backend, std::move(options));
-    return host.run(zell::game_main);
+    return host.run([&keeper](zell::Host& rt) { zell::game_main(rt, keeper.get()); });
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <sstream>
 
+#include "game/data/saved_data.h"
 #include "platform/headless/backend_headless.h"
 #include "platform/posix/file_store.h"
 #include "runtime/shell/command_line.h"
@@ -204,18 +205,24 @@ RunResult run(const Script& script, const std::string& outdir, const Host::MainP
     // The program saves only in a folder the script names, never in the player's own.
     CommandLine cl = parse_command_line(script.args);
     std::string saved_log;
-    if (script.save_dir && !cl.no_save)
-        options.saved = std::make_unique<SaveKeeper>(
+    std::unique_ptr<SaveKeeper> keeper;
+    if (script.save_dir && !cl.no_save) {
+        keeper = std::make_unique<SaveKeeper>(
             make_file_store(*script.save_dir), make_file_store(*script.save_dir),
             [&saved_log](const std::string& line) { saved_log += "saved: " + line + "\n"; });
-    backend.set_display(cl.display(options.saved ? options.saved->load_settings() : SavedSettings{}));
+        options.saved_location = keeper->best_location();
+        options.display_switched = [&keeper](const DisplaySettings& before, const DisplaySettings& now) {
+            keeper->keep_display_switch(before, now);
+        };
+    }
+    backend.set_display(cl.display(saved_display(keeper ? keeper->load_settings() : SavedSettings{})));
     Host host(backend, std::move(options));
     Driver driver(script, outdir, backend, host);
     backend.set_on_wait([&driver](HeadlessBackend&) { return driver.on_wait(); });
     backend.set_on_pump([&driver](HeadlessBackend&) { driver.on_pump(); });
 
     RunResult result;
-    result.exit_code = host.run(program);
+    result.exit_code = program ? host.run(program) : host.run([&keeper](Host& rt) { game_main(rt, keeper.get()); });
     result.ending = host.ending();
     result.error = host.last_error().has_value();
     result.limit_reached = driver.limit_reached();

@@ -32,8 +32,8 @@ struct RunResult {
 // without ever waiting or pausing is taken for hung, and its window is closed.
 constexpr long kMaxStillPumps = 1'000'000;
 
-// Runs a main program (the game's unless another is given) with the script. Files named by
-// shot/text commands and log.txt go into outdir (which must exist).
-RunResult run(const Script& script, const std::string& outdir, const Host::MainProgram& program = game_main);
+// Runs a main program with the script: the game's, with the saved files the script names, unless
+// another is given. Files named by shot/text commands and log.txt go into outdir (which must exist).
+RunResult run(const Script& script, const std::string& outdir, const Host::MainProgram& program = {});
 
 }  // namespace zell::script

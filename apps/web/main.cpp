@@ -1,9 +1,10 @@
 // Zell Bowling in a browser: the game's main program on the page's canvas (the browser
-// backend), with the page's sound and, where the saved-data code is present, the Best 20
-// and the settings kept in the browser's storage. Built by Emscripten only.
+// backend), with the page's sound, and the Best 20 and the settings kept in the browser's
+// storage. Built by Emscripten only.
 #include <cstdio>
 #include <string>
 
+#include "game/data/saved_data.h"
 #include "game/program.h"
 #include "platform/browser/backend_browser.h"
 #include "resources/icon.h"
@@ -14,15 +15,16 @@ int main() {
     zell::Host::Options options;
     options.midi = zell::make_browser_midi_out();
     options.icons.emplace_back(zell::resources::kIconName, zell::resources::program_icon());
-#if ZELL_BROWSER_STORE
     auto report = [](const std::string& line) { std::fprintf(stderr, "zell-bowling: %s\n", line.c_str()); };
-    options.saved = std::make_unique<zell::SaveKeeper>(zell::make_browser_store("best"),
-                                                       zell::make_browser_store("settings"), report);
-    const zell::SavedSettings saved = options.saved->load_settings();
+    zell::SaveKeeper keeper(zell::make_browser_store("best"), zell::make_browser_store("settings"), report);
+    // A page cannot start in full screen: only the scaling mode is taken from the saved settings.
     zell::DisplaySettings display;
-    display.scale_mode = saved.scale_mode.value_or(zell::ScaleMode::Sharp);
+    display.scale_mode = zell::saved_display(keeper.load_settings()).scale_mode;
     backend.set_display(display);
-#endif
+    options.saved_location = keeper.best_location();
+    options.display_switched = [&keeper](const zell::DisplaySettings& before, const zell::DisplaySettings& now) {
+        keeper.keep_display_switch(before, now);
+    };
     zell::Host host(backend, std::move(options));
-    return host.run(zell::game_main);
+    return host.run([&keeper](zell::Host& rt) { zell::game_main(rt, &keeper); });
 }

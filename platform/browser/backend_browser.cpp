@@ -211,8 +211,6 @@ std::unique_ptr<MidiOut> make_browser_midi_out() { return std::make_unique<Brows
 
 // --- Storage -------------------------------------------------------------------
 
-#if ZELL_BROWSER_STORE
-
 namespace {
 
 // The page's records: one localStorage item per record, under a folder-like prefix. A setItem
@@ -279,8 +277,6 @@ DisplaySettings BrowserBackend::display() const {
     d.fullscreen = zell_page_full_screen() != 0;
     return d;
 }
-
-#endif  // ZELL_BROWSER_STORE
 
 }  // namespace zell
 

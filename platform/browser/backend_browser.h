@@ -13,13 +13,7 @@
 #include "runtime/backend.h"
 #include "runtime/sound/midi.h"
 
-// The saved-data store and the display settings arrive together with runtime/saved.h.
-#if __has_include("runtime/storage/saved.h")
-#include "runtime/storage/saved.h"
-#define ZELL_BROWSER_STORE 1
-#else
-#define ZELL_BROWSER_STORE 0
-#endif
+#include "runtime/storage/store.h"
 
 namespace zell {
 
@@ -40,10 +34,8 @@ public:
     void message_box(const std::string& title, const std::string& text) override;
     void set_text_input(bool on) override;
     void set_icon(const Icon& icon) override;
-#if ZELL_BROWSER_STORE
     void set_display(const DisplaySettings& settings) override;
     DisplaySettings display() const override;
-#endif
 
 private:
     // Yields to the browser for at least ms milliseconds (0: just let it run its queued tasks);
@@ -64,10 +56,8 @@ private:
 // where the browser has neither.
 std::unique_ptr<MidiOut> make_browser_midi_out();
 
-#if ZELL_BROWSER_STORE
 // The page's saved records in the browser's storage (localStorage), under a folder-like
 // prefix ("best", "settings"); the text formats are the desktop's.
 std::unique_ptr<Store> make_browser_store(const std::string& folder);
-#endif
 
 }  // namespace zell

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "runtime/storage/saved.h"
+#include "runtime/storage/store.h"
 
 namespace zell {
 

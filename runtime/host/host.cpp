@@ -5,6 +5,7 @@
 
 #include <map>
 #include <stdexcept>
+#include <utility>
 
 #include "runtime/shell/error_log.h"
 #include "runtime/shell/fatal_signal.h"
@@ -124,7 +125,7 @@ void Host::show_help() {
     gate_.requested = false;
     gate_.shown = true;
     const uint64_t opened = backend_.now_us();
-    help_picture_ = draw_help_panel(screen_->visible(), options_.saved ? options_.saved->best_location() : "");
+    help_picture_ = draw_help_panel(screen_->visible(), options_.saved_location);
     backend_.present(help_picture_);
     try {
         while (gate_.shown) {
@@ -144,15 +145,8 @@ void Host::show_help() {
 void Host::keep_display_settings() {
     DisplaySettings now = backend_.display();
     if (now.fullscreen == display_.fullscreen && now.scale_mode == display_.scale_mode) return;
-    // Only what the player switched: a choice made on the command line stays out of the file.
-    bool fullscreen_changed = now.fullscreen != display_.fullscreen;
-    bool mode_changed = now.scale_mode != display_.scale_mode;
-    display_ = now;
-    if (!options_.saved) return;
-    options_.saved->update_settings([&](SavedSettings& s) {
-        if (fullscreen_changed) s.fullscreen = now.fullscreen;
-        if (mode_changed) s.scale_mode = now.scale_mode;
-    });
+    const DisplaySettings before = std::exchange(display_, now);
+    if (options_.display_switched) options_.display_switched(before, now);
 }
 
 // --- The help panel's gate ---------------------------------------------------------------

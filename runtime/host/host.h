@@ -25,7 +25,6 @@
 #include "runtime/input/input.h"
 #include "runtime/screen/screen.h"
 #include "runtime/sound/midi.h"
-#include "runtime/storage/saved.h"
 
 namespace zell {
 
@@ -52,8 +51,11 @@ public:
         std::unique_ptr<MidiOut> midi;  // the devices behind the built-in "WINMM" library
         // Icons stored with the program, by resource name; the form names the window's icon.
         std::vector<std::pair<std::string, Icon>> icons;
-        // The saved Best 20 table and settings; none: nothing is read or written.
-        std::unique_ptr<SaveKeeper> saved;
+        // Where the program keeps what it saves, for the help panel ("" when nothing is saved).
+        std::string saved_location;
+        // Called when the player switches the window's presentation (F10, F11), with the
+        // presentation before and after, so that the program can keep the change.
+        std::function<void(const DisplaySettings& before, const DisplaySettings& now)> display_switched;
     };
 
     // Statement poll interval: the message queue is pumped at the first statement and then at
@@ -166,8 +168,6 @@ public:
     Random& random() { return random_; }
     ExternalLibraries& libraries() { return *libraries_; }
     MidiOut& midi() { return *midi_; }
-    // What the program saves between runs; nullptr when nothing is saved.
-    SaveKeeper* saved() { return options_.saved.get(); }
     const std::string& program_name() const { return options_.program_name; }
     Ending ending() const { return ending_; }
     // What the window shows: the game's picture, or the help panel over it while that is open.

@@ -4,10 +4,10 @@
 
 namespace zell {
 
-DisplaySettings CommandLine::display(const SavedSettings& saved) const {
+DisplaySettings CommandLine::display(const DisplaySettings& saved) const {
     DisplaySettings d;
-    d.fullscreen = fullscreen.value_or(saved.fullscreen.value_or(false));
-    d.scale_mode = scale_mode.value_or(saved.scale_mode.value_or(ScaleMode::Sharp));
+    d.fullscreen = fullscreen.value_or(saved.fullscreen);
+    d.scale_mode = scale_mode.value_or(saved.scale_mode);
     d.scale = scale.value_or(0);
     return d;
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "runtime/backend.h"
-#include "runtime/storage/saved.h"
 
 namespace zell {
 
@@ -22,8 +21,8 @@ struct CommandLine {
     std::optional<std::string> midi;  // the same choice as ZELL_MIDI_PORT
     bool no_save = false;
 
-    // How the window opens: the saved settings, with what the command line names on top.
-    DisplaySettings display(const SavedSettings& saved) const;
+    // How the window opens: the saved presentation, with what the command line names on top.
+    DisplaySettings display(const DisplaySettings& saved) const;
 };
 
 constexpr int kMaxScale = 16;

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "game/data/saved_data.h"
 #include "game/game.h"
 #include "platform/posix/file_store.h"
-#include "runtime/storage/saved.h"
 #include "runtime/text/sjis.h"
 #include "tests/support/headless_host.h"
 #include "tests/support/scenario.h"
@@ -147,16 +147,14 @@ TEST(SavedFiles, AFolderThatCannotBeWrittenLeavesTheGameGoingWithOneMessage) {
 TEST(SavedFiles, TwoCopiesSavingInTurnsLoseNoEntryAndCountEveryGame) {
     TempDir dir;
     struct Copy {
-        std::unique_ptr<testing::HeadlessHost> h;
-        explicit Copy(const fs::path& p) {
-            Host::Options o;
-            o.saved = std::make_unique<SaveKeeper>(make_file_store(p.string()), make_file_store(p.string()),
-                                                   [](const std::string& m) { ADD_FAILURE() << m; });
-            h = std::make_unique<testing::HeadlessHost>(0, std::move(o));
-        }
+        std::unique_ptr<testing::HeadlessHost> h = std::make_unique<testing::HeadlessHost>();
+        SaveKeeper keeper;
+        explicit Copy(const fs::path& p)
+            : keeper(make_file_store(p.string()), make_file_store(p.string()),
+                     [](const std::string& m) { ADD_FAILURE() << m; }) {}
     };
     Copy a(dir.path), b(dir.path);
-    Game ga(*a.h->host), gb(*b.h->host);
+    Game ga(*a.h->host, &a.keeper), gb(*b.h->host, &b.keeper);
     for (Game* g : {&ga, &gb}) {  // both start before either has saved
         for (int i = 1; i <= 20; ++i) g->s.best_score(i) = -1;
         g->load_saved_best20();

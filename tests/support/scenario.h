@@ -15,7 +15,7 @@ struct Scenario {
 
     // Runs the script text with the game's main program, or another; fails the test when it
     // does not parse.
-    explicit Scenario(const std::string& script_text, const Host::MainProgram& program = game_main);
+    explicit Scenario(const std::string& script_text, const Host::MainProgram& program = {});
     ~Scenario();
 
     int exit_code() const { return result.exit_code; }

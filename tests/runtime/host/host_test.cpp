@@ -408,7 +408,7 @@ TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
             last_us = b.now_us();
             row.presents = b.presents() - first_presents;
         });
-        EXPECT_EQ(h.run(game_main), 0);
+        EXPECT_EQ(h.run([](Host& rt) { game_main(rt, nullptr); }), 0);
         // From the release to the last step (the ball leaves play in step 1170).
         EXPECT_NEAR(double(last_us - first_us), 4.68e6, 4.68e6 * 0.02);
         // Shown at least about ten times a second throughout.
@@ -433,7 +433,7 @@ TEST(Placing, BothButtonsAtOncePlaceTheBall) {
         default: after = h.host->position().function_name(); return false;
         }
     });
-    h.run(game_main);
+    h.run([](Host& rt) { game_main(rt, nullptr); });
     EXPECT_NE(after.find("choose_throw"), std::string::npos) << "waits elsewhere: " << after;
 }
 

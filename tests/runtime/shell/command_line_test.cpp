@@ -59,12 +59,10 @@ TEST(CommandLineParse, EachOptionAndEachMistake) {
 }
 
 TEST(CommandLineParse, TheCommandLineWinsOverSavedSettingsItemByItem) {
-    SavedSettings saved;
-    saved.fullscreen = true;
-    saved.scale_mode = ScaleMode::Integer;
+    const DisplaySettings saved{.fullscreen = true, .scale_mode = ScaleMode::Integer};
     DisplaySettings d = parse_command_line({"--window", "--scale", "2"}).display(saved);
     EXPECT_EQ((std::tuple{d.fullscreen, d.scale_mode, d.scale}), (std::tuple{false, ScaleMode::Integer, 2}));
-    d = parse_command_line({}).display(SavedSettings{});
+    d = parse_command_line({}).display(DisplaySettings{});
     EXPECT_EQ((std::tuple{d.fullscreen, d.scale_mode, d.scale}), (std::tuple{false, ScaleMode::Sharp, 0}));
 }
 

@@ -1,4 +1,4 @@
-#include "runtime/storage/saved.h"
+#include "game/data/saved_data.h"
 
 #include <charconv>
 #include <cstdio>
@@ -206,6 +206,13 @@ std::optional<BestTable> parse_best_table(std::string_view text, std::string* wh
 
 // --- Settings -------------------------------------------------------------------------------
 
+DisplaySettings saved_display(const SavedSettings& s) {
+    DisplaySettings d;
+    d.fullscreen = s.fullscreen.value_or(false);
+    d.scale_mode = s.scale_mode.value_or(ScaleMode::Sharp);
+    return d;
+}
+
 std::string format_settings(const SavedSettings& s) {
     std::string out = "# Zell Bowling: the player's settings (the options chosen in the menu, the window).\n";
     out += std::string(kSettingsHeader) + " " + std::to_string(kVersion) + "\n";
@@ -320,6 +327,14 @@ BestTable SaveKeeper::update_best(const BestTable& current, const std::function<
 
 void SaveKeeper::update_settings(const std::function<void(SavedSettings&)>& change) {
     update<SavedSettings>(settings_slot_, SavedSettings{}, parse_settings, format_settings, change);
+}
+
+void SaveKeeper::keep_display_switch(const DisplaySettings& before, const DisplaySettings& now) {
+    if (now.fullscreen == before.fullscreen && now.scale_mode == before.scale_mode) return;
+    update_settings([&](SavedSettings& s) {
+        if (now.fullscreen != before.fullscreen) s.fullscreen = now.fullscreen;
+        if (now.scale_mode != before.scale_mode) s.scale_mode = now.scale_mode;
+    });
 }
 
 }  // namespace zell

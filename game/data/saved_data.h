@@ -1,8 +1,8 @@
-// Saved data: the Best 20 table and the player's settings, kept between runs.
+// The game's saved data: the Best 20 table and the player's settings, kept between runs.
 //
 // The text formats and the rules for merging with what another copy of the program
-// saved meanwhile live here, free of any platform; the place the bytes are kept is a
-// Store (a folder of files on the desktop, the browser's storage on the web).
+// saved meanwhile live here, free of any platform; the place the bytes are kept is the
+// runtime's Store (a folder of files on the desktop, the browser's storage on the web).
 //
 // Both formats are plain UTF-8 text, one item per line, with a version line first:
 //
@@ -28,33 +28,9 @@
 #include <vector>
 
 #include "runtime/backend.h"
+#include "runtime/storage/store.h"
 
 namespace zell {
-
-// Where saved records live. Every record is written whole and atomically: a reader sees
-// the old bytes or the new ones, never a mixture.
-class Store {
-public:
-    enum class Status { Ok, Missing, Failed };
-    struct ReadResult {
-        Status status = Status::Missing;
-        std::string bytes;
-        std::string why;  // Failed: what went wrong
-    };
-
-    virtual ~Store() = default;
-    virtual ReadResult read(const std::string& name) = 0;
-    // Replaces the record atomically; false with the reason when it cannot.
-    virtual bool write(const std::string& name, std::string_view bytes, std::string* why) = 0;
-    // Excludes other copies of the program from the record until unlock.
-    virtual bool lock(const std::string& name, std::string* why) = 0;
-    virtual void unlock(const std::string& name) = 0;
-    // Keeps a record that cannot be used under a new name with a timestamp; that name, or
-    // "" with the reason when it cannot be moved.
-    virtual std::string set_aside(const std::string& name, std::string* why) = 0;
-    // Where the record is, for the player (a path).
-    virtual std::string where(const std::string& name) const = 0;
-};
 
 // --- The Best 20 table ---------------------------------------------------------------
 
@@ -91,6 +67,9 @@ struct SavedSettings {
     bool operator==(const SavedSettings&) const = default;
 };
 
+// The window's presentation as saved: what the player last switched, defaults for the rest.
+DisplaySettings saved_display(const SavedSettings& s);
+
 std::string format_settings(const SavedSettings& s);
 std::optional<SavedSettings> parse_settings(std::string_view text, std::string* why);
 
@@ -123,6 +102,9 @@ public:
     BestTable update_best(const BestTable& current, const std::function<void(BestTable&)>& change);
     // The same for the settings: change sets the items that changed.
     void update_settings(const std::function<void(SavedSettings&)>& change);
+    // Keeps what the player switched of the window's presentation (F10, F11); what did not
+    // change, such as a choice made on the command line, stays out of the file.
+    void keep_display_switch(const DisplaySettings& before, const DisplaySettings& now);
 
     bool saves_scores() const { return scores_ != nullptr; }
     // Where the table is kept, for the help ("" when nothing is saved).

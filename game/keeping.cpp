@@ -5,7 +5,7 @@
 namespace zell {
 
 void Game::apply_saved_options() {
-    SaveKeeper* keeper = rt.saved();
+    SaveKeeper* keeper = saved_;
     if (!keeper) return;
     SavedSettings saved = keeper->load_settings();
     if (saved.level) s.level = float(*saved.level);
@@ -52,11 +52,11 @@ void Game::take_best_table(const BestTable& t) {
 }
 
 void Game::load_saved_best20() {
-    if (SaveKeeper* keeper = rt.saved(); keeper && keeper->saves_scores()) take_best_table(keeper->load_best());
+    if (SaveKeeper* keeper = saved_; keeper && keeper->saves_scores()) take_best_table(keeper->load_best());
 }
 
 void Game::save_game_score(float score) {
-    SaveKeeper* keeper = rt.saved();
+    SaveKeeper* keeper = saved_;
     if (!keeper || !keeper->saves_scores()) {
         enter_best20(score);
         return;
@@ -74,12 +74,12 @@ void Game::save_game_score(float score) {
 }
 
 void Game::save_deleted_best20() {
-    if (SaveKeeper* keeper = rt.saved(); keeper && keeper->saves_scores())
+    if (SaveKeeper* keeper = saved_; keeper && keeper->saves_scores())
         take_best_table(keeper->update_best(BestTable{}, [](BestTable& t) { t = BestTable{}; }));
 }
 
 void Game::save_options() {
-    SaveKeeper* keeper = rt.saved();
+    SaveKeeper* keeper = saved_;
     if (!keeper) return;
     keeper->update_settings([this](SavedSettings& saved) {
         saved.level = int(s.level);
