@@ -44,7 +44,7 @@ public:
     // Real time given to one step of the throw simulation (virtual on the headless backend).
     static constexpr uint64_t kStepPeriodUs = 4000;
 
-    // --- Start-up and main menu (main_menu.cpp) ----------------------------------------
+    // --- Start-up and main menu (main_menu.cpp) --------------------------------------------------
     void main_program();  // start-up, then the main menu loop for the rest of the run
     void startup();
     void title();
@@ -57,7 +57,7 @@ public:
     void mascot_screen();
     void speed_screen();
 
-    // --- Menu and prompt procedures (menus.cpp) --------------------------------------------
+    // --- Menu and prompt procedures (menus.cpp) --------------------------------------------------
     // LOCATE1: moves the text cursor to a row counted from 0 and a column counted from 1.
     void locate_text(float row, float column);
     // ANYKEY: throws away the keys typed so far, then waits for one more.
@@ -69,7 +69,7 @@ public:
     // Left/Right move, Enter leaves the chosen one (1..choice_count) in `chosen`.
     void choose_in_row(float column, float row, float spacing, float choice_count, float current, float& chosen);
 
-    // --- Game driver (driver.cpp) -------------------------------------------------------
+    // --- Game driver (driver.cpp) ----------------------------------------------------------------
     // One game: the frames and their throws, then the score into the Best 20 table.
     void play_game();
     void start_game();
@@ -79,7 +79,7 @@ public:
     bool count_throw();         // true when the frame is over
     void finish_game();
 
-    // --- Ball motion (ball.cpp) -------------------------------------------------------
+    // --- Ball motion (board/ball.cpp) ------------------------------------------------------------
     // BPOSK: lets the player place the ball in the placing strip; status -1 when the player gives up.
     void place_ball(float& x, float& y, float& status);
     // FMVELO: the throw vector of a press, drag and release, at most 200 long.
@@ -88,7 +88,7 @@ public:
     // One step of the simulation; false when nothing moves any more.
     bool simulation_step();
 
-    // --- Pins and collisions (pins.cpp) ---------------------------------------------------
+    // --- Pins and collisions (board/pins.cpp) ----------------------------------------------------
     // DFWALL: the two walls and the random area for the current layout and level.
     void set_walls();
     // DBALLB: the ten pins as a triangle, spaced by the level, and the parked ball.
@@ -101,7 +101,7 @@ public:
     void contact_search(int i);
     void choose_and_resolve_contact();
 
-    // --- Mascot figures and animations (mascot.cpp) ------------------------------------------
+    // --- Mascot figures and animations (mascot.cpp) ----------------------------------------------
     // MOSX: the filled mascot, black spots on the left.
     void draw_mascot(float colour, float x, float y, float size);
     // MOSX1: the mascot in outline; in colour 0 it erases itself from a black ground.
@@ -123,18 +123,18 @@ public:
     // MSDISP2: `count` ball markers beside the board, one per ball used in the frame.
     void show_ball_markers(float count);
 
-    // --- Scoring and score sheet (score.cpp) ------------------------------------------------
+    // --- Scoring and score sheet (score.cpp) -----------------------------------------------------
     // SCORE: counts the running totals and draws the score sheet at the right edge.
     void draw_score_sheet();
     void compute_totals();
 
-    // --- Best 20 table (best20.cpp) ----------------------------------------------------
+    // --- Best 20 table (best20.cpp) --------------------------------------------------------------
     // BST20: enters the score, the player's name, level and layout into the Best 20 table.
     void enter_best20(float score);
     // SRANKS: the Best 20 table on a cleared screen.
     void show_best20();
 
-    // --- What is kept between runs (saved.cpp) ----------------------------------------------
+    // --- What is kept between runs (keeping.cpp) -------------------------------------------------
     // Start-up: the options saved by an earlier run (after the defaults), and the speed's
     // time step (after the default one).
     void apply_saved_options();
@@ -148,13 +148,13 @@ public:
     void save_deleted_best20();
     void save_options();
 
-    // --- MIDI sounds (midi.cpp) ------------------------------------------------------------
+    // --- MIDI sounds (board/midi.cpp) ------------------------------------------------------------
     // MOPEN: opens the MIDI output, or notes that there is none.
     void open_midi();
     // MON: one short note, key 60 + note_offset.
     void sound_note(int16_t note_offset);
 
-    // --- Frame pin layouts and board redraw (layouts.cpp) ------------------------------------
+    // --- Frame pin layouts and board redraw (board/layouts.cpp) ----------------------------------
     // STFRMB: the triangle layouts of the twelve frames.
     void make_triangle_layouts();
     // SETFRM: the random layouts of the twelve frames.
@@ -164,7 +164,7 @@ public:
     // FRESH1: the lane, its walls, the placing line and the pins, before every throw.
     void draw_lane();
 
-    // --- Drawing (drawing.cpp) -------------------------------------------------------------
+    // --- Drawing (drawing.cpp) -------------------------------------------------------------------
     // The screen's drawing calls with the options the game always uses (default drawing
     // function, solid pen); each error report names the caller's line.
     using Where = std::source_location;
@@ -177,7 +177,7 @@ public:
     // A line from (x1, y1) to (x2, y2), both ends included.
     void line(float x1, float y1, float x2, float y2, float colour, Where where = Where::current());
 
-    // --- Helpers of the ball, the pins and the board (ball.cpp, pins.cpp, layouts.cpp) -----
+    // --- Helpers of the ball, the pins and the board (board/: ball, pins, layouts) ---------------
     // The circle outline of object i (radius obj_radius(i) - 1, aspect 1, default function)
     // in the given colour: obj_color(i) draws it, 0 erases it from the lane.
     void draw_object(float i, float colour, std::source_location where = std::source_location::current());
@@ -187,25 +187,25 @@ public:
     void make_frame_layouts(bool random);
 
 private:
-    // --- Helpers of menus.cpp ------------------------------------------------------------
+    // --- Helpers of menus.cpp --------------------------------------------------------------------
     void flush_keys();  // reads keys until none is pending
     int wait_key();     // polls until a key comes; its code
     void menu_item_in_colour(float column, float row, float item, int colour);
     void choice_label(float column, float row, float spacing, float choice);
     void choice_in_colour(float column, float row, float spacing, float choice, int colour);
 
-    // --- Helpers of mascot.cpp -----------------------------------------------------------
+    // --- Helpers of mascot.cpp -------------------------------------------------------------------
     // One figure: the body ellipse at (x, y) of the given size, then the two spots at spot_x.
     void mascot_figure(float colour, float x, float y, float size, bool body_filled, float spot_colour,
                        bool spots_filled, float spot_x, float spot_radius);
 
-    // --- Helpers of saved.cpp ----------------------------------------------------------------
+    // --- Helpers of keeping.cpp ------------------------------------------------------------------
     BestTable best_table(float games) const;
     void take_best_table(const BestTable& t);
     SaveKeeper* saved_;
     float saved_games_ = 0;  // games_count as last loaded or saved
 
-    // --- Helpers of score.cpp ----------------------------------------------------------------
+    // --- Helpers of score.cpp --------------------------------------------------------------------
     void score_row(float i);  // the sheet row of frame i, by its mark
 };
 

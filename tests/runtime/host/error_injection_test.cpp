@@ -83,7 +83,7 @@ TEST(ErrorInjection, AnIndexOutOfRangeDeepInTheGameIsReportedLoggedAndEndsAfterA
         g.main_program();
     });
 
-    const unsigned line = line_of("game/pins.cpp", "s.lane_inset = s.wall_inset(s.level);");
+    const unsigned line = line_of("game/board/pins.cpp", "s.lane_inset = s.wall_inset(s.level);");
     ASSERT_TRUE(h.host->last_error());
     EXPECT_EQ(h.host->last_error()->number(), err::kSubscript);
     auto pos = Position::of(h.host->last_error()->where());
