@@ -56,6 +56,8 @@ public:
     void name_screen();
     void mascot_screen();
     void speed_screen();
+    // The simulation's time step dt for an animation speed, 1 (fast) .. 6 (slow).
+    void set_time_step(float speed);
 
     // --- Menu and prompt procedures (menus.cpp) --------------------------------------------------
     // LOCATE1: moves the text cursor to a row counted from 0 and a column counted from 1.

@@ -19,12 +19,8 @@ void Game::apply_saved_options() {
 }
 
 void Game::apply_saved_speed() {
-    // The speed screen's rule; the default speed keeps the start-up time step.
-    float k = s.speed_sel;
-    if (k == 3) return;
-    if (k < 5) s.dt = 0.04f - (k - 1) * 0.01f;
-    else if (k == 5) s.dt = 0.005f;
-    else s.dt = 0.002f;
+    // The default speed 3 gives the start-up time step again (0.02, to the last bit).
+    set_time_step(s.speed_sel);
 }
 
 BestTable Game::best_table(float games) const {

@@ -226,8 +226,12 @@ void Game::speed_screen() {
     float k = 0;
     choose_in_row(23, 15, 5, 6, s.speed_sel, k);
     s.speed_sel = k;
-    if (k < 5) s.dt = 0.04f - (k - 1) * 0.01f;
-    else if (k == 5) s.dt = 0.005f;
+    set_time_step(k);
+}
+
+void Game::set_time_step(float speed) {
+    if (speed < 5) s.dt = 0.04f - (speed - 1) * 0.01f;
+    else if (speed == 5) s.dt = 0.005f;
     else s.dt = 0.002f;
 }
 

@@ -1,9 +1,10 @@
 // The only boundary between the runtime and the desktop or test platform: a window
 // with an image, its input events, a clock, a beep and a message box.
 //
-// Two implementations: the SDL2 window (backend_sdl) and the headless backend
-// (backend_headless: in-memory image, virtual clock, injected events). Everything
-// above this interface is the same code in tests and in the real window.
+// One implementation per platform, each in its folder under platform/: the headless
+// backend (in-memory image, virtual clock, injected events), the SDL2 desktop window and
+// the browser's canvas. Everything above this interface is the same code in tests, in the
+// real window and in the browser.
 #pragma once
 
 #include <cstdint>
