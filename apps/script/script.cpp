@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "runtime/shell/command_line.h"
@@ -85,119 +86,137 @@ bool parse_button(std::istringstream& in, MouseButton& b) {
     return true;
 }
 
+// A setting of the whole run (clock, midi, limit, args, save) into s: true when word is one;
+// *why says what was wrong with it ("" when nothing).
+bool parse_setting(const std::string& word, std::istringstream& in, Script& s, std::string* why) {
+    if (word == "clock") {
+        std::string d, t;
+        in >> d >> t;
+        LocalTime lt;
+        char extra = 0;
+        if (std::sscanf(d.c_str(), "%d-%d-%d%c", &lt.year, &lt.month, &lt.day, &extra) != 3 ||
+            std::sscanf(t.c_str(), "%d:%d:%d%c", &lt.hour, &lt.minute, &lt.second, &extra) != 3 || lt.month < 1 ||
+            lt.month > 12 || lt.day < 1 || lt.day > 31 || lt.hour < 0 || lt.hour > 23 || lt.minute < 0 ||
+            lt.minute > 59 || lt.second < 0 || lt.second > 59 || !at_end(in))
+            *why = "clock needs YYYY-MM-DD HH:MM:SS";
+        else s.clock = lt;
+    } else if (word == "midi") {
+        if (!parse_int(in, s.midi_devices) || s.midi_devices < 0 || !at_end(in)) *why = "midi needs a device count";
+    } else if (word == "limit") {
+        if (!parse_int(in, s.limit_s) || s.limit_s < 1 || s.limit_s > kMaxLimitS || !at_end(in))
+            *why = "limit needs seconds (1.." + std::to_string(kMaxLimitS) + ")";
+    } else if (word == "args") {
+        std::string a;
+        while (in >> a) s.args.push_back(a);
+        CommandLine cl = parse_command_line(s.args);
+        if (cl.action == CommandLine::Action::Error) *why = "args: " + cl.error;
+        else if (cl.action != CommandLine::Action::Run) *why = "args: --help and --version do not run the game";
+    } else if (word == "save") {
+        std::string dir;
+        if (!(in >> dir) || !at_end(in)) *why = "save needs one folder (no blanks)";
+        else s.save_dir = dir;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A key, a character or typed text into c; "" or what was wrong.
+std::string parse_typing(const std::string& word, const std::string& line, std::istringstream& in, Command& c) {
+    const std::string counts = " and an optional count (1.." + std::to_string(kMaxRepeat) + ")";
+    if (word == "key") {
+        std::string name;
+        if (!(in >> name) || !parse_optional(in, c.count, 1, kMaxRepeat, 1)) return "key needs one key name" + counts;
+        c.kind = Command::Key;
+        auto it = key_names().find(name);
+        if (it != key_names().end()) {
+            c.key = it->second;
+            if (name == "Space") c.ch = ' ';
+        } else if (name.size() == 1 && name[0] > ' ' && name[0] < 127) {
+            c.ch = uint8_t(name[0]);
+        } else {
+            return "unknown key '" + name + "'";
+        }
+    } else if (word == "char") {
+        c.kind = Command::Char;
+        if (!parse_int(in, c.ch) || c.ch < 0 || c.ch > 255 || !parse_optional(in, c.count, 1, kMaxRepeat, 1))
+            return "char needs a byte code (0..255)" + counts;
+    } else {  // type
+        c.kind = Command::Type;
+        size_t at = line.find("type") + 4;
+        if (at < line.size() && line[at] == ' ') ++at;
+        c.text = line.substr(at);
+        if (c.text.empty()) return "type needs text";
+    }
+    return "";
+}
+
+// A mouse command into c; "" or what was wrong.
+std::string parse_mouse(const std::string& word, std::istringstream& in, Command& c) {
+    if (word == "move") {
+        c.kind = Command::Move;
+        if (!parse_point(in, c.x, c.y) || !at_end(in)) return "move needs X Y" + point_range();
+    } else if (word == "drag") {
+        c.kind = Command::Drag;
+        if (!parse_point(in, c.x, c.y) || !parse_point(in, c.x1, c.y1) || !at_end(in))
+            return "drag needs X0 Y0 X1 Y1" + point_range();
+    } else {
+        c.kind = word == "press"     ? Command::Press
+                 : word == "release" ? Command::Release
+                 : word == "click"   ? Command::Click
+                                     : Command::DoubleClick;
+        if (!parse_button(in, c.button) || !parse_point(in, c.x, c.y) || !at_end(in))
+            return word + " needs left|right X Y" + point_range();
+    }
+    return "";
+}
+
+// Any other command into c; "" or what was wrong.
+std::string parse_command(const std::string& word, const std::string& line, std::istringstream& in, Command& c) {
+    static const std::set<std::string> typing = {"key", "char", "type"};
+    static const std::set<std::string> mouse = {"press", "release", "click", "dblclick", "move", "drag"};
+    if (typing.contains(word)) return parse_typing(word, line, in, c);
+    if (mouse.contains(word)) return parse_mouse(word, in, c);
+    if (word == "wait") {
+        c.kind = Command::Wait;
+        return at_end(in) ? "" : "wait takes nothing";
+    }
+    if (word == "close") {
+        c.kind = Command::Close;
+        return parse_optional(in, c.delay_ms, 0, kMaxLimitS * 1000, -1) ? "" : "close takes nothing or a delay in ms";
+    }
+    if (word == "shot" || word == "text") {
+        c.kind = word == "shot" ? Command::Shot : Command::Text;
+        if (!(in >> c.text) || !at_end(in) || c.text.find('/') != std::string::npos)
+            return word + " needs a file name (no directory)";
+        return "";
+    }
+    return "unknown command '" + word + "'";
+}
+
 }  // namespace
 
 std::optional<Script> parse(const std::string& text, std::string* error) {
     Script s;
     std::istringstream lines(text);
-    std::string raw;
-    int n = 0;
-    auto fail = [&](const std::string& why) {
-        if (error) *error = "line " + std::to_string(n) + ": " + why;
-        return std::nullopt;
-    };
-    while (std::getline(lines, raw)) {
-        ++n;
-        if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-        std::string line = raw;
+    std::string line;
+    for (int n = 1; std::getline(lines, line); ++n) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         size_t first = line.find_first_not_of(" \t");
         if (first == std::string::npos || line[first] == '#') continue;
         std::istringstream in(line);
-        std::string word;
+        std::string word, why;
         in >> word;
         Command c;
         c.line = n;
-        if (word == "clock") {
-            std::string d, t;
-            in >> d >> t;
-            LocalTime lt;
-            char extra = 0;
-            if (std::sscanf(d.c_str(), "%d-%d-%d%c", &lt.year, &lt.month, &lt.day, &extra) != 3 ||
-                std::sscanf(t.c_str(), "%d:%d:%d%c", &lt.hour, &lt.minute, &lt.second, &extra) != 3 || lt.month < 1 ||
-                lt.month > 12 || lt.day < 1 || lt.day > 31 || lt.hour < 0 || lt.hour > 23 || lt.minute < 0 ||
-                lt.minute > 59 || lt.second < 0 || lt.second > 59 || !at_end(in))
-                return fail("clock needs YYYY-MM-DD HH:MM:SS");
-            s.clock = lt;
-            continue;
+        if (!parse_setting(word, in, s, &why)) {
+            why = parse_command(word, line, in, c);
+            if (why.empty()) s.commands.push_back(std::move(c));
         }
-        if (word == "midi") {
-            if (!parse_int(in, s.midi_devices) || s.midi_devices < 0 || !at_end(in))
-                return fail("midi needs a device count");
-            continue;
+        if (!why.empty()) {
+            if (error) *error = "line " + std::to_string(n) + ": " + why;
+            return std::nullopt;
         }
-        if (word == "limit") {
-            if (!parse_int(in, s.limit_s) || s.limit_s < 1 || s.limit_s > kMaxLimitS || !at_end(in))
-                return fail("limit needs seconds (1.." + std::to_string(kMaxLimitS) + ")");
-            continue;
-        }
-        if (word == "args") {
-            std::string a;
-            while (in >> a) s.args.push_back(a);
-            CommandLine cl = parse_command_line(s.args);
-            if (cl.action == CommandLine::Action::Error) return fail("args: " + cl.error);
-            if (cl.action != CommandLine::Action::Run) return fail("args: --help and --version do not run the game");
-            continue;
-        }
-        if (word == "save") {
-            std::string dir;
-            if (!(in >> dir) || !at_end(in)) return fail("save needs one folder (no blanks)");
-            s.save_dir = dir;
-            continue;
-        }
-        if (word == "key") {
-            std::string name;
-            if (!(in >> name) || !parse_optional(in, c.count, 1, kMaxRepeat, 1))
-                return fail("key needs one key name and an optional count (1.." + std::to_string(kMaxRepeat) + ")");
-            c.kind = Command::Key;
-            auto it = key_names().find(name);
-            if (it != key_names().end()) {
-                c.key = it->second;
-                if (name == "Space") c.ch = ' ';
-            } else if (name.size() == 1 && name[0] > ' ' && name[0] < 127) {
-                c.ch = uint8_t(name[0]);
-            } else {
-                return fail("unknown key '" + name + "'");
-            }
-        } else if (word == "char") {
-            c.kind = Command::Char;
-            if (!parse_int(in, c.ch) || c.ch < 0 || c.ch > 255 || !parse_optional(in, c.count, 1, kMaxRepeat, 1))
-                return fail("char needs a byte code (0..255) and an optional count (1.." + std::to_string(kMaxRepeat) +
-                            ")");
-        } else if (word == "type") {
-            c.kind = Command::Type;
-            size_t at = line.find("type") + 4;
-            if (at < line.size() && line[at] == ' ') ++at;
-            c.text = line.substr(at);
-            if (c.text.empty()) return fail("type needs text");
-        } else if (word == "press" || word == "release" || word == "click" || word == "dblclick") {
-            c.kind = word == "press"     ? Command::Press
-                     : word == "release" ? Command::Release
-                     : word == "click"   ? Command::Click
-                                         : Command::DoubleClick;
-            if (!parse_button(in, c.button) || !parse_point(in, c.x, c.y) || !at_end(in))
-                return fail(word + " needs left|right X Y" + point_range());
-        } else if (word == "move") {
-            c.kind = Command::Move;
-            if (!parse_point(in, c.x, c.y) || !at_end(in)) return fail("move needs X Y" + point_range());
-        } else if (word == "drag") {
-            c.kind = Command::Drag;
-            if (!parse_point(in, c.x, c.y) || !parse_point(in, c.x1, c.y1) || !at_end(in))
-                return fail("drag needs X0 Y0 X1 Y1" + point_range());
-        } else if (word == "wait") {
-            if (!at_end(in)) return fail("wait takes nothing");
-            c.kind = Command::Wait;
-        } else if (word == "close") {
-            c.kind = Command::Close;
-            if (!parse_optional(in, c.delay_ms, 0, kMaxLimitS * 1000, -1))
-                return fail("close takes nothing or a delay in ms");
-        } else if (word == "shot" || word == "text") {
-            c.kind = word == "shot" ? Command::Shot : Command::Text;
-            if (!(in >> c.text) || !at_end(in) || c.text.find('/') != std::string::npos)
-                return fail(word + " needs a file name (no directory)");
-        } else {
-            return fail("unknown command '" + word + "'");
-        }
-        s.commands.push_back(std::move(c));
     }
     return s;
 }
