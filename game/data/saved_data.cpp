@@ -1,5 +1,6 @@
 #include "game/data/saved_data.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <sstream>
@@ -9,7 +10,11 @@
 namespace zell {
 namespace {
 
-constexpr int kVersion = 1;
+// Version 2 closes each record with an end line, so that a file cut short at any byte,
+// even at a line's end, is seen; version 1 files are still read.
+constexpr int kVersion = 2;
+constexpr int kEndVersion = 2;
+constexpr std::string_view kEndLine = "end";
 constexpr const char* kBestHeader = "zell-bowling best20";
 constexpr const char* kSettingsHeader = "zell-bowling settings";
 constexpr size_t kNameBytes = 12;
@@ -47,46 +52,66 @@ std::optional<int> to_layout(std::string_view w) {
 
 const char* layout_word(int layout) { return layout == 2 ? "random" : "bowling"; }
 
+bool by_score(const BestEntry& a, const BestEntry& b) { return a.score > b.score; }
+
+// The record only when all of it read correctly.
+template <class T>
+std::optional<T> whole(Reading<T> r, std::string* why) {
+    if (why) *why = r.problem;
+    if (!r.problem.empty()) return std::nullopt;
+    return r.value;
+}
+
 std::string pad_name(std::string sjis) {
     if (sjis.size() < kNameBytes) sjis.append(kNameBytes - sjis.size(), ' ');
     return sjis;
 }
 
-// The lines of a record after its version line, with the version checked. Calls item for
-// each line that is not blank or a comment; item returns false to reject the text.
+// The lines of a record after its version line. Calls item for each line that is not blank
+// or a comment, up to the closing line; item returns false for a line it cannot read, which
+// is skipped and noted in *problem (the first one only), as is a record of version 2 or later
+// that lacks its closing line (it was cut short). False, with the reason in *problem, for
+// text that is no record of this kind and version at all.
 template <class Item>
-bool read_lines(std::string_view text, const char* header, std::string* why, Item item) {
+bool read_lines(std::string_view text, const char* header, std::string* problem, Item item) {
     std::istringstream in{std::string(text)};
     std::string line;
-    int n = 0;
-    bool seen_header = false;
-    auto fail = [&](const std::string& what) {
-        if (why) *why = "line " + std::to_string(n) + ": " + what;
-        return false;
+    int n = 0, version = 0;
+    bool ended = false;
+    auto note = [&](const std::string& what) {
+        if (problem->empty()) *problem = "line " + std::to_string(n) + ": " + what;
     };
     while (std::getline(in, line)) {
         ++n;
         std::string_view rest = trim(line);
         if (rest.empty() || rest.front() == '#') continue;
-        if (!seen_header) {
+        if (version == 0) {
             std::string_view h = header;
-            if (rest.substr(0, h.size()) != h) return fail("not a " + std::string(header) + " file");
-            rest.remove_prefix(h.size());
-            auto version = to_int(trim(rest), 1, 1'000'000);
-            if (!version) return fail("no version number");
-            if (*version > kVersion)
-                return fail("written by a newer version of the program (format " + std::to_string(*version) + ")");
-            seen_header = true;
+            std::string refused;
+            if (rest.substr(0, h.size()) != h) refused = "not a " + std::string(header) + " file";
+            auto v = refused.empty() ? to_int(trim(rest.substr(h.size())), 1, 1'000'000) : std::nullopt;
+            if (refused.empty() && !v) refused = "no version number";
+            if (v && *v > kVersion)
+                refused = "written by a newer version of the program (format " + std::to_string(*v) + ")";
+            if (!refused.empty()) {
+                note(refused);
+                return false;
+            }
+            version = *v;
             continue;
         }
         std::string_view key = next_word(rest);
         std::string what;
-        if (!item(key, rest, what)) return fail(what.empty() ? "cannot read \"" + std::string(key) + "\"" : what);
+        if (ended) note("text after the end line");
+        else if (version >= kEndVersion && key == kEndLine && rest.empty()) ended = true;
+        else if (!item(key, rest, what)) note(what.empty() ? "cannot read \"" + std::string(key) + "\"" : what);
     }
-    if (!seen_header) {
+    if (version == 0) {
         n = 0;
-        return fail("empty file");
+        note("empty file");
+        return false;
     }
+    if (version >= kEndVersion && !ended) note("no end line: the file was cut short");
     return true;
 }
 
@@ -166,13 +191,14 @@ std::string format_best_table(const BestTable& t) {
     for (const BestEntry& e : t.entries)
         out += "entry " + std::to_string(e.score) + " " + std::to_string(e.level) + " " + layout_word(e.layout) + " " +
                quote_name(e.name) + "\n";
-    return out;
+    return out + std::string(kEndLine) + "\n";
 }
 
-std::optional<BestTable> parse_best_table(std::string_view text, std::string* why) {
+Reading<BestTable> read_best_table(std::string_view text) {
+    Reading<BestTable> r;
     BestTable t;
     bool games_seen = false;
-    bool ok = read_lines(text, kBestHeader, why, [&](std::string_view key, std::string_view rest, std::string& what) {
+    auto item = [&](std::string_view key, std::string_view rest, std::string&) {
         if (key == "games" && !games_seen) {
             auto g = to_int(rest, 0, kMaxGames);
             games_seen = g.has_value();
@@ -180,28 +206,38 @@ std::optional<BestTable> parse_best_table(std::string_view text, std::string* wh
             return games_seen;
         }
         if (key != "entry") return false;
-        if (t.entries.size() == BestTable::kSize) {
-            what = "more than 20 entries";
-            return false;
-        }
         auto score = to_int(next_word(rest), 0, kMaxScore);
         auto level = to_int(next_word(rest), 1, 4);
         auto layout = to_layout(next_word(rest));
         auto name = unquote_name(rest);
         if (!score || !level || !layout || !name) return false;
-        if (!t.entries.empty() && t.entries.back().score < *score) {
-            what = "entries out of order";
-            return false;
-        }
         t.entries.push_back({*score, std::move(*name), *level, *layout});
         return true;
-    });
-    if (!ok) return std::nullopt;
-    if (!games_seen || size_t(t.games) < t.entries.size()) {
-        if (why) *why = "the count of games is missing or smaller than the number of entries";
-        return std::nullopt;
+    };
+    if (!read_lines(text, kBestHeader, &r.problem, item)) return r;
+    // What read correctly makes a valid table again: best first (the file's order among
+    // equal scores), twenty at most, and at least one game for each entry.
+    auto note = [&r](const char* what) {
+        if (r.problem.empty()) r.problem = what;
+    };
+    if (!std::is_sorted(t.entries.begin(), t.entries.end(), by_score)) {
+        note("entries out of order");
+        std::stable_sort(t.entries.begin(), t.entries.end(), by_score);
     }
-    return t;
+    if (t.entries.size() > BestTable::kSize) {
+        note("more than 20 entries");
+        t.entries.resize(BestTable::kSize);
+    }
+    if (!games_seen || size_t(t.games) < t.entries.size()) {
+        note("the count of games is missing or smaller than the number of entries");
+        t.games = std::max(t.games, int(t.entries.size()));
+    }
+    r.value = std::move(t);
+    return r;
+}
+
+std::optional<BestTable> parse_best_table(std::string_view text, std::string* why) {
+    return whole(read_best_table(text), why);
 }
 
 // --- Settings -------------------------------------------------------------------------------
@@ -224,12 +260,13 @@ std::string format_settings(const SavedSettings& s) {
     if (s.fullscreen) out += std::string("fullscreen ") + (*s.fullscreen ? "yes" : "no") + "\n";
     if (s.scale_mode)
         out += std::string("scale-mode ") + (*s.scale_mode == ScaleMode::Integer ? "integer" : "sharp") + "\n";
-    return out;
+    return out + std::string(kEndLine) + "\n";
 }
 
-std::optional<SavedSettings> parse_settings(std::string_view text, std::string* why) {
+Reading<SavedSettings> read_settings(std::string_view text) {
+    Reading<SavedSettings> r;
     SavedSettings s;
-    bool ok = read_lines(text, kSettingsHeader, why, [&](std::string_view key, std::string_view v, std::string&) {
+    auto item = [&s](std::string_view key, std::string_view v, std::string&) {
         if (key == "level") return bool(s.level = to_int(v, 1, 4));
         if (key == "layout") return bool(s.layout = to_layout(v));
         if (key == "speed") return bool(s.speed = to_int(v, 1, 6));
@@ -245,9 +282,13 @@ std::optional<SavedSettings> parse_settings(std::string_view text, std::string* 
             return s.scale_mode.has_value();
         }
         return false;
-    });
-    if (!ok) return std::nullopt;
-    return s;
+    };
+    if (read_lines(text, kSettingsHeader, &r.problem, item)) r.value = s;
+    return r;
+}
+
+std::optional<SavedSettings> parse_settings(std::string_view text, std::string* why) {
+    return whole(read_settings(text), why);
 }
 
 // --- Keeping -------------------------------------------------------------------------------
@@ -263,7 +304,7 @@ SaveKeeper::SaveKeeper(std::unique_ptr<Store> scores, std::unique_ptr<Store> set
 
 std::string SaveKeeper::best_location() const { return scores_ ? scores_->where(kBestRecord) : std::string{}; }
 
-void SaveKeeper::unusable(Slot& slot, const std::string& why) {
+void SaveKeeper::unusable(Slot& slot, const std::string& why, bool partly) {
     std::string path = slot.store->where(slot.record);
     std::string moved_why;
     std::string moved = slot.store->set_aside(slot.record, &moved_why);
@@ -274,7 +315,8 @@ void SaveKeeper::unusable(Slot& slot, const std::string& why) {
                 "); it is left as it is and nothing is saved there in this run");
         return;
     }
-    report_(path + " cannot be read (" + why + "); it is kept as " + moved + " and the game starts afresh");
+    report_(path + (partly ? " cannot be read in full (" : " cannot be read (") + why + "); it is kept as " + moved +
+            (partly ? " and the game goes on with what could be read" : " and the game starts afresh"));
 }
 
 void SaveKeeper::cannot_write(Slot& slot, const std::string& why) {
@@ -283,27 +325,28 @@ void SaveKeeper::cannot_write(Slot& slot, const std::string& why) {
 }
 
 template <class T>
-std::optional<T> SaveKeeper::load(Slot& slot, std::optional<T> (*parse)(std::string_view, std::string*)) {
+std::optional<T> SaveKeeper::load(Slot& slot, Reading<T> (*read)(std::string_view)) {
     if (!slot.store) return std::nullopt;
     Store::ReadResult r = slot.store->read(slot.record);
     if (r.status == Store::Status::Missing) return std::nullopt;
-    std::string why = r.why;
-    if (r.status == Store::Status::Ok) {
-        if (auto t = parse(r.bytes, &why)) return t;
+    if (r.status != Store::Status::Ok) {
+        unusable(slot, r.why, false);
+        return std::nullopt;
     }
-    unusable(slot, why);
-    return std::nullopt;
+    Reading<T> t = read(r.bytes);
+    if (!t.problem.empty()) unusable(slot, t.problem, t.value.has_value());
+    return t.value;
 }
 
-BestTable SaveKeeper::load_best() { return load<BestTable>(scores_slot_, parse_best_table).value_or(BestTable{}); }
+BestTable SaveKeeper::load_best() { return load<BestTable>(scores_slot_, read_best_table).value_or(BestTable{}); }
 
 SavedSettings SaveKeeper::load_settings() {
-    return load<SavedSettings>(settings_slot_, parse_settings).value_or(SavedSettings{});
+    return load<SavedSettings>(settings_slot_, read_settings).value_or(SavedSettings{});
 }
 
 template <class T>
-T SaveKeeper::update(Slot& slot, T current, std::optional<T> (*parse)(std::string_view, std::string*),
-                     std::string (*format)(const T&), const std::function<void(T&)>& change) {
+T SaveKeeper::update(Slot& slot, T current, Reading<T> (*read)(std::string_view), std::string (*format)(const T&),
+                     const std::function<void(T&)>& change) {
     if (!slot.store || slot.broken) {
         change(current);
         return current;
@@ -314,7 +357,7 @@ T SaveKeeper::update(Slot& slot, T current, std::optional<T> (*parse)(std::strin
         change(current);
         return current;
     }
-    if (auto saved = load<T>(slot, parse)) current = std::move(*saved);
+    if (auto saved = load<T>(slot, read)) current = std::move(*saved);
     change(current);
     if (!slot.broken && !slot.store->write(slot.record, format(current), &why)) cannot_write(slot, why);
     slot.store->unlock(slot.record);
@@ -322,11 +365,11 @@ T SaveKeeper::update(Slot& slot, T current, std::optional<T> (*parse)(std::strin
 }
 
 BestTable SaveKeeper::update_best(const BestTable& current, const std::function<void(BestTable&)>& change) {
-    return update<BestTable>(scores_slot_, current, parse_best_table, format_best_table, change);
+    return update<BestTable>(scores_slot_, current, read_best_table, format_best_table, change);
 }
 
 void SaveKeeper::update_settings(const std::function<void(SavedSettings&)>& change) {
-    update<SavedSettings>(settings_slot_, SavedSettings{}, parse_settings, format_settings, change);
+    update<SavedSettings>(settings_slot_, SavedSettings{}, read_settings, format_settings, change);
 }
 
 void SaveKeeper::keep_display_switch(const DisplaySettings& before, const DisplaySettings& now) {

@@ -49,8 +49,19 @@ struct BestTable {
     bool operator==(const BestTable&) const = default;
 };
 
+// A record read back: what read correctly (nullopt when the text is no record of this kind
+// and of a version this program reads) and what did not ("" when all of it did).
+template <class T>
+struct Reading {
+    std::optional<T> value;
+    std::string problem;
+};
+
 std::string format_best_table(const BestTable& t);
-// nullopt with the reason for text that is not a valid table of a version this program reads.
+// The entries that read correctly, made a valid table (sorted, twenty at most, a count of
+// games no smaller than the entries).
+Reading<BestTable> read_best_table(std::string_view text);
+// The table only when the whole text reads correctly; else nullopt with the reason.
 std::optional<BestTable> parse_best_table(std::string_view text, std::string* why);
 
 // --- Settings ------------------------------------------------------------------------
@@ -71,6 +82,8 @@ struct SavedSettings {
 DisplaySettings saved_display(const SavedSettings& s);
 
 std::string format_settings(const SavedSettings& s);
+// The items that read correctly.
+Reading<SavedSettings> read_settings(std::string_view text);
 std::optional<SavedSettings> parse_settings(std::string_view text, std::string* why);
 
 // A name field (Shift-JIS, padded with spaces) as the quoted text of the files, and back
@@ -117,11 +130,13 @@ private:
         bool broken = false;  // cannot be written: left alone for the rest of the run
     };
     template <class T>
-    std::optional<T> load(Slot& slot, std::optional<T> (*parse)(std::string_view, std::string*));
+    std::optional<T> load(Slot& slot, Reading<T> (*read)(std::string_view));
     template <class T>
-    T update(Slot& slot, T current, std::optional<T> (*parse)(std::string_view, std::string*),
-             std::string (*format)(const T&), const std::function<void(T&)>& change);
-    void unusable(Slot& slot, const std::string& why);
+    T update(Slot& slot, T current, Reading<T> (*read)(std::string_view), std::string (*format)(const T&),
+             const std::function<void(T&)>& change);
+    // Sets a record aside that did not read correctly, and says so once; partly: some of it
+    // did, and the game goes on with that.
+    void unusable(Slot& slot, const std::string& why, bool partly);
     void cannot_write(Slot& slot, const std::string& why);
 
     Slot scores_slot_, settings_slot_;

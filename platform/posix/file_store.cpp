@@ -1,15 +1,18 @@
 #include "platform/posix/file_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <string_view>
 
 namespace zell {
 namespace {
@@ -31,11 +34,18 @@ public:
 
     ReadResult read(const std::string& name) override {
         ReadResult r;
-        int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC);
+        // Never blocks: a FIFO or a device in the record's place opens at once and is refused.
+        int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
             if (errno == ENOENT || errno == ENOTDIR) return r;
             r.status = Status::Failed;
             r.why = errno_text();
+            return r;
+        }
+        if (struct stat st{}; ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            r.status = Status::Failed;
+            r.why = "not a regular file";
+            ::close(fd);
             return r;
         }
         char buf[4096];
@@ -64,8 +74,9 @@ public:
 
     bool write(const std::string& name, std::string_view bytes, std::string* why) override {
         if (!make_folders(why)) return false;
-        std::string tmp = path(name) + ".tmp" + std::to_string(::getpid());
-        int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        std::string tmp = path(name) + kTempInfix + std::to_string(::getpid());
+        ::unlink(tmp.c_str());
+        int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0) return fail(why);
         bool ok = true;
         for (size_t done = 0; ok && done < bytes.size();) {
@@ -92,7 +103,7 @@ public:
 
     bool lock(const std::string& name, std::string* why) override {
         if (!make_folders(why)) return false;
-        int fd = ::open((path(name) + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        int fd = ::open((path(name) + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
         if (fd < 0) return fail(why);
         while (::flock(fd, LOCK_EX) != 0) {
             if (errno != EINTR) {
@@ -102,6 +113,7 @@ public:
             }
         }
         locks_[name] = fd;
+        remove_orphans(name);
         return true;
     }
 
@@ -119,21 +131,50 @@ public:
         ::localtime_r(&now, &tm);
         char stamp[32];
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
-        std::string base = path(name) + ".unreadable-" + stamp;
-        std::string target = base;
-        // Never over an earlier one: a second suffix when the second is taken.
-        for (int n = 2; ::access(target.c_str(), F_OK) == 0 && n < 100; ++n) target = base + "-" + std::to_string(n);
-        if (::rename(path(name).c_str(), target.c_str()) != 0) {
-            fail(why);
-            return {};
+        const std::string base = path(name) + ".unreadable-" + stamp;
+        // Never over an earlier one: a second suffix when the name is taken, and the rename
+        // itself refuses to replace a file another copy set aside meanwhile.
+        for (int n = 1; n <= kMaxAsideSuffix; ++n) {
+            std::string target = n == 1 ? base : base + "-" + std::to_string(n);
+            if (rename_no_replace(path(name), target)) return target;
+            if (errno != EEXIST) break;
         }
-        return target;
+        fail(why);
+        return {};
     }
 
     std::string where(const std::string& name) const override { return path(name); }
 
 private:
     static constexpr size_t kMaxBytes = 1 << 20;
+    // A record's temporary file is "<record>.tmp<PID>" of the copy that writes it.
+    static constexpr const char* kTempInfix = ".tmp";
+    static constexpr int kMaxAsideSuffix = 100'000;
+
+    // Renames without ever replacing: false with errno EEXIST when target exists. Where the
+    // file system cannot rename so, a hard link and an unlink do the same.
+    static bool rename_no_replace(const std::string& from, const std::string& to) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        if (::link(from.c_str(), to.c_str()) != 0) return false;
+        ::unlink(from.c_str());
+        return true;
+    }
+
+    // Every save writes its temporary file under the record's lock, so while this copy holds
+    // the lock, a temporary file of the record is what a save that was killed left behind.
+    void remove_orphans(const std::string& name) {
+        DIR* d = ::opendir(dir_.c_str());
+        if (!d) return;
+        const std::string prefix = name + kTempInfix;
+        while (const dirent* e = ::readdir(d)) {
+            std::string_view n = e->d_name;
+            if (n.size() > prefix.size() && n.substr(0, prefix.size()) == prefix &&
+                n.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos)
+                ::unlinkat(::dirfd(d), e->d_name, 0);
+        }
+        ::closedir(d);
+    }
 
     std::string path(const std::string& name) const { return dir_ + "/" + name; }
 

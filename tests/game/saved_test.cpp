@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -70,6 +73,92 @@ TEST(SavedFormat, AFullTableAndTheSettingsComeBackAsTheyWere) {
     SavedSettings s{2, 2, 6, field("ゼル"), 5, true, ScaleMode::Integer};
     EXPECT_EQ(parse_settings(format_settings(s), nullptr), s);
     EXPECT_EQ(parse_settings(format_settings(SavedSettings{}), nullptr), SavedSettings{});
+
+    // A file cut at any byte short of its last line break is seen to be cut, and what it
+    // still holds comes back: the first entries of the table, the first items of the settings.
+    for (size_t cut = 0; cut + 1 < text.size(); ++cut) {
+        Reading<BestTable> r = read_best_table(text.substr(0, cut));
+        ASSERT_FALSE(r.problem.empty()) << "cut at " << cut;
+        if (!r.value) continue;
+        const auto& e = r.value->entries;
+        ASSERT_TRUE(std::equal(e.begin(), e.end(), t.entries.begin())) << "cut at " << cut;
+    }
+    const std::string settings = format_settings(s);
+    for (size_t cut = 0; cut + 1 < settings.size(); ++cut)
+        ASSERT_FALSE(read_settings(settings.substr(0, cut)).problem.empty()) << "cut at " << cut;
+    // Files of the first version have no end line and are read as they are.
+    EXPECT_EQ(parse_best_table("zell-bowling best20 1\ngames 2\nentry 9 1 random \"a\"\n", nullptr),
+              (BestTable{2, {{9, field("a"), 1, 2}}}));
+}
+
+// One line that cannot be read loses nothing else: the entries and options around it are kept,
+// the file is set aside byte for byte, one message says so, and the next save is whole again.
+TEST(SavedFiles, WhatReadsCorrectlyAroundABadLineIsKept) {
+    const std::string a = "entry 200 1 bowling \"a\"\n", b = "entry 150 2 random \"b\"\n";
+    std::string many;
+    for (int i = 0; i < 21; ++i) many += "entry " + std::to_string(300 - i) + " 1 bowling \"m\"\n";
+    struct Case {
+        const char* what;
+        std::string best, settings;
+        size_t entries;
+        std::optional<int> level;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"a bad entry", "zell-bowling best20 2\ngames 5\n" + a + "entry 1x\n" + b + "end\n", "", 2, {}},
+             {"cut at a line end", "zell-bowling best20 2\ngames 5\n" + a + b, "", 2, {}},
+             {"out of order", "zell-bowling best20 2\ngames 5\n" + b + a + "end\n", "", 2, {}},
+             {"21 entries", "zell-bowling best20 2\ngames 30\n" + many + "end\n", "", 20, {}},
+             {"no count", "zell-bowling best20 1\n" + a, "", 1, {}},
+             {"a bad option", "", "zell-bowling settings 2\nlevel 3\nspeed 9\nmascot 2\nend\n", 0, 3},
+         }) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const bool best = !c.best.empty();
+        std::ofstream(dir.path / (best ? "best20.txt" : "settings.txt")) << (best ? c.best : c.settings);
+        Keeper k(dir.path);
+        const BestTable t = k.keeper.load_best();
+        const SavedSettings s = k.keeper.load_settings();
+        ASSERT_EQ(k.messages.size(), 1u);
+        EXPECT_NE(k.messages[0].find("what could be read"), std::string::npos) << k.messages[0];
+        EXPECT_EQ(t.entries.size(), c.entries);
+        EXPECT_TRUE(std::is_sorted(t.entries.begin(), t.entries.end(),
+                                   [](const BestEntry& x, const BestEntry& y) { return x.score > y.score; }));
+        EXPECT_GE(size_t(t.games), t.entries.size());
+        EXPECT_EQ(s.level, c.level);
+        const std::string aside = dir.names().at(0);
+        EXPECT_EQ(dir.file(aside), best ? c.best : c.settings);
+        if (best)
+            EXPECT_EQ(parse_best_table(format_best_table(k.keeper.update_best(t, [](BestTable&) {})), nullptr), t);
+        else k.keeper.update_settings([](SavedSettings&) {});
+        EXPECT_TRUE(parse_best_table(dir.file("best20.txt"), nullptr) || !best);
+        EXPECT_EQ(parse_settings(dir.file("settings.txt"), nullptr).has_value(), !best);
+    }
+}
+
+// Setting files aside never replaces one set aside before, however many come in one second.
+TEST(SavedFiles, AHundredFilesSetAsideInOneSecondAreAllKept) {
+    TempDir dir;
+    for (int i = 0; i < 100; ++i) {
+        std::ofstream(dir.path / "best20.txt") << "damaged " << i << "\n";
+        Keeper k(dir.path);
+        EXPECT_EQ(k.keeper.load_best(), BestTable{});
+    }
+    std::set<std::string> kept;
+    for (const std::string& name : dir.names()) kept.insert(dir.file(name));
+    EXPECT_EQ(kept.size(), 100u);
+}
+
+// A save removes the temporary files that saves killed before it left behind, of its own
+// record only, and of no other name.
+TEST(SavedFiles, ASaveRemovesWhatKilledSavesLeftBehind) {
+    TempDir dir;
+    for (const char* name : {"best20.txt.tmp12", "best20.txt.tmp999999", "settings.txt.tmp12", "best20.txt.tmpx"})
+        std::ofstream(dir.path / name) << "half";
+    Keeper k(dir.path);
+    k.keeper.update_best(BestTable{}, [](BestTable& t) { t.games = 1; });
+    EXPECT_EQ(dir.names(),
+              (std::vector<std::string>{"best20.txt", "best20.txt.lock", "best20.txt.tmpx", "settings.txt.tmp12"}));
+    EXPECT_TRUE(k.messages.empty());
 }
 
 TEST(SavedFormat, TextThatIsNoValidTableIsRefusedWithAReason) {
@@ -81,7 +170,7 @@ TEST(SavedFormat, TextThatIsNoValidTableIsRefusedWithAReason) {
     for (const Case& c : std::vector<Case>{
              {"empty", ""},
              {"another file", "[section]\nkey=value\n"},
-             {"newer version", "zell-bowling best20 2\ngames 3\n"},
+             {"newer version", "zell-bowling best20 3\ngames 3\nend\n"},
              {"truncated in a name", head + "entry 150 2 random \"ゼ"},
              {"no count", "zell-bowling best20 1\nentry 150 2 random \"a\"\n"},
              {"count below the entries", "zell-bowling best20 1\ngames 0\nentry 150 2 random \"a\"\n"},
@@ -108,6 +197,7 @@ TEST(SavedFiles, AnUnreadableTableIsKeptAsideAndTheGameStartsAfresh) {
              {"corrupt", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 1\ngames x\n"; }},
              {"newer", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 9\ngames 1\n"; }},
              {"not a file", [](const fs::path& p) { fs::create_directory(p); }},
+             {"a FIFO", [](const fs::path& p) { ::mkfifo(p.c_str(), 0644); }},
          }) {
         SCOPED_TRACE(c.what);
         TempDir dir;
