@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "platform/browser/browser_input.h"
+#include "platform/posix/local_time.h"
 
 // The page's side, in browser.js.
 extern "C" {
@@ -158,12 +159,7 @@ void BrowserBackend::sleep_us(uint64_t us) {
     yield(int((us + 999) / 1000), false);
 }
 
-LocalTime BrowserBackend::local_time() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
+LocalTime BrowserBackend::local_time() { return local_time_now(); }
 
 void BrowserBackend::beep() { zell_page_beep(); }
 
