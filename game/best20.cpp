@@ -46,4 +46,9 @@ void Game::show_best20() {
     }
 }
 
+void Game::empty_best20() {
+    s.games_count = 0;
+    for (int n = 1; n <= 20; ++n) s.best_score(n) = -1;
+}
+
 }  // namespace zell

@@ -70,6 +70,9 @@ public:
     // HMENU: a row of choice_count choices, `spacing` columns apart, starting at `current`;
     // Left/Right move, Enter leaves the chosen one (1..choice_count) in `chosen`.
     void choose_in_row(float column, float row, float spacing, float choice_count, float current, float& chosen);
+    // choose_in_row over the numbers 1..count, each centred in a label label_width columns wide.
+    void choose_number(float column, float row, float spacing, float count, int label_width, float current,
+                       float& chosen);
 
     // --- Game driver (driver.cpp) ----------------------------------------------------------------
     // One game: the frames and their throws, then the score into the Best 20 table.
@@ -135,6 +138,8 @@ public:
     void enter_best20(float score);
     // SRANKS: the Best 20 table on a cleared screen.
     void show_best20();
+    // Empties the Best 20 table: no scores, and no games counted since.
+    void empty_best20();
 
     // --- What is kept between runs (keeping.cpp) -------------------------------------------------
     // Start-up: the options saved by an earlier run (after the defaults), and the speed's
@@ -161,6 +166,8 @@ public:
     void make_triangle_layouts();
     // SETFRM: the random layouts of the twelve frames.
     void make_random_layouts();
+    // The twelve frame layouts of the chosen pin layout: triangles for layout 1, else random.
+    void make_chosen_layouts();
     // FRESH: the board background, once per game.
     void draw_background();
     // FRESH1: the lane, its walls, the placing line and the pins, before every throw.

@@ -38,6 +38,7 @@ const std::string& menu_line(int n) {
 
 }  // namespace
 
+// The game's entry point: one Game on the host for the whole run.
 void game_main(Host& host, SaveKeeper* saved) {
     Game game(host, saved);
     game.main_program();
@@ -58,6 +59,7 @@ void Game::read_constant_lists() {
     for (int i = 1; i <= 20; ++i) data.read(s.obj_note(i));
 }
 
+// MIDI, the constant lists and the menu texts, the title, the defaults, the ball marker.
 void Game::startup() {
     // The contact work tables, obj_touched and obj_note exist with their bounds from the start (State).
     open_midi();
@@ -104,15 +106,14 @@ void Game::set_defaults() {
     }
 
     // Pin layouts of the twelve frames.
-    if (s.layout == 1) make_triangle_layouts();
-    else make_random_layouts();
+    make_chosen_layouts();
 
-    for (int n = 1; n <= 20; ++n) s.best_score(n) = -1;
+    // The Best 20 table starts empty; load_saved_best20 below brings back a saved one.
+    empty_best20();
 
     s.gravity = 9.8f;
     s.max_steps = 20000;
     s.dt = 0.02f;
-    s.games_count = 0;
     s.menu_sel = 1;
     apply_saved_speed();
     load_saved_best20();
@@ -151,8 +152,7 @@ void Game::menu_loop() {
             save_options();
             break;
         case 6:
-            s.games_count = 0;
-            for (int n = 1; n <= 20; ++n) s.best_score(n) = -1;
+            empty_best20();
             save_deleted_best20();
             break;
         case 7:
@@ -180,9 +180,8 @@ void Game::mascot_screen() {
     for (float n = 1; n <= 7; n = n + 1) draw_mascot(s.color_map(n), 64 * n + 48, s.ui_y0 + 96, s.mascot_size);
     locate_text(15, 33);
     rt.print(0, " Mascot ?        ");
-    for (int n = 1; n <= 7; ++n) s.choice_text(n) = "   " + std::to_string(n) + "    ";
     float choice = 0;
-    choose_in_row(10, 17, 8, 7, s.mascot_no, choice);
+    choose_number(10, 17, 8, 7, 8, s.mascot_no, choice);
     s.mascot_no = choice;
     s.mascot_color = s.color_map(choice);
     make_ball_marker();
@@ -196,8 +195,7 @@ void Game::layout_screen() {
     float choice = 0;
     choose_in_row(22, 16, 16, 2, s.layout, choice);
     s.layout = choice;
-    if (s.layout == 1) make_triangle_layouts();
-    else make_random_layouts();
+    make_chosen_layouts();
     locate_text(21, 31);
     rt.print(0, std::string(16, ' '));
 }
@@ -207,24 +205,21 @@ void Game::level_screen() {
     rt.print(0, "Level ? ");
     locate_text(16, 27);
     rt.print(0, "( High ----------- Low )");
-    for (int n = 1; n <= 4; ++n) s.choice_text(n) = "  " + std::to_string(n) + "  ";
     float choice = 0;
-    choose_in_row(26, 17, 6, 4, s.level, choice);
+    choose_number(26, 17, 6, 4, 5, s.level, choice);
     for (float row : {14.0f, 16.0f, 17.0f}) {
         locate_text(row, 17);
         rt.print(0, std::string(42, ' '));
     }
     s.level = choice;
-    if (s.layout == 1) make_triangle_layouts();
-    else make_random_layouts();
+    make_chosen_layouts();
 }
 
 void Game::speed_screen() {
     locate_text(14, 23);
     rt.print(0, "(Fast -------------------- Slow)");
-    for (int n = 1; n <= 6; ++n) s.choice_text(n) = "  " + std::to_string(n) + "  ";
     float k = 0;
-    choose_in_row(23, 15, 5, 6, s.speed_sel, k);
+    choose_number(23, 15, 5, 6, 5, s.speed_sel, k);
     s.speed_sel = k;
     set_time_step(k);
 }

@@ -113,4 +113,14 @@ void Game::choose_in_row(float column, float row, float spacing, float choice_co
     }
 }
 
+void Game::choose_number(float column, float row, float spacing, float count, int label_width, float current,
+                         float& chosen) {
+    // The number in the middle of its label, one column to the left when the middle falls between two.
+    const int before = (label_width - 1) / 2;
+    const int after = label_width - 1 - before;
+    for (int n = 1; n <= count; ++n)
+        s.choice_text(n) = std::string(size_t(before), ' ') + std::to_string(n) + std::string(size_t(after), ' ');
+    choose_in_row(column, row, spacing, count, current, chosen);
+}
+
 }  // namespace zell

@@ -36,6 +36,11 @@ void Game::make_triangle_layouts() { make_frame_layouts(false); }
 
 void Game::make_random_layouts() { make_frame_layouts(true); }
 
+void Game::make_chosen_layouts() {
+    if (s.layout == 1) make_triangle_layouts();
+    else make_random_layouts();
+}
+
 void Game::draw_background() { filled_box(0, 0, 800, 800, s.board_color(1)); }
 
 // The lane, its walls, the placing line, the cleared ball-count area, the small

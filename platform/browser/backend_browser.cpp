@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/browser/browser_input.h"
+#include "platform/posix/local_time.h"
 
 // The page's side, in browser.js.
 extern "C" {
@@ -19,7 +19,8 @@ void zell_page_close();
 void zell_page_present(const uint32_t* pixels, int width, int height);
 // The area the canvas may take and the device pixel ratio, in CSS pixels.
 void zell_page_area(double* width, double* height, double* ratio);
-void zell_page_place_canvas(double css_width, double css_height);
+// Places the canvas in that area and gives it a backing store of the picture times factor.
+void zell_page_place_canvas(double css_x, double css_y, double css_width, double css_height, int factor);
 // The next queued event: its kind (0 when none), up to four numbers and a text (UTF-8).
 int zell_page_next_event(int32_t* numbers, char* text, int text_capacity);
 int zell_page_queued();
@@ -85,8 +86,10 @@ void BrowserBackend::close_window() {
 void BrowserBackend::fit_canvas() {
     double w = 0, h = 0, ratio = 1;
     zell_page_area(&w, &h, &ratio);
-    const CanvasFit fit = browser_canvas_fit(w, h, ratio, integer_mode_, image_w_, image_h_);
-    zell_page_place_canvas(fit.css_width, fit.css_height);
+    place_ = browser_canvas_place(w, h, ratio, scale_mode_, image_w_, image_h_);
+    // The backing store at the first stage's whole factor: the page scales it to the canvas's size.
+    zell_page_place_canvas(place_.css_x(), place_.css_y(), place_.css_width(), place_.css_height(),
+                           place_.scale.factor());
 }
 
 void BrowserBackend::yield(int ms, bool wakeable) {
@@ -101,7 +104,9 @@ void BrowserBackend::pump(InputSink& sink, int wait_ms) {
     } else if (emscripten_get_now() - last_yield_ms_ >= kBusyYieldMs) {
         yield(0, false);
     }
-    // Deliver what is queued now, but not what keeps arriving while we deliver.
+    // Deliver what is queued now, but not what keeps arriving while we deliver. All of it was
+    // queued on the canvas as placed now, even after a resize below has moved it.
+    const CanvasPlace placed = place_;
     for (int n = zell_page_queued(); n > 0; --n) {
         int32_t v[4] = {};
         char text[256] = {};
@@ -114,7 +119,7 @@ void BrowserBackend::pump(InputSink& sink, int wait_ms) {
             case BrowserKey::Kind::Key: sink.key_down(k.key, v[0] & 1, v[0] & 2); break;
             case BrowserKey::Kind::FullScreen: zell_page_toggle_full_screen(); break;
             case BrowserKey::Kind::ScaleMode:
-                integer_mode_ = !integer_mode_;
+                scale_mode_ = scale_mode_ == ScaleMode::Integer ? ScaleMode::Sharp : ScaleMode::Integer;
                 fit_canvas();
                 break;
             case BrowserKey::Kind::Ignore: break;
@@ -128,11 +133,9 @@ void BrowserBackend::pump(InputSink& sink, int wait_ms) {
         case kPointerMove:
         case kPointerDown:
         case kPointerUp: {
-            // v: x and y (hundredths of a CSS pixel), the button or the held buttons, the canvas
-            // size packed as width * 65536 + height in CSS pixels.
-            const double css_w = double(v[3] >> 16), css_h = double(v[3] & 0xFFFF);
-            const Point at =
-                browser_pointer_pixel(v[0] / kPointerUnit, v[1] / kPointerUnit, css_w, css_h, image_w_, image_h_);
+            // v: x and y (hundredths of a CSS pixel from the canvas's top-left corner), the button
+            // or the held buttons.
+            const Point at = browser_pointer_pixel(placed, v[0] / kPointerUnit, v[1] / kPointerUnit);
             if (kind == kPointerMove) sink.mouse_move(at.x, at.y, unsigned(v[2]));
             else if (kind == kPointerDown)
                 sink.mouse_down(MouseButton(v[2]), at.x, at.y, uint64_t(emscripten_get_now()));
@@ -158,12 +161,7 @@ void BrowserBackend::sleep_us(uint64_t us) {
     yield(int((us + 999) / 1000), false);
 }
 
-LocalTime BrowserBackend::local_time() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
+LocalTime BrowserBackend::local_time() { return local_time_now(); }
 
 void BrowserBackend::beep() { zell_page_beep(); }
 
@@ -267,13 +265,13 @@ std::unique_ptr<Store> make_browser_store(const std::string& folder) { return st
 
 void BrowserBackend::set_display(const DisplaySettings& settings) {
     // Full screen needs the player's key or click in a browser: only F11 switches it.
-    integer_mode_ = settings.scale_mode == ScaleMode::Integer;
+    scale_mode_ = settings.scale_mode;
     if (open_) fit_canvas();
 }
 
 DisplaySettings BrowserBackend::display() const {
     DisplaySettings d;
-    d.scale_mode = integer_mode_ ? ScaleMode::Integer : ScaleMode::Sharp;
+    d.scale_mode = scale_mode_;
     d.fullscreen = zell_page_full_screen() != 0;
     return d;
 }

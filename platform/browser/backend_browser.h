@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/browser/browser_input.h"
 #include "runtime/backend.h"
 #include "runtime/sound/midi.h"
 
@@ -44,8 +45,9 @@ private:
     void fit_canvas();
 
     bool open_ = false;
-    bool integer_mode_ = false;
+    ScaleMode scale_mode_ = ScaleMode::Sharp;
     int image_w_ = 648, image_h_ = 702;
+    CanvasPlace place_ = browser_canvas_place(648, 702, 1, ScaleMode::Sharp, 648, 702);
     double origin_ms_;
     double last_yield_ms_ = 0;
     Icon icon_;

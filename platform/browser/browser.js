@@ -31,10 +31,10 @@ mergeInto(LibraryManager.library, {
       if (!ZellPage.audio) { try { ZellPage.audio = new AC(); } catch (e) { return; } }
       if (ZellPage.audio.state === 'suspended') ZellPage.audio.resume();
     },
+    // The pointer in hundredths of a CSS pixel from the canvas's top-left corner.
     pointerAt: function(e) {
       var r = ZellPage.shown.getBoundingClientRect();
-      var size = (Math.round(r.width) << 16) | (Math.round(r.height) & 0xFFFF);
-      return [Math.round((e.clientX - r.left) * 100), Math.round((e.clientY - r.top) * 100), size];
+      return [Math.round((e.clientX - r.left) * 100), Math.round((e.clientY - r.top) * 100)];
     },
     modifiers: function(e) {
       return (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0) |
@@ -72,21 +72,21 @@ mergeInto(LibraryManager.library, {
         try { shown.setPointerCapture(e.pointerId); } catch (err) {}
         ZellPage.held |= 1 << b;
         var p = ZellPage.pointerAt(e);
-        ZellPage.push(4, [p[0], p[1], ZellPage.held, p[2]]);
-        ZellPage.push(5, [p[0], p[1], b, p[2]]);
+        ZellPage.push(4, [p[0], p[1], ZellPage.held]);
+        ZellPage.push(5, [p[0], p[1], b]);
       });
       var release = function(e) {
         var b = buttonOf(e);
         if (b < 0 || !(ZellPage.held & (1 << b))) return;
         ZellPage.held &= ~(1 << b);
         var p = ZellPage.pointerAt(e);
-        ZellPage.push(6, [p[0], p[1], b, p[2]]);
+        ZellPage.push(6, [p[0], p[1], b]);
       };
       shown.addEventListener('pointerup', release);
       shown.addEventListener('pointercancel', release);
       shown.addEventListener('pointermove', function(e) {
         var p = ZellPage.pointerAt(e);
-        ZellPage.push(4, [p[0], p[1], ZellPage.held, p[2]]);
+        ZellPage.push(4, [p[0], p[1], ZellPage.held]);
       });
       shown.addEventListener('contextmenu', function(e) { e.preventDefault(); });
       window.addEventListener('resize', function() { ZellPage.push(8, []); });
@@ -147,6 +147,7 @@ mergeInto(LibraryManager.library, {
     if (ended) ended.hidden = false;
   },
   zell_page_area__deps: ['$ZellPage'],
+  // The area is the page above the hint; the canvas lies in it where the program places it.
   zell_page_area: function(w, h, ratio) {
     var hint = document.getElementById('hint');
     var below = hint ? hint.getBoundingClientRect().height : 0;
@@ -155,15 +156,15 @@ mergeInto(LibraryManager.library, {
     setValue(ratio, window.devicePixelRatio || 1, 'double');
   },
   zell_page_place_canvas__deps: ['$ZellPage'],
-  zell_page_place_canvas: function(cssW, cssH) {
-    var shown = ZellPage.shown, src = ZellPage.canvas, dpr = window.devicePixelRatio || 1;
+  zell_page_place_canvas: function(cssX, cssY, cssW, cssH, factor) {
+    var shown = ZellPage.shown, src = ZellPage.canvas;
+    shown.style.left = cssX + 'px';
+    shown.style.top = cssY + 'px';
     shown.style.width = cssW + 'px';
     shown.style.height = cssH + 'px';
-    // The backing store: the picture times the smallest whole factor that reaches the canvas's
-    // size in device pixels.
-    var k = Math.max(1, Math.ceil(Math.max(cssW * dpr / src.width, cssH * dpr / src.height) - 1e-6));
-    shown.width = src.width * k;
-    shown.height = src.height * k;
+    // The backing store: the picture times the whole factor the program chose.
+    shown.width = src.width * factor;
+    shown.height = src.height * factor;
     ZellPage.requestFrame();
   },
   zell_page_present__deps: ['$ZellPage'],

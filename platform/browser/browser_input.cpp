@@ -60,24 +60,19 @@ Key browser_key_up(std::string_view key) {
     return named_key(key);
 }
 
-CanvasFit browser_canvas_fit(double avail_css_w, double avail_css_h, double device_pixel_ratio, bool integer_mode,
-                             int image_w, int image_h) {
-    const double dpr = device_pixel_ratio > 0 ? device_pixel_ratio : 1.0;
-    const double w = std::max(avail_css_w, 1.0), h = std::max(avail_css_h, 1.0);
-    if (integer_mode) {
-        // Whole device pixels per screen pixel, so every screen pixel is an exact square.
-        const int factor = int(std::floor(std::min(w * dpr / image_w, h * dpr / image_h)));
-        if (factor >= 1) return {image_w * factor / dpr, image_h * factor / dpr};
-    }
-    const double scale = std::min(w / image_w, h / image_h);
-    // Whole device pixels, so the canvas's backing store matches its place exactly.
-    return {std::floor(image_w * scale * dpr) / dpr, std::floor(image_h * scale * dpr) / dpr};
+CanvasPlace browser_canvas_place(double avail_css_w, double avail_css_h, double device_pixel_ratio, ScaleMode mode,
+                                 int image_w, int image_h) {
+    const double ratio = device_pixel_ratio > 0 ? device_pixel_ratio : 1.0;
+    // Whole device pixels of the area, at least one each way.
+    const int w = std::max(1, int(std::floor(avail_css_w * ratio)));
+    const int h = std::max(1, int(std::floor(avail_css_h * ratio)));
+    return {WindowScale::fit(w, h, image_w, image_h, mode), ratio};
 }
 
-Point browser_pointer_pixel(double x, double y, double css_w, double css_h, int image_w, int image_h) {
-    if (css_w <= 0 || css_h <= 0) return {};
-    const int px = int(std::floor(x * image_w / css_w)), py = int(std::floor(y * image_h / css_h));
-    return {std::clamp(px, 0, image_w - 1), std::clamp(py, 0, image_h - 1)};
+Point browser_pointer_pixel(const CanvasPlace& place, double x, double y) {
+    const Point origin = place.scale.origin();
+    return place.scale.to_screen_clamped(
+        {origin.x + int(std::floor(x * place.ratio)), origin.y + int(std::floor(y * place.ratio))});
 }
 
 }  // namespace zell

@@ -30,17 +30,26 @@ BrowserKey browser_key_down(std::string_view key, bool shift, bool ctrl, bool al
 // The key-up message for a KeyboardEvent `key` value (Key::None when there is none).
 Key browser_key_up(std::string_view key);
 
-// The picture's place on the page: the canvas's size in CSS pixels for the available area,
-// the whole picture with its aspect kept (the sharp mode), or the largest whole number of
-// device pixels per screen pixel that fits (the integer mode, when a factor of 1 or more fits).
-struct CanvasFit {
-    double css_width = 0, css_height = 0;
-};
-CanvasFit browser_canvas_fit(double avail_css_w, double avail_css_h, double device_pixel_ratio, bool integer_mode,
-                             int image_w, int image_h);
+// The picture's place on the page, by the window's rule (window_scale.h) in the page's device
+// pixels: the area the canvas may take, times the device pixel ratio, is the window. So the
+// canvas is centred with the same sharp and integer fits as the desktop window, and lies on
+// whole device pixels.
+struct CanvasPlace {
+    WindowScale scale;  // in device pixels of the area
+    double ratio = 1;   // device pixels per CSS pixel when placed
 
-// The screen pixel under a pointer position relative to the canvas's top-left corner, in
-// CSS pixels, on a canvas shown at css_w x css_h; clamped to the screen's edge.
-Point browser_pointer_pixel(double x, double y, double css_w, double css_h, int image_w, int image_h);
+    // The canvas's top-left corner in the area and its size, in CSS pixels.
+    double css_x() const { return scale.origin().x / ratio; }
+    double css_y() const { return scale.origin().y / ratio; }
+    double css_width() const { return scale.width() / ratio; }
+    double css_height() const { return scale.height() / ratio; }
+};
+CanvasPlace browser_canvas_place(double avail_css_w, double avail_css_h, double device_pixel_ratio, ScaleMode mode,
+                                 int image_w, int image_h);
+
+// The screen pixel under a pointer position relative to the canvas's top-left corner, in CSS
+// pixels, on a canvas at `place`; clamped to the screen's edge. The page listens on the canvas
+// only, so a press never starts on the border around it.
+Point browser_pointer_pixel(const CanvasPlace& place, double x, double y);
 
 }  // namespace zell

@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <optional>
 #include <thread>
 
+#include "platform/posix/local_time.h"
 #include "platform/sdl/x11_errors.h"
 
 namespace zell {
@@ -391,12 +391,7 @@ uint64_t SdlBackend::now_us() {
 
 void SdlBackend::sleep_us(uint64_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
 
-LocalTime SdlBackend::local_time() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
+LocalTime SdlBackend::local_time() { return local_time_now(); }
 
 bool SdlBackend::open_audio() {
     if (audio_ != Audio::Closed) return audio_ == Audio::Open;

@@ -1,6 +1,7 @@
 // Where the program's screen image lies in a window of any size, and how pointer
 // positions in the window map back to screen pixels. Platform free: the SDL
-// backend feeds it window sizes and pointer positions.
+// backend feeds it window sizes and pointer positions, the browser backend the
+// page's area and pointer positions in device pixels.
 //
 // Two ways to fit the image, centred, with a black border around it:
 //  - integer: the largest whole factor at which it fits the window (at least 1),

@@ -246,7 +246,7 @@ TEST(SavedFiles, TwoCopiesSavingInTurnsLoseNoEntryAndCountEveryGame) {
     Copy a(dir.path), b(dir.path);
     Game ga(*a.h->host, &a.keeper), gb(*b.h->host, &b.keeper);
     for (Game* g : {&ga, &gb}) {  // both start before either has saved
-        for (int i = 1; i <= 20; ++i) g->s.best_score(i) = -1;
+        g->empty_best20();
         g->load_saved_best20();
     }
     auto play = [](Copy& c, Game& g, const char* name, std::vector<float> scores) {

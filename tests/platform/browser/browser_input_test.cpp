@@ -43,27 +43,44 @@ TEST(BrowserInput, KeyDownsMeanWhatTheDesktopKeysMean) {
     EXPECT_EQ(browser_key_up("F11"), Key::None);  // kept by the backend, as its key-down
 }
 
-TEST(BrowserInput, CanvasFitsThePageAndPointersMapToScreenPixels) {
+TEST(BrowserInput, CanvasFitsThePageByTheWindowsRuleAndPointersMapToScreenPixels) {
+    constexpr ScaleMode kSharp = ScaleMode::Sharp, kInteger = ScaleMode::Integer;
     struct Row {
         double w, h, dpr;
-        bool integer;
-        double css_w, css_h;
+        ScaleMode mode;
+        double css_x, css_y, css_w, css_h;
+        int factor;
     } rows[] = {
-        {1296, 2000, 1, false, 1296, 1404},           // width-bound: twice the picture
-        {2000, 351, 1, false, 324, 351},              // height-bound: half
-        {1000, 1000, 1, true, 648, 702},              // whole factor 1 fits, 2 does not
-        {1000, 1000, 2, true, 648, 702},              // 2 device pixels per screen pixel
-        {1000, 1000, 1.5, true, 864, 936},            // 2 device pixels per screen pixel fit (1296 x 1404 device)
-        {300, 300, 1, true, 300 * 648 / 702.0, 300},  // not even factor 1 fits: sharp instead
+        {1296, 2000, 1, kSharp, 0, 298, 1296, 1404, 2},    // width-bound: twice the picture
+        {2000, 351, 1, kSharp, 838, 0, 324, 351, 1},       // height-bound: half
+        {1000, 1000, 1, kInteger, 176, 149, 648, 702, 1},  // whole factor 1 fits, 2 does not
+        {1000, 1000, 2, kInteger, 176, 149, 648, 702, 2},  // 2 device pixels per screen pixel
+        {1000, 1000, 1.5, kInteger, 68, 32, 864, 936, 2},  // 2 device pixels per screen pixel fit (1296 x 1404 device)
+        {300, 300, 1, kInteger, 0, 0, 648, 702, 1},        // not even factor 1 fits: 1:1 from the top-left, cut off
+        {899.5, 700, 1, kSharp, 126, 0, 646, 700, 1},      // whole device pixels of the area only
     };
     for (const Row& r : rows) {
-        const CanvasFit f = browser_canvas_fit(r.w, r.h, r.dpr, r.integer, 648, 702);
-        EXPECT_NEAR(f.css_width, r.css_w, 1.0 / r.dpr) << r.w << "x" << r.h << " dpr " << r.dpr;
-        EXPECT_NEAR(f.css_height, r.css_h, 1.0 / r.dpr) << r.w << "x" << r.h << " dpr " << r.dpr;
+        const CanvasPlace p = browser_canvas_place(r.w, r.h, r.dpr, r.mode, 648, 702);
+        const WindowScale s = WindowScale::fit(int(r.w * r.dpr), int(r.h * r.dpr), 648, 702, r.mode);
+        EXPECT_EQ(p.scale.origin(), s.origin()) << r.w << "x" << r.h << " dpr " << r.dpr;
+        EXPECT_EQ(p.scale.width(), s.width()) << r.w << "x" << r.h << " dpr " << r.dpr;
+        EXPECT_EQ(p.scale.height(), s.height()) << r.w << "x" << r.h << " dpr " << r.dpr;
+        EXPECT_EQ(p.scale.factor(), r.factor) << r.w << "x" << r.h << " dpr " << r.dpr;
+        EXPECT_DOUBLE_EQ(p.css_x(), r.css_x) << r.w << "x" << r.h << " dpr " << r.dpr;
+        EXPECT_DOUBLE_EQ(p.css_y(), r.css_y) << r.w << "x" << r.h << " dpr " << r.dpr;
+        EXPECT_DOUBLE_EQ(p.css_width(), r.css_w) << r.w << "x" << r.h << " dpr " << r.dpr;
+        EXPECT_DOUBLE_EQ(p.css_height(), r.css_h) << r.w << "x" << r.h << " dpr " << r.dpr;
     }
-    EXPECT_EQ(browser_pointer_pixel(0, 0, 324, 351, 648, 702), (Point{0, 0}));
-    EXPECT_EQ(browser_pointer_pixel(161.9, 175.6, 324, 351, 648, 702), (Point{323, 351}));
-    EXPECT_EQ(browser_pointer_pixel(-40, 9999, 324, 351, 648, 702), (Point{0, 701}));  // clamped
+    // Twice the picture: two CSS pixels per screen pixel.
+    const CanvasPlace twice = browser_canvas_place(1296, 2000, 1, kSharp, 648, 702);
+    EXPECT_EQ(browser_pointer_pixel(twice, 0, 0), (Point{0, 0}));
+    EXPECT_EQ(browser_pointer_pixel(twice, 3.5, 5.99), (Point{1, 2}));
+    EXPECT_EQ(browser_pointer_pixel(twice, 1295.99, 1403.99), (Point{647, 701}));
+    EXPECT_EQ(browser_pointer_pixel(twice, -40, 9999), (Point{0, 701}));  // clamped
+    // Two device pixels per CSS pixel at a whole factor of 2: one CSS pixel per screen pixel.
+    const CanvasPlace dense = browser_canvas_place(1000, 1000, 2, kInteger, 648, 702);
+    EXPECT_EQ(browser_pointer_pixel(dense, 100.25, 50.75), (Point{100, 50}));
+    EXPECT_EQ(browser_pointer_pixel(dense, 647.99, 701.99), (Point{647, 701}));
 }
 
 }  // namespace
