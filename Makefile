@@ -13,7 +13,7 @@ MAKEFLAGS += --no-print-directory
 # flags where dpkg-buildflags is there (without -g: the installed program is stripped).
 RELEASE_BUILD ?= build-release
 
-.PHONY: all deps configure build game run test golden test-sanitize bench fuzz release install uninstall deb tidy format format-check clean web web-test-deps web-if-possible
+.PHONY: all deps configure build game run test golden test-sanitize bench fuzz soak release install uninstall deb tidy format format-check clean web web-test-deps web-if-possible
 
 all: build
 
@@ -70,6 +70,11 @@ uninstall:
 deb: release
 	cd $(RELEASE_BUILD) && cpack -G DEB
 	cp $(RELEASE_BUILD)/zell-bowling_*.deb .
+
+# Kills a saving program at random moments N times and checks the saved files after each kill.
+N ?= 500
+soak: build
+	tools/soak-saves.sh $(BUILD) $(N)
 
 # Random scripts through the scripted runner, on one core; see README.
 FUZZ_SECONDS ?= 600

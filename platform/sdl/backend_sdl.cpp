@@ -110,7 +110,13 @@ int display_of(const WindowSpec& spec) {
 int start_factor(const WindowSpec& spec, int display, int asked) {
     SDL_Rect usable{};
     if (SDL_GetDisplayUsableBounds(display, &usable) != 0) return std::max(1, asked);
-    if (asked > 0) return std::max(1, std::min({asked, usable.w / spec.client_width, usable.h / spec.client_height}));
+    if (asked > 0) {
+        const int fits = std::max(1, std::min(usable.w / spec.client_width, usable.h / spec.client_height));
+        if (asked <= fits) return asked;
+        std::fprintf(stderr, "zell-bowling: a window %d times the picture's size does not fit the desktop (%d x %d); "
+                     "it opens %d times the size\n", asked, usable.w, usable.h, fits);
+        return fits;
+    }
     float dpi = 0, hdpi = 0, vdpi = 0;
     if (SDL_GetDisplayDPI(display, nullptr, &hdpi, &vdpi) == 0) dpi = std::min(hdpi, vdpi);
     return initial_factor(usable.w, usable.h, dpi, spec.client_width, spec.client_height);

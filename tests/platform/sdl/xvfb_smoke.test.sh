@@ -30,9 +30,9 @@ export SDL_AUDIODRIVER=dummy
 # cannot attribute after unloading; leaks are checked by the headless tests.
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 
-# Starts a program and checks its window: there, the right size, drawn.
+# Starts a program and checks its window: there, the right size (648x702 unless SIZE is set), drawn.
 start_program() {
-    local name=$1
+    local name=$1 want=${SIZE:-648x702}
     shift
     "$@" >"$TMP/$name.out" 2>"$TMP/$name.err" &
     APP_PID=$!
@@ -40,7 +40,7 @@ start_program() {
     xw wait-drawn 30000 || fail "$name: nothing was presented"
     local size
     size=$(xw geometry)
-    [ "$size" = 648x702 ] || fail "$name: client area $size, expected 648x702"
+    [ "$size" = "$want" ] || fail "$name: client area $size, expected $want"
 }
 
 # Closes the window as a window manager does; the program must end with code 0.
@@ -98,6 +98,10 @@ for _ in $(seq 10); do start_program probe "$BUILD/zell-sdl-probe" && close_prog
 
 if [ -x "$BUILD/zell-bowling" ]; then
     start_program game "$BUILD/zell-bowling" && close_program game
+    # A window larger than the desktop opens at the largest factor that fits, and says so.
+    SIZE=1296x1404 start_program big "$BUILD/zell-bowling" --scale 4 --no-save && close_program big
+    grep -q "does not fit the desktop (1600 x 1500); it opens 2 times the size" "$TMP/big.err" ||
+        fail "big: no word of the factor that fits: $(cat "$TMP/big.err")"
 fi
 [ $FAILURES -eq 0 ] || { echo "$FAILURES check(s) failed" >&2; exit 1; }
 echo "all window checks passed"
