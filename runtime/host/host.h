@@ -22,6 +22,9 @@
 #include "runtime/core/external.h"
 #include "runtime/core/form.h"
 #include "runtime/core/values.h"
+#include "runtime/host/help_gate.h"
+#include "runtime/host/pacer.h"
+#include "runtime/host/presenter.h"
 #include "runtime/input/input.h"
 #include "runtime/screen/screen.h"
 #include "runtime/sound/midi.h"
@@ -72,13 +75,6 @@ public:
     // watches the clock while it waits sees the difference.
     static constexpr int kQuietPumps = 30;
     static constexpr int kQuietWaitMs = 250;
-    // The window is updated at most this often while the program runs (one display refresh),
-    static constexpr uint64_t kFrameUs = 16'667;
-    // and during a paced run that is behind its deadlines at least this often.
-    static constexpr uint64_t kMaxFrameGapUs = 100'000;
-    // A paced run this far behind its deadlines, beyond the time spent presenting, was held
-    // up (a suspended machine, a stopped process): it starts again from now.
-    static constexpr uint64_t kHeldUpUs = 250'000;
 
     Host(Backend& backend, Options options);
     ~Host();
@@ -155,11 +151,11 @@ public:
     float rnd(float x, Loc where = Loc::current());
     void randomize(int32_t seed, Loc where = Loc::current());
 
-    // --- Paced animation ------------------------------------------------------
+    // --- Paced animation (pacer.h) ----------------------------------------------
     // Starts a run of steps each given period_us of real time (virtual on the headless backend).
-    void pace_begin(uint64_t period_us);
+    void pace_begin(uint64_t period_us) { pacer_->begin(period_us); }
     // Waits until the next step is due (deadline start + n x period), showing the screen meanwhile.
-    void pace_step();
+    void pace_step() { pacer_->step(); }
 
     // --- Parts, for tools and tests -------------------------------------------------
     Screen& screen() { return *screen_; }
@@ -172,7 +168,7 @@ public:
     Ending ending() const { return ending_; }
     // What the window shows: the game's picture, or the help panel over it while that is open.
     const Image& shown_picture() const;
-    bool help_shown() const { return gate_.shown; }
+    bool help_shown() const { return gate_ && gate_->shown(); }
     // The error reported by the last run, if any.
     const std::optional<RuntimeError>& last_error() const { return last_error_; }
 
@@ -180,43 +176,16 @@ public:
     static std::string error_log_path();
 
 private:
-    // Passes the platform's input on to the game's input, except F1 and the key or click that
-    // closes the help panel: the game never sees them. A key arrives as exactly one of key_down,
-    // char_typed and text_typed, so nothing of the closing key is left to follow.
-    class HelpGate final : public InputSink {
-    public:
-        explicit HelpGate(Host& host) : host_(host) {}
-        void key_down(Key key, bool shift, bool ctrl) override;
-        void key_up(Key key) override;
-        void char_typed(uint8_t code) override;
-        void text_typed(std::string_view utf8) override;
-        void mouse_move(int x, int y, unsigned buttons) override;
-        void mouse_down(MouseButton b, int x, int y, uint64_t time_ms) override;
-        void mouse_up(MouseButton b, int x, int y) override;
-        void close_requested() override;
-
-        bool requested = false;  // F1 went down: the panel opens after this pump
-        bool shown = false;
-
-    private:
-        Host& host_;
-    };
-
     void pump_messages();
     // Shows the help panel until a key or a click; the time it was open is taken out of the
     // running animation's deadlines.
     void show_help();
-    // Saves the window's presentation when the player has changed it (F10, F11).
-    void keep_display_settings();
     void end_if_closed();  // a closed window ends the program
     bool waiting_for_input() const;
-    // Presents the screen if it changed and a frame is due (or force); true when it presented.
-    bool present_if_due(bool force);
-    // True while a paced run is under way and behind its next deadline.
-    bool catching_up(uint64_t now) const;
-    // True while a paced run is under way (its next deadline not long past).
-    bool pacing(uint64_t now) const;
-    uint64_t next_due() const { return pace_start_us_ + (pace_steps_ + 1) * pace_period_us_; }
+    // One step, then the screen of the window a drawing or printing service names.
+    Screen& on_screen(int window, const Loc& where);
+    // The program's next key, if any; Ctrl+C shows the stop message, waits for a key and ends.
+    std::optional<uint8_t> take_key(const Loc& where);
     void check_window(int window, const Loc& where) const;
     void wait_for_key();                 // pumps until a key is in the buffer (the stop prompt)
     void report(const RuntimeError& e);  // error_report.cpp, with the start-up messages
@@ -237,20 +206,16 @@ private:
     // reading; one that draws or computes after its last read (an animation) is not waiting.
     int steps_since_read_ = 0;
     int pump_count_ = 0;
-    bool present_pending_ = false;
-    uint64_t last_present_us_ = 0;  // when the last present ended
-    uint64_t pace_start_us_ = 0, pace_period_us_ = 0, pace_steps_ = 0;
-    // Time spent presenting since the paced run was last on time: lateness it explains.
-    uint64_t present_debt_us_ = 0;
     int quiet_pumps_ = 0;       // idle pumps in a row that received and showed nothing
     uint64_t events_seen_ = 0;  // input events counted at the last pump
     Ending ending_ = Ending::NotRun;
     std::optional<RuntimeError> last_error_;
     bool closed_ = false;
     bool reporting_ = false;
-    HelpGate gate_{*this};
-    Image help_picture_;
-    DisplaySettings display_;  // the presentation as last seen
+    // Made once the window is open.
+    std::optional<Presenter> presenter_;
+    std::optional<Pacer> pacer_;
+    std::optional<HelpGate> gate_;
 };
 
 }  // namespace zell
