@@ -33,8 +33,7 @@ public:
     // Called at every pump: the timed close, the time limit and the guard against a program
     // that runs on without ever waiting or pausing (its virtual clock stands still).
     void on_pump() {
-        const Host::Loc& at = host_.position();
-        if (at.line() != 0) positions_.try_emplace({at.file_name(), at.line()}, at);  // 0: before the first step
+        note_position(host_.position());
         uint64_t now = backend_.now_us();
         if (now != clock_us_) {
             clock_us_ = now;
@@ -76,6 +75,11 @@ public:
             }
         }
         return false;
+    }
+
+    // A position the program stood at: at a pump, or in the host's sample of its steps.
+    void note_position(const Host::Loc& at) {
+        if (at.line() != 0) positions_.try_emplace({at.file_name(), at.line()}, at);  // 0: before the first step
     }
 
     void note(const std::string& s) { notes_ += s + "\n"; }
@@ -220,6 +224,7 @@ RunResult run(const Script& script, const std::string& outdir, const Host::MainP
     Driver driver(script, outdir, backend, host);
     backend.set_on_wait([&driver](HeadlessBackend&) { return driver.on_wait(); });
     backend.set_on_pump([&driver](HeadlessBackend&) { driver.on_pump(); });
+    host.sample_positions([&driver](const Host::Loc& at) { driver.note_position(at); });
 
     RunResult result;
     result.exit_code = program ? host.run(program) : host.run([&keeper](Host& rt) { game_main(rt, keeper.get()); });

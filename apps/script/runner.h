@@ -21,7 +21,8 @@ struct RunResult {
     // Where the program waited for input ("file:line" of its last step), in order; a place is
     // listed again only after the program waited somewhere else in between.
     std::vector<std::string> waits;
-    // Every position ("file:line") the program stood at when it pumped: a sample of the lines it ran.
+    // Every position ("file:line") the program stood at when it pumped or the host sampled its
+    // steps (Host::kSampleSteps): a sample of the lines it ran.
     std::set<std::string> positions;
 
     // Ended by End or a closed window with exit code 0, without a run-time error or a limit.

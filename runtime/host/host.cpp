@@ -102,6 +102,10 @@ int Host::run(const MainProgram& main_program) {
 void Host::set_line(const Loc& where) {
     position_ = where;
     note_running_position(where.file_name(), where.line());
+    if (sampler_ && ++steps_since_sample_ >= kSampleSteps) {
+        steps_since_sample_ = 0;
+        sampler_(where);
+    }
 }
 
 void Host::pump_messages() {

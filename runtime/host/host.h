@@ -171,6 +171,10 @@ public:
     bool help_shown() const { return gate_ && gate_->shown(); }
     // The error reported by the last run, if any.
     const std::optional<RuntimeError>& last_error() const { return last_error_; }
+    // Calls sampler with the program's position every kSampleSteps steps: a tool's sample of the
+    // lines the program runs (the fuzzer's coverage). It must change nothing the program sees.
+    static constexpr int kSampleSteps = 11;
+    void sample_positions(std::function<void(const Loc&)> sampler) { sampler_ = std::move(sampler); }
 
     // Where the run-time error log goes ($XDG_STATE_HOME/zell-bowling/runtime-error).
     static std::string error_log_path();
@@ -201,6 +205,8 @@ private:
     Random random_;
     FormDescription form_;
     Loc position_;
+    std::function<void(const Loc&)> sampler_;
+    int steps_since_sample_ = 0;
     int poll_countdown_ = 0;
     // Steps since the last keyboard or mouse read: a program only waits for input while it keeps
     // reading; one that draws or computes after its last read (an animation) is not waiting.

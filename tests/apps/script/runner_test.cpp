@@ -92,19 +92,19 @@ TEST(RunnerInput, RawBytesArriveUnchangedAndAFloodFillsTheBufferAndBeeps) {
 }
 
 TEST(RunnerResult, TellsWhereTheProgramWaitedAndWhatItRan) {
-    unsigned first = 0, second = 0;
+    unsigned first = 0, second = 0, computed = 0;
     Scenario run("key a\nkey b\n", [&](Host& rt) {
         first = __LINE__ + 1;
         while (rt.inkey(0).empty()) {}
         second = __LINE__ + 1;
         while (rt.inkey(0).empty()) {}
+        computed = __LINE__ + 1;
+        for (int i = 0; i < Host::kSampleSteps; ++i) rt.step();  // computes, pumping or not
         rt.end_program(0);
     });
-    std::string a = "runner_test.cpp:" + std::to_string(first);
-    std::string b = "runner_test.cpp:" + std::to_string(second);
-    EXPECT_EQ(run.result.waits, (std::vector<std::string>{a, b}));
-    EXPECT_TRUE(run.result.positions.count(a));
-    EXPECT_TRUE(run.result.positions.count(b));
+    auto place = [](unsigned line) { return "runner_test.cpp:" + std::to_string(line); };
+    EXPECT_EQ(run.result.waits, (std::vector<std::string>{place(first), place(second)}));
+    for (unsigned line : {first, second, computed}) EXPECT_TRUE(run.result.positions.count(place(line))) << line;
     EXPECT_EQ(run.result.ending, Host::Ending::End);
     EXPECT_TRUE(run.result.ended_normally());
 }
