@@ -30,17 +30,20 @@ public:
     Driver(const Script& s, const std::string& outdir, HeadlessBackend& backend, Host& host)
         : script_(s), outdir_(outdir), backend_(backend), host_(host), limit_us_(uint64_t(s.limit_s) * 1'000'000) {}
 
-    // Called at every pump: the timed close, the time limit and the guard against a program
-    // that runs on without ever waiting or pausing (its virtual clock stands still).
+    // Called at every pump: the guard against a program that runs on without ever waiting or
+    // pausing (its virtual clock stands still), and once the clock has moved, the timed close
+    // and the time limit. Acting only then, the runner does the same whichever step of a
+    // computation the statement poll's backstop pumps at.
     void on_pump() {
         note_position(host_.position());
-        uint64_t now = backend_.now_us();
-        if (now != clock_us_) {
-            clock_us_ = now;
-            still_pumps_ = 0;
-        } else if (++still_pumps_ == kMaxStillPumps) {
-            stop("the program ran " + std::to_string(kMaxStillPumps) + " pumps without waiting or pausing");
+        const uint64_t now = backend_.now_us();
+        if (now == clock_us_) {
+            if (++still_pumps_ == kMaxStillPumps)
+                stop("the program ran " + std::to_string(kMaxStillPumps) + " pumps without waiting or pausing");
+            return;
         }
+        clock_us_ = now;
+        still_pumps_ = 0;
         if (now >= limit_us_) stop("virtual time reached the limit of " + std::to_string(script_.limit_s) + " s");
         if (close_at_us_ && now >= *close_at_us_) {
             close_at_us_.reset();

@@ -30,8 +30,10 @@ struct RunResult {
 };
 
 // The longest run of pumps with the virtual clock standing still: a program that keeps running
-// without ever waiting or pausing is taken for hung, and its window is closed.
-constexpr long kMaxStillPumps = 1'000'000;
+// without ever waiting or pausing is taken for hung, and its window is closed. Where the clock
+// stands still only the statement poll's backstop pumps, so that is some ten million steps
+// (Host::kBackstopSteps each).
+constexpr long kMaxStillPumps = 100;
 
 // Runs a main program with the script: the game's, with the saved files the script names, unless
 // another is given. Files named by shot/text commands and log.txt go into outdir (which must exist).

@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <utility>
@@ -108,20 +109,36 @@ void Host::set_line(const Loc& where) {
     }
 }
 
-void Host::pump_messages() {
+void Host::pump_messages(bool wait) {
     ++pump_count_;
-    const bool idle = waiting_for_input();
-    // A paced run that is behind shows nothing until it has caught up, but for the few frames a
-    // second that keep it visible.
-    const bool hold = !idle && pacer_->holds_pictures(backend_.now_us());
-    const bool shown = !hold && presenter_->present_if_due(idle);
-    if (!idle || shown || input_->events() != events_seen_) quiet_pumps_ = 0;
-    else ++quiet_pumps_;
-    events_seen_ = input_->events();
-    backend_.pump(*gate_, !idle ? 0 : quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs);
+    steps_since_pump_ = 0;
+    int wait_ms = 0;
+    if (wait) {
+        const bool shown = presenter_->present_if_due(true);
+        if (shown || input_->events() != events_seen_) quiet_pumps_ = 0;
+        else ++quiet_pumps_;
+        events_seen_ = input_->events();
+        wait_ms = quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs;
+    } else if (!pacer_->holds_pictures(backend_.now_us())) {
+        // A paced run that is behind shows nothing until it has caught up, but for the few
+        // frames a second that keep it visible.
+        presenter_->present_if_due(false);
+    }
+    backend_.pump(*gate_, wait_ms);
+    next_pump_us_ = backend_.now_us() + kPumpPeriodUs;
     end_if_closed();
     if (gate_->requested()) show_help();
     presenter_->watch_display();
+}
+
+void Host::before_read(const Loc& where) {
+    if (input_->idle_reads() == 0) polled_at_.clear();  // the last read found something, or an event came
+    const bool again = std::any_of(polled_at_.begin(), polled_at_.end(), [&](const Loc& at) {
+        return at.line() == where.line() && at.column() == where.column() &&
+               std::string_view(at.file_name()) == where.file_name();
+    });
+    if (again && input_->idle_reads() >= kIdleReads) pump_messages(true);
+    else if (!again) polled_at_.push_back(where);
 }
 
 const Image& Host::shown_picture() const { return help_shown() ? gate_->picture() : screen_->visible(); }
@@ -132,10 +149,6 @@ void Host::show_help() {
     // A throw in progress goes on at its own pace, as if the panel had never been open.
     pacer_->postpone(open_us);
     presenter_->present_again();
-}
-
-bool Host::waiting_for_input() const {
-    return input_->idle_reads() >= kIdleReads && steps_since_read_ <= kReadLoopSteps;
 }
 
 void Host::end_if_closed() {
@@ -181,6 +194,7 @@ void Host::wait_for_key() {
 Screen& Host::on_screen(int window, const Loc& where) {
     step(where);
     check_window(window, where);
+    note_action();
     return *screen_;
 }
 
@@ -249,9 +263,9 @@ void Host::put_block(int window, int x1, int y1, int step2, int x2, int y2, cons
 // --- Input ----------------------------------------------------------------
 
 std::optional<uint8_t> Host::take_key(const Loc& where) {
+    before_read(where);
     end_if_closed();
     auto code = input_->next_key();
-    steps_since_read_ = 0;
     if (code == keycode::kCtrlC) {
         // Ctrl+C: the stop message, a key, and the end of the program.
         stop_program(where);
@@ -270,14 +284,14 @@ std::string Host::inkey(int window, Loc where) {
 int Host::mouse_pos(int window, int function, Loc where) {
     step(where);
     check_window(window, where);
-    steps_since_read_ = 0;
+    before_read(where);
     return input_->mouse_pos(function, where);
 }
 
 int Host::mouse_button(int window, int function, int button, Loc where) {
     step(where);
     check_window(window, where);
-    steps_since_read_ = 0;
+    before_read(where);
     return input_->mouse_button(function, button, where);
 }
 
@@ -309,11 +323,13 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
 int32_t Host::call_external(std::string_view function, std::string_view library, std::initializer_list<intptr_t> args,
                             Loc where) {
     step(where);
+    note_action();
     return libraries_->call(function, library, std::span<const intptr_t>(args.begin(), args.size()), where);
 }
 
 void Host::sleep_10ms(int64_t n, Loc where) {
     step(where);
+    note_action();
     if (n < 0 || n > 65535) raise_error(err::kIllegalCall, error_detail(Service::Sleep, 1), where);
     // The pause is counted from its start: the time the screen takes to show is part of it.
     const uint64_t end = backend_.now_us() + uint64_t(n) * 10'000;

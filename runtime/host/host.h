@@ -61,13 +61,19 @@ public:
         std::function<void(const DisplaySettings& before, const DisplaySettings& now)> display_switched;
     };
 
-    // Statement poll interval: the message queue is pumped at the first statement and then at
-    // every (interval + 1)-th one.
-    static constexpr int kPollInterval = 10;
-    // Consecutive input reads that found nothing before the program counts as waiting.
+    // The statement poll pumps the window's events once this much time has passed since the
+    // last pump: real time in a window, virtual time on the headless backend. The screen is
+    // shown from these pumps, at most once per display refresh.
+    static constexpr uint64_t kPumpPeriodUs = 2'000;
+    // It also pumps after this many steps without a pump, never waiting. That only matters where
+    // the clock stands still (the headless backend while the program only computes), and there
+    // such a pump changes nothing the program sees: events are delivered only where it waits.
+    static constexpr int kBackstopSteps = 100'000;
+    // A program waits for input at a read when it polls: its last this many reads found nothing
+    // (Input::idle_reads) and it has come back to a read it made since its reads last found
+    // anything, an event last came or it last did something other than read and compute
+    // (drew, printed, paused, took a paced step, called out).
     static constexpr int kIdleReads = 2;
-    // At most this many steps between those reads while it waits.
-    static constexpr int kReadLoopSteps = 3;
     // How long one pump may block for events while the program waits for input ...
     static constexpr int kIdleWaitMs = 10;
     // ... and, once it has waited this many pumps in a row with no event and nothing new to
@@ -89,17 +95,12 @@ public:
     // --- Statement poll -----------------------------------------------------
     // One step of the game's program: the statement poll, then its position for error reports.
     void step(Loc where = Loc::current()) {
-        ++steps_since_read_;
         stmt_poll();
         set_line(where);
     }
+    // Pumps when a pump is due by the clock (or by the backstop); never waits.
     void stmt_poll() {
-        if (poll_countdown_ == 0) {
-            poll_countdown_ = kPollInterval;
-            pump_messages();
-        } else {
-            --poll_countdown_;
-        }
+        if (++steps_since_pump_ >= kBackstopSteps || backend_.now_us() >= next_pump_us_) pump_messages(false);
     }
     void set_line(const Loc& where);
     const Loc& position() const { return position_; }
@@ -153,9 +154,15 @@ public:
 
     // --- Paced animation (pacer.h) ----------------------------------------------
     // Starts a run of steps each given period_us of real time (virtual on the headless backend).
-    void pace_begin(uint64_t period_us) { pacer_->begin(period_us); }
+    void pace_begin(uint64_t period_us) {
+        note_action();
+        pacer_->begin(period_us);
+    }
     // Waits until the next step is due (deadline start + n x period), showing the screen meanwhile.
-    void pace_step() { pacer_->step(); }
+    void pace_step() {
+        note_action();
+        pacer_->step();
+    }
 
     // --- Parts, for tools and tests -------------------------------------------------
     Screen& screen() { return *screen_; }
@@ -180,12 +187,17 @@ public:
     static std::string error_log_path();
 
 private:
-    void pump_messages();
+    // Delivers the window's events and shows the screen when a frame is due. wait: the program
+    // waits for input; the screen is shown at once and the pump may block until an event comes.
+    void pump_messages(bool wait);
+    // Before an input read at where: waits for input when the program polls.
+    void before_read(const Loc& where);
+    // The program did something other than reading input: it is not polling.
+    void note_action() { polled_at_.clear(); }
     // Shows the help panel until a key or a click; the time it was open is taken out of the
     // running animation's deadlines.
     void show_help();
     void end_if_closed();  // a closed window ends the program
-    bool waiting_for_input() const;
     // One step, then the screen of the window a drawing or printing service names.
     Screen& on_screen(int window, const Loc& where);
     // The program's next key, if any; Ctrl+C shows the stop message, waits for a key and ends.
@@ -207,13 +219,14 @@ private:
     Loc position_;
     std::function<void(const Loc&)> sampler_;
     int steps_since_sample_ = 0;
-    int poll_countdown_ = 0;
-    // Steps since the last keyboard or mouse read: a program only waits for input while it keeps
-    // reading; one that draws or computes after its last read (an animation) is not waiting.
-    int steps_since_read_ = 0;
+    uint64_t next_pump_us_ = 0;  // when the statement poll pumps next
+    int steps_since_pump_ = 0;
+    // Where the program read since its reads last found anything, an event came or it did
+    // something else: a read at one of these places goes round a polling loop.
+    std::vector<Loc> polled_at_;
     int pump_count_ = 0;
-    int quiet_pumps_ = 0;       // idle pumps in a row that received and showed nothing
-    uint64_t events_seen_ = 0;  // input events counted at the last pump
+    int quiet_pumps_ = 0;       // waiting pumps in a row that received and showed nothing
+    uint64_t events_seen_ = 0;  // input events counted at the last waiting pump
     Ending ending_ = Ending::NotRun;
     std::optional<RuntimeError> last_error_;
     bool closed_ = false;
