@@ -5,77 +5,51 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <map>
 #include <stdexcept>
 #include <utility>
 
 #include "runtime/host/line_input.h"
-#include "runtime/shell/error_log.h"
 #include "runtime/shell/fatal_signal.h"
-#include "runtime/text/sjis.h"
+#include "runtime/sound/winmm.h"
 
 namespace zell {
+
 Host::Host(Backend& backend, Options options)
     : backend_(backend),
       options_(std::move(options)),
       midi_(std::move(options_.midi)),
       libraries_(std::make_unique<ExternalLibraries>()) {
     if (!midi_) midi_ = std::make_unique<RecordingMidiOut>(0, [this] { return backend_.now_us() / 1000; });
-    register_winmm();
+    provide_winmm(*libraries_, *midi_);
 }
 
-Host::~Host() = default;
-
-void Host::register_winmm() {
-    std::map<std::string, ExternalFn> fns;
-    fns["midiOutGetNumDevs"] = [this](std::span<const intptr_t>) { return int32_t(midi_->num_devs()); };
-    fns["midiOutOpen"] = [this](std::span<const intptr_t> a) {
-        if (a.size() < 2) return int32_t(11);  // MMSYSERR_INVALPARAM
-        return int32_t(midi_->open(reinterpret_cast<uint32_t*>(a[0]), int32_t(a[1])));
-    };
-    fns["midiOutShortMsg"] = [this](std::span<const intptr_t> a) {
-        if (a.size() < 2) return int32_t(11);
-        return int32_t(midi_->short_msg(uint32_t(a[0]), uint32_t(a[1])));
-    };
-    libraries_->provide({"WINMM", "WINMM.DLL"}, std::move(fns));
-}
-
-int Host::run(const MainProgram& main_program) {
-    std::string why;
-    auto form = parse_form(options_.form, &why);
-    if (!form) {
-        startup_message(3);
-        ending_ = Ending::StartupFailure;
-        return 1;
-    }
+bool Host::open() {
+    auto form = parse_form(options_.form);
+    if (!form) return fail_startup(3);
     form_ = *form;
     // A description can parse and still make no screen (one column, no or an enormous font).
     try {
         screen_ = std::make_unique<Screen>(form_.columns, form_.rows, 8, form_.font_height, form_.text_fg,
                                            form_.text_bg, form_.fill);
     } catch (const std::invalid_argument&) {
-        startup_message(3);  // the window cannot be opened
-        ending_ = Ending::StartupFailure;
-        return 1;
+        return fail_startup(3);  // the window cannot be opened
     } catch (const std::length_error&) {
-        startup_message(5);  // the screen bitmap cannot be created
-        ending_ = Ending::StartupFailure;
-        return 1;
+        return fail_startup(5);  // the screen bitmap cannot be created
     }
     input_ = std::make_unique<Input>(screen_->height());
     input_->set_beep([this] { backend_.beep(); });
-    if (!backend_.open_window(form_.window_spec(8, form_.font_height))) {
-        startup_message(3);
-        ending_ = Ending::StartupFailure;
-        return 1;
-    }
+    if (!backend_.open_window(form_.window_spec(8, form_.font_height))) return fail_startup(3);
     // The icon named by the form, if the program stores one (resource names match without regard to case).
     for (const auto& [name, icon] : options_.icons)
         if (strcasecmp(name.c_str(), form_.icon_name.c_str()) == 0) backend_.set_icon(icon);
     presenter_.emplace(backend_, *screen_, options_.display_switched);
     pacer_.emplace(backend_, *presenter_);
     gate_.emplace(*input_);
+    return true;
+}
 
+int Host::run(const MainProgram& main_program) {
+    if (!open()) return 1;
     FatalSignalGuard guard;
     int code = 0;
     ending_ = Ending::Returned;
@@ -167,28 +141,6 @@ void Host::check_window(int window, const Loc& where) const {
     throw ProgramEnd{code};
 }
 
-void Host::stop_program(Loc where) {
-    step(where);
-    auto pos = Position::of(where);
-    std::string text = cached_sjis("\r\n中断しました") + " " + pos.file + "[" + std::to_string(pos.line) +
-                       cached_sjis("行]") + " " + cached_sjis("\r\n任意のキーを押してください");
-    screen_->print(text, 2);
-    screen_->print_end();
-    wait_for_key();
-    screen_->print("\r\n", 2);
-    screen_->print_end();
-}
-
-void Host::wait_for_key() {
-    while (input_->keys().empty()) {
-        presenter_->present_if_due(true);
-        backend_.pump(*gate_, kIdleWaitMs);
-        end_if_closed();
-        if (gate_->requested()) show_help();
-    }
-    input_->keys().pop();
-}
-
 // --- Screen ---------------------------------------------------------------
 
 Screen& Host::on_screen(int window, const Loc& where) {
@@ -262,8 +214,14 @@ void Host::put_block(int window, int x1, int y1, int step2, int x2, int y2, cons
 
 // --- Input ----------------------------------------------------------------
 
-std::optional<uint8_t> Host::take_key(const Loc& where) {
+Input& Host::on_input(int window, const Loc& where) {
+    step(where);
+    check_window(window, where);
     before_read(where);
+    return *input_;
+}
+
+std::optional<uint8_t> Host::take_key(const Loc& where) {
     end_if_closed();
     auto code = input_->next_key();
     if (code == keycode::kCtrlC) {
@@ -275,24 +233,15 @@ std::optional<uint8_t> Host::take_key(const Loc& where) {
 }
 
 std::string Host::inkey(int window, Loc where) {
-    step(where);
-    check_window(window, where);
+    on_input(window, where);
     auto code = take_key(where);
     return code ? std::string(1, char(*code)) : std::string();
 }
 
-int Host::mouse_pos(int window, int function, Loc where) {
-    step(where);
-    check_window(window, where);
-    before_read(where);
-    return input_->mouse_pos(function, where);
-}
+int Host::mouse_pos(int window, int function, Loc where) { return on_input(window, where).mouse_pos(function, where); }
 
 int Host::mouse_button(int window, int function, int button, Loc where) {
-    step(where);
-    check_window(window, where);
-    before_read(where);
-    return input_->mouse_button(function, button, where);
+    return on_input(window, where).mouse_button(function, button, where);
 }
 
 float Host::map_coord(int window, float value, int function, Loc where) {
@@ -306,15 +255,13 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
     check_window(window, where);
     if (mode < 0 || mode > 2) raise_error(err::kIllegalCall, error_detail(Service::InputLine, 1), where);
     backend_.set_text_input(true);
-    field.assign(read_input_line(
-        *screen_, mode, prompt,
-        [&] {
-            for (;;) {
-                step(where);
-                if (auto code = take_key(where)) return *code;
-            }
-        },
-        where));
+    auto next_key = [&] {
+        for (;;) {
+            on_input(window, where);
+            if (auto code = take_key(where)) return *code;
+        }
+    };
+    field.assign(read_input_line(*screen_, mode, prompt, next_key, where));
     backend_.set_text_input(false);
 }
 

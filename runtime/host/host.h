@@ -83,7 +83,7 @@ public:
     static constexpr int kQuietWaitMs = 250;
 
     Host(Backend& backend, Options options);
-    ~Host();
+    ~Host() = default;
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
@@ -200,13 +200,18 @@ private:
     void end_if_closed();  // a closed window ends the program
     // One step, then the screen of the window a drawing or printing service names.
     Screen& on_screen(int window, const Loc& where);
+    // One step, then the input for a read of the window: a program that polls waits here first.
+    Input& on_input(int window, const Loc& where);
     // The program's next key, if any; Ctrl+C shows the stop message, waits for a key and ends.
     std::optional<uint8_t> take_key(const Loc& where);
     void check_window(int window, const Loc& where) const;
-    void wait_for_key();                 // pumps until a key is in the buffer (the stop prompt)
-    void report(const RuntimeError& e);  // error_report.cpp, with the start-up messages
-    void startup_message(int number);
-    void register_winmm();
+    // Start-up: the screen from the form, the window and the parts made with it; false when
+    // the program cannot run.
+    bool open();
+    // error_report.cpp: the stop prompt, the error report and the start-up failures.
+    void wait_for_key();  // pumps until a key is in the buffer
+    void report(const RuntimeError& e);
+    bool fail_startup(int message);  // shows the start-up message; false
 
     Backend& backend_;
     Options options_;
