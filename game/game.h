@@ -8,16 +8,16 @@
 // Each procedure's one-line comment below starts with its short traditional name.
 //
 // The statement poll. The window lives only through the host's statement poll
-// (Host::step: it pumps the window's events every few steps and records the line for
-// error reports). Every host service the game calls takes one step first, so a loop
-// that calls a service in every pass, above all a loop that polls the keyboard or the
-// mouse until something changes, needs nothing more. A loop whose passes call no
-// service calls rt.step() at the top of each pass: the passes of a simulation step
-// over the objects, the frames of the sheet, the Best 20 rows, the palette entries and
-// the stored layouts do. Any new loop that can run long without calling a service must
-// do the same, or the window freezes and a closed window goes unnoticed while it runs.
-// The steps are counted: adding or removing one moves every later pump, so keep them
-// where they are when code is only reshaped.
+// (Host::step: it pumps the window's events every few milliseconds by the clock and
+// records the line for error reports). Every host service the game calls takes one step
+// first, so a loop that calls a service in every pass needs nothing more; a loop that
+// polls the keyboard or the mouse until something changes waits for input at its reads.
+// A loop whose passes call no service calls rt.step() at the top of each pass: the passes
+// of a simulation step over the objects, the frames of the sheet, the Best 20 rows, the
+// palette entries and the stored layouts do. Any new loop that can run long without
+// calling a service must do the same, or the window freezes and a closed window goes
+// unnoticed while it runs. A step costs a look at the clock and changes nothing the game
+// sees, so steps can be added or removed freely.
 #pragma once
 
 #include <cstdint>

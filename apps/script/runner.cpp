@@ -30,18 +30,20 @@ public:
     Driver(const Script& s, const std::string& outdir, HeadlessBackend& backend, Host& host)
         : script_(s), outdir_(outdir), backend_(backend), host_(host), limit_us_(uint64_t(s.limit_s) * 1'000'000) {}
 
-    // Called at every pump: the timed close, the time limit and the guard against a program
-    // that runs on without ever waiting or pausing (its virtual clock stands still).
+    // Called at every pump: the guard against a program that runs on without ever waiting or
+    // pausing (its virtual clock stands still), and once the clock has moved, the timed close
+    // and the time limit. Acting only then, the runner does the same whichever step of a
+    // computation the statement poll's backstop pumps at.
     void on_pump() {
-        const Host::Loc& at = host_.position();
-        if (at.line() != 0) positions_.try_emplace({at.file_name(), at.line()}, at);  // 0: before the first step
-        uint64_t now = backend_.now_us();
-        if (now != clock_us_) {
-            clock_us_ = now;
-            still_pumps_ = 0;
-        } else if (++still_pumps_ == kMaxStillPumps) {
-            stop("the program ran " + std::to_string(kMaxStillPumps) + " pumps without waiting or pausing");
+        note_position(host_.position());
+        const uint64_t now = backend_.now_us();
+        if (now == clock_us_) {
+            if (++still_pumps_ == kMaxStillPumps)
+                stop("the program ran " + std::to_string(kMaxStillPumps) + " pumps without waiting or pausing");
+            return;
         }
+        clock_us_ = now;
+        still_pumps_ = 0;
         if (now >= limit_us_) stop("virtual time reached the limit of " + std::to_string(script_.limit_s) + " s");
         if (close_at_us_ && now >= *close_at_us_) {
             close_at_us_.reset();
@@ -76,6 +78,11 @@ public:
             }
         }
         return false;
+    }
+
+    // A position the program stood at: at a pump, or in the host's sample of its steps.
+    void note_position(const Host::Loc& at) {
+        if (at.line() != 0) positions_.try_emplace({at.file_name(), at.line()}, at);  // 0: before the first step
     }
 
     void note(const std::string& s) { notes_ += s + "\n"; }
@@ -220,6 +227,7 @@ RunResult run(const Script& script, const std::string& outdir, const Host::MainP
     Driver driver(script, outdir, backend, host);
     backend.set_on_wait([&driver](HeadlessBackend&) { return driver.on_wait(); });
     backend.set_on_pump([&driver](HeadlessBackend&) { driver.on_pump(); });
+    host.sample_positions([&driver](const Host::Loc& at) { driver.note_position(at); });
 
     RunResult result;
     result.exit_code = program ? host.run(program) : host.run([&keeper](Host& rt) { game_main(rt, keeper.get()); });

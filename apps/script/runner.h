@@ -21,7 +21,8 @@ struct RunResult {
     // Where the program waited for input ("file:line" of its last step), in order; a place is
     // listed again only after the program waited somewhere else in between.
     std::vector<std::string> waits;
-    // Every position ("file:line") the program stood at when it pumped: a sample of the lines it ran.
+    // Every position ("file:line") the program stood at when it pumped or the host sampled its
+    // steps (Host::kSampleSteps): a sample of the lines it ran.
     std::set<std::string> positions;
 
     // Ended by End or a closed window with exit code 0, without a run-time error or a limit.
@@ -29,8 +30,10 @@ struct RunResult {
 };
 
 // The longest run of pumps with the virtual clock standing still: a program that keeps running
-// without ever waiting or pausing is taken for hung, and its window is closed.
-constexpr long kMaxStillPumps = 1'000'000;
+// without ever waiting or pausing is taken for hung, and its window is closed. Where the clock
+// stands still only the statement poll's backstop pumps, so that is some ten million steps
+// (Host::kBackstopSteps each).
+constexpr long kMaxStillPumps = 100;
 
 // Runs a main program with the script: the game's, with the saved files the script names, unless
 // another is given. Files named by shot/text commands and log.txt go into outdir (which must exist).

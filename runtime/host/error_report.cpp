@@ -1,6 +1,6 @@
-// How the host tells the player that the program cannot go on: the start-up messages
-// and the report of a run-time error (on the screen, or in a message box when the
-// window is gone), with the error log written first.
+// How the host tells the player that the program stops or cannot go on: the stop message
+// (Ctrl+C), the start-up messages and the report of a run-time error (on the screen, or in
+// a message box when the window is gone), with the error log written first.
 #include <string>
 
 #include "runtime/host/host.h"
@@ -58,8 +58,32 @@ void Host::report(const RuntimeError& e) {
 
 std::string Host::error_log_path() { return zell::error_log_path(); }
 
-void Host::startup_message(int number) {
+bool Host::fail_startup(int number) {
     backend_.message_box(options_.program_name + ".EXE", kStartupMessages[number]);
+    ending_ = Ending::StartupFailure;
+    return false;
+}
+
+void Host::stop_program(Loc where) {
+    step(where);
+    auto pos = Position::of(where);
+    std::string text = cached_sjis("\r\n中断しました") + " " + pos.file + "[" + std::to_string(pos.line) +
+                       cached_sjis("行]") + " " + cached_sjis("\r\n任意のキーを押してください");
+    screen_->print(text, 2);
+    screen_->print_end();
+    wait_for_key();
+    screen_->print("\r\n", 2);
+    screen_->print_end();
+}
+
+void Host::wait_for_key() {
+    while (input_->keys().empty()) {
+        presenter_->present_if_due(true);
+        backend_.pump(*gate_, kIdleWaitMs);
+        end_if_closed();
+        if (gate_->requested()) show_help();
+    }
+    input_->keys().pop();
 }
 
 }  // namespace zell

@@ -1,78 +1,55 @@
+// The host: start-up, the statement poll and its pumps, the end of the program, and the
+// services the game calls, each one step of the program and then the runtime's part.
 #include "runtime/host/host.h"
-#include "runtime/host/help_panel.h"
 
 #include <strings.h>
 
-#include <map>
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
-#include "runtime/shell/error_log.h"
+#include "runtime/host/line_input.h"
 #include "runtime/shell/fatal_signal.h"
-#include "runtime/text/sjis.h"
+#include "runtime/sound/winmm.h"
 
 namespace zell {
+
 Host::Host(Backend& backend, Options options)
     : backend_(backend),
       options_(std::move(options)),
       midi_(std::move(options_.midi)),
       libraries_(std::make_unique<ExternalLibraries>()) {
     if (!midi_) midi_ = std::make_unique<RecordingMidiOut>(0, [this] { return backend_.now_us() / 1000; });
-    register_winmm();
+    provide_winmm(*libraries_, *midi_);
 }
 
-Host::~Host() = default;
-
-void Host::register_winmm() {
-    std::map<std::string, ExternalFn> fns;
-    fns["midiOutGetNumDevs"] = [this](std::span<const intptr_t>) { return int32_t(midi_->num_devs()); };
-    fns["midiOutOpen"] = [this](std::span<const intptr_t> a) {
-        if (a.size() < 2) return int32_t(11);  // MMSYSERR_INVALPARAM
-        return int32_t(midi_->open(reinterpret_cast<uint32_t*>(a[0]), int32_t(a[1])));
-    };
-    fns["midiOutShortMsg"] = [this](std::span<const intptr_t> a) {
-        if (a.size() < 2) return int32_t(11);
-        return int32_t(midi_->short_msg(uint32_t(a[0]), uint32_t(a[1])));
-    };
-    libraries_->provide({"WINMM", "WINMM.DLL"}, std::move(fns));
-}
-
-int Host::run(const MainProgram& main_program) {
-    std::string why;
-    auto form = parse_form(options_.form, &why);
-    if (!form) {
-        startup_message(3);
-        ending_ = Ending::StartupFailure;
-        return 1;
-    }
+bool Host::open() {
+    auto form = parse_form(options_.form);
+    if (!form) return fail_startup(3);
     form_ = *form;
     // A description can parse and still make no screen (one column, no or an enormous font).
     try {
         screen_ = std::make_unique<Screen>(form_.columns, form_.rows, 8, form_.font_height, form_.text_fg,
                                            form_.text_bg, form_.fill);
     } catch (const std::invalid_argument&) {
-        startup_message(3);  // the window cannot be opened
-        ending_ = Ending::StartupFailure;
-        return 1;
+        return fail_startup(3);  // the window cannot be opened
     } catch (const std::length_error&) {
-        startup_message(5);  // the screen bitmap cannot be created
-        ending_ = Ending::StartupFailure;
-        return 1;
+        return fail_startup(5);  // the screen bitmap cannot be created
     }
     input_ = std::make_unique<Input>(screen_->height());
     input_->set_beep([this] { backend_.beep(); });
-    if (!backend_.open_window(form_.window_spec(8, form_.font_height))) {
-        startup_message(3);
-        ending_ = Ending::StartupFailure;
-        return 1;
-    }
+    if (!backend_.open_window(form_.window_spec(8, form_.font_height))) return fail_startup(3);
     // The icon named by the form, if the program stores one (resource names match without regard to case).
     for (const auto& [name, icon] : options_.icons)
         if (strcasecmp(name.c_str(), form_.icon_name.c_str()) == 0) backend_.set_icon(icon);
-    backend_.present(screen_->visible());
-    last_present_us_ = backend_.now_us();
-    display_ = backend_.display();
+    presenter_.emplace(backend_, *screen_, options_.display_switched);
+    pacer_.emplace(backend_, *presenter_);
+    gate_.emplace(*input_);
+    return true;
+}
 
+int Host::run(const MainProgram& main_program) {
+    if (!open()) return 1;
     FatalSignalGuard guard;
     int code = 0;
     ending_ = Ending::Returned;
@@ -91,7 +68,7 @@ int Host::run(const MainProgram& main_program) {
     }
     note_running_position(nullptr, 0);
     if (backend_.has_window()) {
-        present_if_due(true);
+        presenter_->present_if_due(true);
         backend_.close_window();
     }
     return code;
@@ -100,89 +77,52 @@ int Host::run(const MainProgram& main_program) {
 void Host::set_line(const Loc& where) {
     position_ = where;
     note_running_position(where.file_name(), where.line());
+    if (sampler_ && ++steps_since_sample_ >= kSampleSteps) {
+        steps_since_sample_ = 0;
+        sampler_(where);
+    }
 }
 
-void Host::pump_messages() {
+void Host::pump_messages(bool wait) {
     ++pump_count_;
-    const bool idle = waiting_for_input();
-    // A paced run that is behind shows nothing until it has caught up, but for the few frames a
-    // second that keep it visible.
-    const uint64_t now = backend_.now_us();
-    const bool hold = !idle && catching_up(now) && now - last_present_us_ < kMaxFrameGapUs;
-    const bool shown = !hold && present_if_due(idle);
-    if (!idle || shown || input_->events() != events_seen_) quiet_pumps_ = 0;
-    else ++quiet_pumps_;
-    events_seen_ = input_->events();
-    backend_.pump(gate_, !idle ? 0 : quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs);
+    steps_since_pump_ = 0;
+    int wait_ms = 0;
+    if (wait) {
+        const bool shown = presenter_->present_if_due(true);
+        if (shown || input_->events() != events_seen_) quiet_pumps_ = 0;
+        else ++quiet_pumps_;
+        events_seen_ = input_->events();
+        wait_ms = quiet_pumps_ >= kQuietPumps ? kQuietWaitMs : kIdleWaitMs;
+    } else if (!pacer_->holds_pictures(backend_.now_us())) {
+        // A paced run that is behind shows nothing until it has caught up, but for the few
+        // frames a second that keep it visible.
+        presenter_->present_if_due(false);
+    }
+    backend_.pump(*gate_, wait_ms);
+    next_pump_us_ = backend_.now_us() + kPumpPeriodUs;
     end_if_closed();
-    if (gate_.requested) show_help();
-    keep_display_settings();
+    if (gate_->requested()) show_help();
+    presenter_->watch_display();
 }
 
-const Image& Host::shown_picture() const { return gate_.shown ? help_picture_ : screen_->visible(); }
+void Host::before_read(const Loc& where) {
+    if (input_->idle_reads() == 0) polled_at_.clear();  // the last read found something, or an event came
+    const bool again = std::any_of(polled_at_.begin(), polled_at_.end(), [&](const Loc& at) {
+        return at.line() == where.line() && at.column() == where.column() &&
+               std::string_view(at.file_name()) == where.file_name();
+    });
+    if (again && input_->idle_reads() >= kIdleReads) pump_messages(true);
+    else if (!again) polled_at_.push_back(where);
+}
+
+const Image& Host::shown_picture() const { return help_shown() ? gate_->picture() : screen_->visible(); }
 
 void Host::show_help() {
-    gate_.requested = false;
-    gate_.shown = true;
-    const uint64_t opened = backend_.now_us();
-    help_picture_ = draw_help_panel(screen_->visible(), options_.saved_location);
-    backend_.present(help_picture_);
-    try {
-        while (gate_.shown) {
-            backend_.pump(gate_, kIdleWaitMs);
-            end_if_closed();
-        }
-    } catch (...) {
-        gate_.shown = false;
-        throw;
-    }
+    const uint64_t open_us =
+        gate_->show(backend_, screen_->visible(), options_.saved_location, [this] { end_if_closed(); });
     // A throw in progress goes on at its own pace, as if the panel had never been open.
-    pace_start_us_ += backend_.now_us() - opened;
-    present_pending_ = true;
-    present_if_due(true);
-}
-
-void Host::keep_display_settings() {
-    DisplaySettings now = backend_.display();
-    if (now.fullscreen == display_.fullscreen && now.scale_mode == display_.scale_mode) return;
-    const DisplaySettings before = std::exchange(display_, now);
-    if (options_.display_switched) options_.display_switched(before, now);
-}
-
-// --- The help panel's gate ---------------------------------------------------------------
-
-void Host::HelpGate::key_down(Key key, bool shift, bool ctrl) {
-    if (shown) shown = false;
-    else if (key == Key::F1) requested = true;
-    else host_.input_->key_down(key, shift, ctrl);
-}
-
-void Host::HelpGate::key_up(Key key) { host_.input_->key_up(key); }
-
-void Host::HelpGate::char_typed(uint8_t code) {
-    if (shown) shown = false;
-    else host_.input_->char_typed(code);
-}
-
-void Host::HelpGate::text_typed(std::string_view utf8) {
-    if (shown) shown = false;
-    else host_.input_->text_typed(utf8);
-}
-
-// Moves and releases always go through: a button held when the panel opened is let go.
-void Host::HelpGate::mouse_move(int x, int y, unsigned buttons) { host_.input_->mouse_move(x, y, buttons); }
-
-void Host::HelpGate::mouse_down(MouseButton b, int x, int y, uint64_t time_ms) {
-    if (shown) shown = false;
-    else host_.input_->mouse_down(b, x, y, time_ms);
-}
-
-void Host::HelpGate::mouse_up(MouseButton b, int x, int y) { host_.input_->mouse_up(b, x, y); }
-
-void Host::HelpGate::close_requested() { host_.input_->close_requested(); }
-
-bool Host::waiting_for_input() const {
-    return input_->idle_reads() >= kIdleReads && steps_since_read_ <= kReadLoopSteps;
+    pacer_->postpone(open_us);
+    presenter_->present_again();
 }
 
 void Host::end_if_closed() {
@@ -191,24 +131,6 @@ void Host::end_if_closed() {
         throw ProgramEnd{0};
     }
 }
-
-bool Host::present_if_due(bool force) {
-    if (screen_->take_dirty()) present_pending_ = true;
-    if (!present_pending_) return false;
-    const uint64_t now = backend_.now_us();
-    if (!force && now - last_present_us_ < kFrameUs) return false;
-    backend_.present(screen_->visible());
-    last_present_us_ = backend_.now_us();
-    present_debt_us_ += last_present_us_ - now;
-    present_pending_ = false;
-    return true;
-}
-
-bool Host::pacing(uint64_t now) const {
-    return pace_period_us_ != 0 && now <= next_due() + kHeldUpUs + present_debt_us_;
-}
-
-bool Host::catching_up(uint64_t now) const { return pacing(now) && now > next_due(); }
 
 void Host::check_window(int window, const Loc& where) const {
     if (window != 0) raise_error(err::kNoWindow, error_detail(Service::Window, 1), where);
@@ -219,141 +141,107 @@ void Host::check_window(int window, const Loc& where) const {
     throw ProgramEnd{code};
 }
 
-void Host::stop_program(Loc where) {
-    step(where);
-    auto pos = Position::of(where);
-    std::string text = cached_sjis("\r\n中断しました") + " " + pos.file + "[" + std::to_string(pos.line) +
-                       cached_sjis("行]") + " " + cached_sjis("\r\n任意のキーを押してください");
-    screen_->print(text, 2);
-    screen_->print_end();
-    wait_for_key();
-    screen_->print("\r\n", 2);
-    screen_->print_end();
-}
-
-void Host::wait_for_key() {
-    while (input_->keys().empty()) {
-        present_if_due(true);
-        backend_.pump(gate_, kIdleWaitMs);
-        end_if_closed();
-        if (gate_.requested) show_help();
-    }
-    input_->keys().pop();
-}
-
 // --- Screen ---------------------------------------------------------------
 
-void Host::cls(int window, int mode, Loc where) {
+Screen& Host::on_screen(int window, const Loc& where) {
     step(where);
     check_window(window, where);
-    screen_->cls(mode, where);
+    note_action();
+    return *screen_;
 }
 
+void Host::cls(int window, int mode, Loc where) { on_screen(window, where).cls(mode, where); }
+
 void Host::locate(int window, int column, int row, int cursor, int mask, Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->locate(column, row, cursor, mask, where);
+    on_screen(window, where).locate(column, row, cursor, mask, where);
 }
 
 void Host::set_color(int window, int fg, int bg, int graphics, int mode, int mask, Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->set_color(fg, bg, graphics, mode, mask, where);
+    on_screen(window, where).set_color(fg, bg, graphics, mode, mask, where);
 }
 
 void Host::set_palette(int window, int entry, int colour, Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->set_palette(entry, colour, where);
+    on_screen(window, where).set_palette(entry, colour, where);
 }
 
 void Host::print(int window, std::string_view sjis, int separator, Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->print(sjis, separator);
-    screen_->print_end();
+    Screen& screen = on_screen(window, where);
+    screen.print(sjis, separator);
+    screen.print_end();
 }
 
 void Host::print_tab(int window, int column, std::string_view sjis, int separator, Loc where) {
-    step(where);
-    check_window(window, where);
-    std::string spaces = screen_->tab_to(column, where);
-    screen_->print(spaces, 2);
-    screen_->print(sjis, separator);
-    screen_->print_end();
+    Screen& screen = on_screen(window, where);
+    screen.print(screen.tab_to(column, where), 2);
+    screen.print(sjis, separator);
+    screen.print_end();
 }
 
 void Host::print_using(int window, std::string_view tmpl, std::initializer_list<UsingItem> items, int separator,
                        Loc where) {
-    step(where);
-    check_window(window, where);
+    Screen& screen = on_screen(window, where);
     UsingFormatter f(tmpl, where);
     size_t n = 0;
     for (const UsingItem& item : items) {
         std::string chunk = std::holds_alternative<double>(item.value)
                                 ? f.number(std::get<double>(item.value), false, where)
                                 : f.string(std::get<std::string_view>(item.value), where);
-        screen_->print(chunk, ++n == items.size() ? separator : 2);
+        screen.print(chunk, ++n == items.size() ? separator : 2);
     }
-    screen_->print_end();
+    screen.print_end();
 }
 
 void Host::draw_line(int window, int step1, float x1, float y1, int step2, float x2, float y2, int function, int colour,
                      int kind, int fill_colour, int style, int mask, Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->draw_line(step1, x1, y1, step2, x2, y2, function, colour, kind, fill_colour, style, mask, where);
+    on_screen(window, where)
+        .draw_line(step1, x1, y1, step2, x2, y2, function, colour, kind, fill_colour, style, mask, where);
 }
 
 void Host::draw_circle(int window, int step_flag, float x, float y, float radius, int colour, float aspect, float start,
                        float end, int fill, int function, int fill_colour, int mask, Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->draw_circle(step_flag, x, y, radius, colour, aspect, start, end, fill, function, fill_colour, mask, where);
+    on_screen(window, where)
+        .draw_circle(step_flag, x, y, radius, colour, aspect, start, end, fill, function, fill_colour, mask, where);
 }
 
 void Host::get_block(int window, int x1, int y1, int step2, int x2, int y2, BlockBuffer& array, Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->get_block(x1, y1, step2, x2, y2, array, where);
+    on_screen(window, where).get_block(x1, y1, step2, x2, y2, array, where);
 }
 
 void Host::put_block(int window, int x1, int y1, int step2, int x2, int y2, const BlockBuffer& array, int mode,
                      Loc where) {
-    step(where);
-    check_window(window, where);
-    screen_->put_block(x1, y1, step2, x2, y2, array, mode, where);
+    on_screen(window, where).put_block(x1, y1, step2, x2, y2, array, mode, where);
 }
 
 // --- Input ----------------------------------------------------------------
 
-std::string Host::inkey(int window, Loc where) {
+Input& Host::on_input(int window, const Loc& where) {
     step(where);
     check_window(window, where);
+    before_read(where);
+    return *input_;
+}
+
+std::optional<uint8_t> Host::take_key(const Loc& where) {
     end_if_closed();
     auto code = input_->next_key();
-    steps_since_read_ = 0;
-    if (!code) return {};
-    if (*code == keycode::kCtrlC) {
+    if (code == keycode::kCtrlC) {
         // Ctrl+C: the stop message, a key, and the end of the program.
         stop_program(where);
         throw ProgramEnd{0};
     }
-    return std::string(1, char(*code));
+    return code;
 }
 
-int Host::mouse_pos(int window, int function, Loc where) {
-    step(where);
-    check_window(window, where);
-    steps_since_read_ = 0;
-    return input_->mouse_pos(function, where);
+std::string Host::inkey(int window, Loc where) {
+    on_input(window, where);
+    auto code = take_key(where);
+    return code ? std::string(1, char(*code)) : std::string();
 }
+
+int Host::mouse_pos(int window, int function, Loc where) { return on_input(window, where).mouse_pos(function, where); }
 
 int Host::mouse_button(int window, int function, int button, Loc where) {
-    step(where);
-    check_window(window, where);
-    steps_since_read_ = 0;
-    return input_->mouse_button(function, button, where);
+    return on_input(window, where).mouse_button(function, button, where);
 }
 
 float Host::map_coord(int window, float value, int function, Loc where) {
@@ -367,49 +255,13 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
     check_window(window, where);
     if (mode < 0 || mode > 2) raise_error(err::kIllegalCall, error_detail(Service::InputLine, 1), where);
     backend_.set_text_input(true);
-    for (;;) {
-        if (mode >= 1) screen_->print(prompt, 2);
-        if (mode != 1) screen_->print("? ", 2);
-        screen_->print_end();
-        LineEditor editor;
+    auto next_key = [&] {
         for (;;) {
-            step(where);
-            auto code = input_->next_key();
-            steps_since_read_ = 0;
-            if (!code) continue;
-            if (*code == keycode::kCtrlC) {
-                stop_program(where);
-                throw ProgramEnd{0};
-            }
-            LineEditor::Action a = editor.feed(*code);
-            if (a.kind == LineEditor::Action::Echo) {
-                screen_->print(a.bytes, 2);
-                screen_->print_end();
-            } else if (a.kind == LineEditor::Action::Erase) {
-                // Step back over the character's cells, onto the row above when the cursor has
-                // just wrapped to the start of a row, and blank them.
-                int col = screen_->cursor_column() - a.cells, row = screen_->cursor_row();
-                if (col < 0 && row > 0) {
-                    col += screen_->columns();
-                    --row;
-                }
-                col = std::max(0, col);
-                screen_->blank_cells(col, row, a.cells);
-                screen_->locate(col, row, 0, 3, where);
-            } else if (a.kind == LineEditor::Action::Done) {
-                break;
-            }
+            on_input(window, where);
+            if (auto code = take_key(where)) return *code;
         }
-        screen_->print("", 0);
-        screen_->print_end();
-        auto items = split_input_items(editor.line());
-        if (items.size() <= 1) {
-            field.assign(items.empty() ? std::string_view{} : std::string_view(items[0]));
-            break;
-        }
-        screen_->print(cached_sjis("もう一度入力してください"), 0);
-        screen_->print_end();
-    }
+    };
+    field.assign(read_input_line(*screen_, mode, prompt, next_key, where));
     backend_.set_text_input(false);
 }
 
@@ -418,15 +270,17 @@ void Host::input_line(int window, int mode, std::string_view prompt, FixedString
 int32_t Host::call_external(std::string_view function, std::string_view library, std::initializer_list<intptr_t> args,
                             Loc where) {
     step(where);
+    note_action();
     return libraries_->call(function, library, std::span<const intptr_t>(args.begin(), args.size()), where);
 }
 
 void Host::sleep_10ms(int64_t n, Loc where) {
     step(where);
+    note_action();
     if (n < 0 || n > 65535) raise_error(err::kIllegalCall, error_detail(Service::Sleep, 1), where);
     // The pause is counted from its start: the time the screen takes to show is part of it.
     const uint64_t end = backend_.now_us() + uint64_t(n) * 10'000;
-    present_if_due(true);
+    presenter_->present_if_due(true);
     if (const uint64_t now = backend_.now_us(); now < end) backend_.sleep_us(end - now);
 }
 
@@ -448,40 +302,6 @@ float Host::rnd(float x, Loc where) {
 void Host::randomize(int32_t seed, Loc where) {
     step(where);
     random_.randomize(seed);
-}
-
-// --- Paced animation ----------------------------------------------------------
-
-void Host::pace_begin(uint64_t period_us) {
-    pace_period_us_ = period_us;
-    pace_start_us_ = backend_.now_us();
-    pace_steps_ = 0;
-    present_debt_us_ = 0;
-}
-
-void Host::pace_step() {
-    const uint64_t due = next_due();
-    const uint64_t now = backend_.now_us();
-    ++pace_steps_;
-    if (now + 100'000 < due || now > due + kHeldUpUs + present_debt_us_) {
-        // The clock jumped or the program was held up (a window drag, a stopped process):
-        // start a new run of deadlines from now rather than rushing to catch up. Time spent
-        // presenting is no hold-up: those steps are caught up below.
-        pace_start_us_ = now;
-        pace_steps_ = 0;
-        present_debt_us_ = 0;
-        return;
-    }
-    if (now >= due) {
-        // Behind: the next step runs at once, unshown, until the run has caught up; only a
-        // run that stays behind is still shown, a few times a second.
-        if (now - last_present_us_ >= kMaxFrameGapUs) present_if_due(true);
-        return;
-    }
-    present_debt_us_ = 0;
-    present_if_due(false);
-    const uint64_t after = backend_.now_us();
-    if (after < due) backend_.sleep_us(due - after);
 }
 
 }  // namespace zell

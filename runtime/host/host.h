@@ -22,6 +22,9 @@
 #include "runtime/core/external.h"
 #include "runtime/core/form.h"
 #include "runtime/core/values.h"
+#include "runtime/host/help_gate.h"
+#include "runtime/host/pacer.h"
+#include "runtime/host/presenter.h"
 #include "runtime/input/input.h"
 #include "runtime/screen/screen.h"
 #include "runtime/sound/midi.h"
@@ -58,13 +61,19 @@ public:
         std::function<void(const DisplaySettings& before, const DisplaySettings& now)> display_switched;
     };
 
-    // Statement poll interval: the message queue is pumped at the first statement and then at
-    // every (interval + 1)-th one.
-    static constexpr int kPollInterval = 10;
-    // Consecutive input reads that found nothing before the program counts as waiting.
+    // The statement poll pumps the window's events once this much time has passed since the
+    // last pump: real time in a window, virtual time on the headless backend. The screen is
+    // shown from these pumps, at most once per display refresh.
+    static constexpr uint64_t kPumpPeriodUs = 2'000;
+    // It also pumps after this many steps without a pump, never waiting. That only matters where
+    // the clock stands still (the headless backend while the program only computes), and there
+    // such a pump changes nothing the program sees: events are delivered only where it waits.
+    static constexpr int kBackstopSteps = 100'000;
+    // A program waits for input at a read when it polls: its last this many reads found nothing
+    // (Input::idle_reads) and it has come back to a read it made since its reads last found
+    // anything, an event last came or it last did something other than read and compute
+    // (drew, printed, paused, took a paced step, called out).
     static constexpr int kIdleReads = 2;
-    // At most this many steps between those reads while it waits.
-    static constexpr int kReadLoopSteps = 3;
     // How long one pump may block for events while the program waits for input ...
     static constexpr int kIdleWaitMs = 10;
     // ... and, once it has waited this many pumps in a row with no event and nothing new to
@@ -72,16 +81,9 @@ public:
     // watches the clock while it waits sees the difference.
     static constexpr int kQuietPumps = 30;
     static constexpr int kQuietWaitMs = 250;
-    // The window is updated at most this often while the program runs (one display refresh),
-    static constexpr uint64_t kFrameUs = 16'667;
-    // and during a paced run that is behind its deadlines at least this often.
-    static constexpr uint64_t kMaxFrameGapUs = 100'000;
-    // A paced run this far behind its deadlines, beyond the time spent presenting, was held
-    // up (a suspended machine, a stopped process): it starts again from now.
-    static constexpr uint64_t kHeldUpUs = 250'000;
 
     Host(Backend& backend, Options options);
-    ~Host();
+    ~Host() = default;
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
@@ -93,17 +95,12 @@ public:
     // --- Statement poll -----------------------------------------------------
     // One step of the game's program: the statement poll, then its position for error reports.
     void step(Loc where = Loc::current()) {
-        ++steps_since_read_;
         stmt_poll();
         set_line(where);
     }
+    // Pumps when a pump is due by the clock (or by the backstop); never waits.
     void stmt_poll() {
-        if (poll_countdown_ == 0) {
-            poll_countdown_ = kPollInterval;
-            pump_messages();
-        } else {
-            --poll_countdown_;
-        }
+        if (++steps_since_pump_ >= kBackstopSteps || backend_.now_us() >= next_pump_us_) pump_messages(false);
     }
     void set_line(const Loc& where);
     const Loc& position() const { return position_; }
@@ -155,11 +152,17 @@ public:
     float rnd(float x, Loc where = Loc::current());
     void randomize(int32_t seed, Loc where = Loc::current());
 
-    // --- Paced animation ------------------------------------------------------
+    // --- Paced animation (pacer.h) ----------------------------------------------
     // Starts a run of steps each given period_us of real time (virtual on the headless backend).
-    void pace_begin(uint64_t period_us);
+    void pace_begin(uint64_t period_us) {
+        note_action();
+        pacer_->begin(period_us);
+    }
     // Waits until the next step is due (deadline start + n x period), showing the screen meanwhile.
-    void pace_step();
+    void pace_step() {
+        note_action();
+        pacer_->step();
+    }
 
     // --- Parts, for tools and tests -------------------------------------------------
     Screen& screen() { return *screen_; }
@@ -172,56 +175,43 @@ public:
     Ending ending() const { return ending_; }
     // What the window shows: the game's picture, or the help panel over it while that is open.
     const Image& shown_picture() const;
-    bool help_shown() const { return gate_.shown; }
+    bool help_shown() const { return gate_ && gate_->shown(); }
     // The error reported by the last run, if any.
     const std::optional<RuntimeError>& last_error() const { return last_error_; }
+    // Calls sampler with the program's position every kSampleSteps steps: a tool's sample of the
+    // lines the program runs (the fuzzer's coverage). It must change nothing the program sees.
+    static constexpr int kSampleSteps = 11;
+    void sample_positions(std::function<void(const Loc&)> sampler) { sampler_ = std::move(sampler); }
 
     // Where the run-time error log goes ($XDG_STATE_HOME/zell-bowling/runtime-error).
     static std::string error_log_path();
 
 private:
-    // Passes the platform's input on to the game's input, except F1 and the key or click that
-    // closes the help panel: the game never sees them. A key arrives as exactly one of key_down,
-    // char_typed and text_typed, so nothing of the closing key is left to follow.
-    class HelpGate final : public InputSink {
-    public:
-        explicit HelpGate(Host& host) : host_(host) {}
-        void key_down(Key key, bool shift, bool ctrl) override;
-        void key_up(Key key) override;
-        void char_typed(uint8_t code) override;
-        void text_typed(std::string_view utf8) override;
-        void mouse_move(int x, int y, unsigned buttons) override;
-        void mouse_down(MouseButton b, int x, int y, uint64_t time_ms) override;
-        void mouse_up(MouseButton b, int x, int y) override;
-        void close_requested() override;
-
-        bool requested = false;  // F1 went down: the panel opens after this pump
-        bool shown = false;
-
-    private:
-        Host& host_;
-    };
-
-    void pump_messages();
+    // Delivers the window's events and shows the screen when a frame is due. wait: the program
+    // waits for input; the screen is shown at once and the pump may block until an event comes.
+    void pump_messages(bool wait);
+    // Before an input read at where: waits for input when the program polls.
+    void before_read(const Loc& where);
+    // The program did something other than reading input: it is not polling.
+    void note_action() { polled_at_.clear(); }
     // Shows the help panel until a key or a click; the time it was open is taken out of the
     // running animation's deadlines.
     void show_help();
-    // Saves the window's presentation when the player has changed it (F10, F11).
-    void keep_display_settings();
     void end_if_closed();  // a closed window ends the program
-    bool waiting_for_input() const;
-    // Presents the screen if it changed and a frame is due (or force); true when it presented.
-    bool present_if_due(bool force);
-    // True while a paced run is under way and behind its next deadline.
-    bool catching_up(uint64_t now) const;
-    // True while a paced run is under way (its next deadline not long past).
-    bool pacing(uint64_t now) const;
-    uint64_t next_due() const { return pace_start_us_ + (pace_steps_ + 1) * pace_period_us_; }
+    // One step, then the screen of the window a drawing or printing service names.
+    Screen& on_screen(int window, const Loc& where);
+    // One step, then the input for a read of the window: a program that polls waits here first.
+    Input& on_input(int window, const Loc& where);
+    // The program's next key, if any; Ctrl+C shows the stop message, waits for a key and ends.
+    std::optional<uint8_t> take_key(const Loc& where);
     void check_window(int window, const Loc& where) const;
-    void wait_for_key();                 // pumps until a key is in the buffer (the stop prompt)
-    void report(const RuntimeError& e);  // error_report.cpp, with the start-up messages
-    void startup_message(int number);
-    void register_winmm();
+    // Start-up: the screen from the form, the window and the parts made with it; false when
+    // the program cannot run.
+    bool open();
+    // error_report.cpp: the stop prompt, the error report and the start-up failures.
+    void wait_for_key();  // pumps until a key is in the buffer
+    void report(const RuntimeError& e);
+    bool fail_startup(int message);  // shows the start-up message; false
 
     Backend& backend_;
     Options options_;
@@ -232,25 +222,24 @@ private:
     Random random_;
     FormDescription form_;
     Loc position_;
-    int poll_countdown_ = 0;
-    // Steps since the last keyboard or mouse read: a program only waits for input while it keeps
-    // reading; one that draws or computes after its last read (an animation) is not waiting.
-    int steps_since_read_ = 0;
+    std::function<void(const Loc&)> sampler_;
+    int steps_since_sample_ = 0;
+    uint64_t next_pump_us_ = 0;  // when the statement poll pumps next
+    int steps_since_pump_ = 0;
+    // Where the program read since its reads last found anything, an event came or it did
+    // something else: a read at one of these places goes round a polling loop.
+    std::vector<Loc> polled_at_;
     int pump_count_ = 0;
-    bool present_pending_ = false;
-    uint64_t last_present_us_ = 0;  // when the last present ended
-    uint64_t pace_start_us_ = 0, pace_period_us_ = 0, pace_steps_ = 0;
-    // Time spent presenting since the paced run was last on time: lateness it explains.
-    uint64_t present_debt_us_ = 0;
-    int quiet_pumps_ = 0;       // idle pumps in a row that received and showed nothing
-    uint64_t events_seen_ = 0;  // input events counted at the last pump
+    int quiet_pumps_ = 0;       // waiting pumps in a row that received and showed nothing
+    uint64_t events_seen_ = 0;  // input events counted at the last waiting pump
     Ending ending_ = Ending::NotRun;
     std::optional<RuntimeError> last_error_;
     bool closed_ = false;
     bool reporting_ = false;
-    HelpGate gate_{*this};
-    Image help_picture_;
-    DisplaySettings display_;  // the presentation as last seen
+    // Made once the window is open.
+    std::optional<Presenter> presenter_;
+    std::optional<Pacer> pacer_;
+    std::optional<HelpGate> gate_;
 };
 
 }  // namespace zell

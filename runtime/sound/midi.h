@@ -1,5 +1,5 @@
 // MIDI output behind the three functions the game calls by name in the library "WINMM"
-// (see Host::register_winmm): midiOutGetNumDevs, midiOutOpen and midiOutShortMsg.
+// (see winmm.h): midiOutGetNumDevs, midiOutOpen and midiOutShortMsg.
 //
 // Devices, in the order they are numbered:
 //   - the computer's MIDI output ports (through RtMidi: the ports of the ALSA sequencer on

@@ -23,28 +23,110 @@ std::string screen_text(Screen& s) {
     return all;
 }
 
-TEST(StatementPoll, PumpsAtTheFirstStepAndThenAtEveryEleventh) {
-    HeadlessHost h;
-    std::vector<int> pumps_after;
-    h.run([&](Host& rt) {
-        for (int i = 0; i < 10; ++i) {
-            rt.step();
-            pumps_after.push_back(rt.pump_count());
-        }
-    });
-    // A program of fewer than 11 steps pumps exactly once, at its first step.
-    EXPECT_EQ(pumps_after, std::vector<int>(10, 1));
+// A program that only computes pumps at its first step and then whenever kPumpPeriodUs has passed
+// by the clock, never waiting; where the clock stands still, every kBackstopSteps steps.
+TEST(StatementPoll, PumpsOnTimeAndWhereTheClockStandsStillAtTheBackstop) {
+    struct Case {
+        uint64_t gap_us;  // the clock's advance after each step
+        int steps, pumps;
+    };
+    for (const Case& c : {Case{500, 40, 10}, Case{1500, 20, 10}, Case{2000, 10, 10}, Case{10'000, 3, 3},
+                          Case{0, 3 * Host::kBackstopSteps + 1, 4}}) {
+        HeadlessHost h;
+        h.run([&](Host& rt) {
+            for (int i = 0; i < c.steps; ++i) {
+                rt.step();
+                h.backend.sleep_us(c.gap_us);
+            }
+        });
+        EXPECT_EQ(h.backend.pumps(), c.pumps) << c.gap_us;
+        EXPECT_EQ(h.backend.waits(), 0);
+    }
+}
 
-    HeadlessHost h2;
-    std::vector<int> pump_steps;
-    h2.run([&](Host& rt) {
-        for (int i = 1; i <= 34; ++i) {
-            int before = rt.pump_count();
-            rt.step();
-            if (rt.pump_count() != before) pump_steps.push_back(i);
-        }
-    });
-    EXPECT_EQ(pump_steps, (std::vector<int>{1, 12, 23, 34}));
+// A loop polling a read waits for input at its read once kIdleReads reads found nothing, and
+// what arrives during that wait is what the read returns.
+TEST(StatementPoll, APollingLoopWaitsAtItsReadAndGetsWhatArrivesThere) {
+    struct Case {
+        unsigned line;  // of the read
+        int reads_before;
+        std::function<bool(Host&)> read;  // true once it found the input
+        HeadlessBackend::Event input;
+    };
+    FixedString field;
+    const Host::Loc line_at = Host::Loc::current();
+    const Case cases[] = {
+        {__LINE__, Host::kIdleReads, [](Host& rt) { return rt.inkey(0) == "x"; },
+         [](InputSink& s) { s.char_typed('x'); }},
+        {__LINE__, Host::kIdleReads, [](Host& rt) { return rt.mouse_button(0, 2, 1) != 0; },
+         [](InputSink& s) { s.mouse_down(MouseButton::Right, 1, 1, 0); }},
+        {__LINE__, Host::kIdleReads, [](Host& rt) { return rt.mouse_pos(0, 0) == 7; },
+         [](InputSink& s) { s.mouse_move(7, 1, 0); }},
+        {line_at.line(), 0,
+         [&](Host& rt) {
+             rt.input_line(0, 0, "", field, line_at);
+             return field.str().starts_with("x ");
+         },
+         [](InputSink& s) { s.text_typed("x\r"); }},
+    };
+    for (const Case& c : cases) {
+        HeadlessHost h;
+        int reads = 0;
+        h.backend.set_on_wait([&](HeadlessBackend& b) {
+            EXPECT_EQ(h.host->position().line(), c.line);
+            EXPECT_EQ(reads, c.reads_before) << c.line;
+            b.inject(c.input);
+            return true;
+        });
+        h.run([&](Host& rt) {
+            while (!c.read(rt)) ++reads;
+        });
+        EXPECT_EQ(h.host->ending(), Host::Ending::Returned) << c.line;
+        EXPECT_EQ(h.backend.waits(), 1) << c.line;
+    }
+}
+
+// Steps that do nothing change nothing the program sees: the same program with 0, 1 or 7 more
+// steps in each pass reads the same inputs at the same times, a key it polls for (delivered
+// where it waits) and a mouse move made by the clock during an animation (delivered by a pump).
+TEST(StatementPoll, StepsThatDoNothingChangeNothingTheProgramSees) {
+    using Seen = std::vector<std::pair<int, uint64_t>>;
+    auto run = [](int extra) {
+        HeadlessHost h;
+        Seen seen;
+        int keys = 0;
+        h.backend.set_on_wait([&](HeadlessBackend& b) {
+            b.sleep_us(300'000);
+            b.inject_char(uint8_t('a' + keys++));
+            return true;
+        });
+        h.backend.set_on_pump([&](HeadlessBackend& b) {
+            if (b.now_us() >= 450'000 && b.now_us() < 460'000) b.inject_move(9, 9);
+        });
+        h.run([&](Host& rt) {
+            for (int x = 0; seen.size() < 4;) {
+                std::string key;
+                while (key.empty()) {
+                    for (int k = 0; k < extra; ++k) rt.step();
+                    key = rt.inkey(0);
+                }
+                seen.emplace_back(key[0], rt.backend().now_us());
+                rt.pace_begin(4000);
+                for (int i = 0; i < 50; ++i) {
+                    for (int k = 0; k < extra; ++k) rt.step();
+                    if (int now_x = rt.mouse_pos(0, 0); now_x != x) seen.emplace_back(x = now_x, rt.backend().now_us());
+                    rt.pace_step();
+                }
+            }
+        });
+        return seen;
+    };
+    // Each key 300 ms (the hand) and one 10 ms wait after the program began to poll; the move seen
+    // at the paced step it was made in: the animation never waits at its reads.
+    const Seen plain = run(0);
+    EXPECT_EQ(plain, (Seen{{'a', 310'000}, {9, 450'000}, {'b', 820'000}, {'c', 1'330'000}}));
+    EXPECT_EQ(run(1), plain);
+    EXPECT_EQ(run(7), plain);
 }
 
 TEST(StatementPoll, ClosingTheWindowEndsALongComputationWithCodeZero) {
@@ -239,18 +321,6 @@ TEST(Services, SleepAdvancesTheClockShowsTheScreenAndPumpsNothing) {
     });
 }
 
-TEST(Services, AWaitingProgramBlocksOnTheEventQueueInsteadOfSpinning) {
-    HeadlessHost h;
-    int polls = 0;
-    h.run([&](Host& rt) {
-        while (rt.inkey(0).empty()) ++polls;
-    });
-    // With nothing to read, the host asked the backend to wait, and the headless window closed.
-    EXPECT_GE(h.backend.waits(), 1);
-    EXPECT_EQ(h.host->ending(), Host::Ending::Closed);
-    EXPECT_LT(polls, 40);
-}
-
 // After a hold-up of a second the steps keep deadlines again, counted from the step that was late.
 TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
     HeadlessHost h;
@@ -265,37 +335,6 @@ TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
         EXPECT_EQ(late - t0, 600u * 4000u + 1'000'000u);  // no wait at the late step, no rush after it
         EXPECT_EQ(rt.backend().now_us() - late, 569u * 4000u);
     });
-}
-
-TEST(Pacing, APacedRunAfterInputReadsDoesNotWaitForInput) {
-    HeadlessHost h;
-    h.backend.inject_press(MouseButton::Left, 10, 10);
-    bool released = false;
-    h.backend.set_on_wait([&](HeadlessBackend& b) {
-        if (released) return false;
-        b.inject_release(MouseButton::Left, 10, 10);
-        return released = true;
-    });
-    int idle_pumps = -1;
-    int code = h.run([&](Host& rt) {
-        while (rt.mouse_button(0, 2, 0) == 0) {}
-        while (rt.mouse_button(0, 2, 0) != 0) {}
-        rt.mouse_pos(0, 0);  // reads that find nothing new, as after a release
-        rt.mouse_pos(0, 1);
-        rt.mouse_pos(0, 0);
-        int waits = h.backend.waits();
-        uint64_t t0 = rt.backend().now_us();
-        rt.pace_begin(4000);
-        for (int i = 0; i < 100; ++i) {
-            for (int k = 0; k < 30; ++k) rt.step();
-            rt.pace_step();
-        }
-        idle_pumps = h.backend.waits() - waits;
-        EXPECT_EQ(rt.backend().now_us() - t0, 100u * 4000u);
-    });
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(h.host->ending(), Host::Ending::Returned);
-    EXPECT_EQ(idle_pumps, 0);
 }
 
 }  // namespace
@@ -409,8 +448,9 @@ TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
             row.presents = b.presents() - first_presents;
         });
         EXPECT_EQ(h.run([](Host& rt) { game_main(rt, nullptr); }), 0);
-        // From the release to the last step (the ball leaves play in step 1170).
-        EXPECT_NEAR(double(last_us - first_us), 4.68e6, 4.68e6 * 0.02);
+        // From the release to the last step (the ball leaves play in step 1170); a present begun
+        // just before the last deadline may end after it.
+        EXPECT_NEAR(double(last_us - first_us), 4.68e6, 4.68e6 * 0.02 + row.present_ms * 1000.0);
         // Shown at least about ten times a second throughout.
         EXPECT_GE(row.presents, 4.68 * 8);
     }
