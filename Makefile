@@ -55,7 +55,7 @@ release: deps
 	CFLAGS="$$(dpkg-buildflags --get CPPFLAGS 2>/dev/null) $$(dpkg-buildflags --get CFLAGS 2>/dev/null)" \
 	CXXFLAGS="$$(dpkg-buildflags --get CPPFLAGS 2>/dev/null) $$(dpkg-buildflags --get CXXFLAGS 2>/dev/null)" \
 	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS 2>/dev/null)" \
-	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release -DZELL_WERROR=$(WERROR) >/dev/null
 	@cmake --build $(RELEASE_BUILD) --target zell-bowling -j $(JOBS)
 
 # Installs the stripped Release program, its desktop entry, metainfo, manual page and icons.

@@ -166,8 +166,9 @@ private:
 
     std::string mouse_command() {
         static const std::vector<std::string> buttons = {"left", "left", "left", "right"};
-        switch (between(1, 7)) {
+        switch (between(1, 8)) {
         case 1: return "click " + pick(buttons) + " " + point(any_place());
+        case 7: return "tap " + pick(buttons) + " " + point(any_place());
         case 2: return "dblclick " + pick(buttons) + " " + point(any_place());
         case 3: return "drag " + point(any_place()) + " " + point(any_place());
         case 4: return "press " + pick(buttons) + " " + point(any_place());

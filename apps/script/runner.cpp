@@ -133,6 +133,10 @@ private:
             backend_.inject_press(c.kind == Command::Drag ? MouseButton::Left : c.button, c.x, row(c.y));
             pending_ = c;
             break;
+        case Command::Tap:
+            backend_.inject_press(c.button, c.x, row(c.y));
+            backend_.inject_release(c.button, c.x, row(c.y));
+            break;
         case Command::DoubleClick:
             backend_.inject_press(c.button, c.x, row(c.y));
             backend_.inject_release(c.button, c.x, row(c.y));

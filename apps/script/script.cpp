@@ -164,6 +164,7 @@ std::string parse_mouse(const std::string& word, std::istringstream& in, Command
         c.kind = word == "press"     ? Command::Press
                  : word == "release" ? Command::Release
                  : word == "click"   ? Command::Click
+                 : word == "tap"     ? Command::Tap
                                      : Command::DoubleClick;
         if (!parse_button(in, c.button) || !parse_point(in, c.x, c.y) || !at_end(in))
             return word + " needs left|right X Y" + point_range();
@@ -174,7 +175,7 @@ std::string parse_mouse(const std::string& word, std::istringstream& in, Command
 // Any other command into c; "" or what was wrong.
 std::string parse_command(const std::string& word, const std::string& line, std::istringstream& in, Command& c) {
     static const std::set<std::string> typing = {"key", "char", "type"};
-    static const std::set<std::string> mouse = {"press", "release", "click", "dblclick", "move", "drag"};
+    static const std::set<std::string> mouse = {"press", "release", "click", "tap", "dblclick", "move", "drag"};
     if (typing.contains(word)) return parse_typing(word, line, in, c);
     if (mouse.contains(word)) return parse_mouse(word, in, c);
     if (word == "wait") {

@@ -16,7 +16,7 @@ constexpr int kMaxLimitS = 86400;
 constexpr int kMaxCoordinate = 1'000'000;
 
 struct Command {
-    enum Kind { Key, Char, Type, Press, Release, Move, Click, DoubleClick, Drag, Wait, Shot, Text, Close };
+    enum Kind { Key, Char, Type, Press, Release, Move, Click, Tap, DoubleClick, Drag, Wait, Shot, Text, Close };
     Kind kind = Wait;
     int line = 0;
     zell::Key key = zell::Key::None;  // Key: a named key, or None with ch set

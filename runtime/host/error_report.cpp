@@ -50,7 +50,10 @@ void Host::report(const RuntimeError& e) {
             }
         } else {
             std::string text = to_utf8(line.substr(2));
-            if (!message.empty()) text += "\n" + std::string(message);
+            if (!message.empty()) {
+                text += '\n';
+                text += message;
+            }
             backend_.message_box(options_.program_name + ".EXE", text);
         }
     } catch (const ProgramEnd&) {}
@@ -79,7 +82,7 @@ void Host::stop_program(Loc where) {
 void Host::wait_for_key() {
     while (input_->keys().empty()) {
         presenter_->present_if_due(true);
-        backend_.pump(*gate_, kIdleWaitMs);
+        gate_->pump(backend_, kIdleWaitMs);
         end_if_closed();
         if (gate_->requested()) show_help();
     }

@@ -14,7 +14,7 @@ uint64_t HelpGate::show(Backend& backend, const Image& game_picture, const std::
     backend.present(picture_);
     try {
         while (shown_) {
-            backend.pump(*this, kPumpWaitMs);
+            pump(backend, kPumpWaitMs);
             after_pump();
         }
     } catch (...) {
@@ -22,6 +22,11 @@ uint64_t HelpGate::show(Backend& backend, const Image& game_picture, const std::
         throw;
     }
     return backend.now_us() - opened;
+}
+
+void HelpGate::pump(Backend& backend, int wait_ms) {
+    input_.pump_started();
+    backend.pump(*this, wait_ms);
 }
 
 void HelpGate::key_down(Key key, bool shift, bool ctrl) {

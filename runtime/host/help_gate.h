@@ -36,6 +36,9 @@ public:
     // The game's picture with the panel over it, while it is shown.
     const Image& picture() const { return picture_; }
 
+    // One pump of the backend's events through the gate, after the input has let go of a
+    // release it held over from the pump before (Input::pump_started).
+    void pump(Backend& backend, int wait_ms);
     // Shows the panel over the game's picture until a key or a click; after_pump runs after
     // every pump (it may end the program). Returns how long the panel was open.
     uint64_t show(Backend& backend, const Image& game_picture, const std::string& saved_location,

@@ -98,7 +98,7 @@ void Host::pump_messages(bool wait) {
         // frames a second that keep it visible.
         presenter_->present_if_due(false);
     }
-    backend_.pump(*gate_, wait_ms);
+    gate_->pump(backend_, wait_ms);
     next_pump_us_ = backend_.now_us() + kPumpPeriodUs;
     end_if_closed();
     if (gate_->requested()) show_help();
@@ -248,6 +248,18 @@ float Host::map_coord(int window, float value, int function, Loc where) {
     step(where);
     check_window(window, where);
     return input_->map_coord(value, function, where);
+}
+
+bool Host::take_any_input(int window, Loc where) {
+    step(where);
+    check_window(window, where);
+    end_if_closed();
+    KeyBuffer& keys = input_->keys();
+    if (!keys.empty() && keys.peek() != keycode::kCtrlC) {
+        keys.pop();
+        return true;
+    }
+    return input_->take_presses();
 }
 
 void Host::input_line(int window, int mode, std::string_view prompt, FixedString& field, Loc where) {

@@ -138,6 +138,10 @@ public:
     int mouse_pos(int window, int function, Loc where = Loc::current());
     int mouse_button(int window, int function, int button, Loc where = Loc::current());
     float map_coord(int window, float value, int function, Loc where = Loc::current());
+    // Takes a key (not Ctrl+C, which is left for the next key read) or the mouse presses that
+    // came; true when there was one. Not a read: a program that only looks now and then while
+    // it animates is not waiting for input.
+    bool take_any_input(int window, Loc where = Loc::current());
     // Line input into one fixed-length field: the prompt per mode (0 "? ", 1 prompt, 2 prompt + "? "),
     // echo and editing at the cursor, Enter ends; a line that cannot be assigned is asked again.
     void input_line(int window, int mode, std::string_view prompt, FixedString& field, Loc where = Loc::current());

@@ -64,6 +64,11 @@ bool KeyBuffer::push(uint8_t code) {
     return true;
 }
 
+std::optional<uint8_t> KeyBuffer::peek() const {
+    if (empty()) return std::nullopt;
+    return ring_[read_];
+}
+
 std::optional<uint8_t> KeyBuffer::pop() {
     if (empty()) return std::nullopt;
     return ring_[read_++];
@@ -137,6 +142,7 @@ void Input::mouse_move(int x, int y, unsigned buttons) {
 
 void Input::mouse_down(MouseButton b, int x, int y, uint64_t time_ms) {
     note_event();
+    release_held_over(b);
     const Press& prev = last_press_;
     bool is_double = prev.valid && !prev.was_double && prev.button == b && time_ms >= prev.time_ms &&
                      time_ms - prev.time_ms <= kDoubleClickMs && std::abs(x - prev.x) <= kDoubleClickDistance &&
@@ -155,15 +161,44 @@ void Input::mouse_down(MouseButton b, int x, int y, uint64_t time_ms) {
     ++r.presses;
     r.press_x = x;
     r.press_y = graphics_y(y);
+    pressed_this_pump_[size_t(b)] = true;
 }
 
 void Input::mouse_up(MouseButton b, int x, int y) {
     note_event();
+    // A press released before the program could look (both in one pump: a touchpad tap) is
+    // held until the next pump, so that a program polling the button sees it down once.
+    if (pressed_this_pump_[size_t(b)]) {
+        held_over_[size_t(b)] = HeldRelease{true, x, y};
+        return;
+    }
     ButtonRecord& r = button(b);
     r.down = false;
     ++r.releases;
     r.release_x = x;
     r.release_y = graphics_y(y);
+}
+
+void Input::release_held_over(MouseButton b) {
+    HeldRelease& h = held_over_[size_t(b)];
+    pressed_this_pump_[size_t(b)] = false;
+    if (!std::exchange(h.pending, false)) return;
+    ButtonRecord& r = button(b);
+    r.down = false;
+    ++r.releases;
+    r.release_x = h.x;
+    r.release_y = graphics_y(h.y);
+}
+
+bool Input::take_presses() {
+    bool any = false;
+    for (ButtonRecord& r : mouse_.buttons) any = std::exchange(r.presses, 0) > 0 || any;
+    return any;
+}
+
+void Input::pump_started() {
+    release_held_over(MouseButton::Left);
+    release_held_over(MouseButton::Right);
 }
 
 void Input::close_requested() {

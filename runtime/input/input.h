@@ -28,6 +28,7 @@ public:
 
     bool push(uint8_t code);  // false (key discarded) when full
     std::optional<uint8_t> pop();
+    std::optional<uint8_t> peek() const;
     size_t size() const { return uint8_t(write_ - read_); }
     bool empty() const { return read_ == write_; }
     void clear() { read_ = write_ = 0; }
@@ -77,6 +78,10 @@ public:
     void mouse_up(MouseButton b, int x, int y) override;
     void close_requested() override;
 
+    // Called before each pump delivers its events: a release held over from the pump before
+    // (see mouse_up) happens now.
+    void pump_started();
+
     bool close_requested_flag() const { return close_requested_; }
     unsigned state_word() const { return state_; }
     const MouseRecord& mouse() const { return mouse_; }
@@ -91,6 +96,8 @@ public:
     float map_coord(float value, int function, std::source_location where = std::source_location::current());
 
     void flush_keys() { keys_.clear(); }
+    // Takes the presses of both buttons counted so far; true when there was one.
+    bool take_presses();
     KeyBuffer& keys() { return keys_; }
 
     // Consecutive reads that found nothing new: no event arrived since the previous
@@ -106,6 +113,7 @@ private:
     void note_event();
     int graphics_y(int row) const { return client_height_ - row; }
     ButtonRecord& button(MouseButton b) { return mouse_.buttons[size_t(b)]; }
+    void release_held_over(MouseButton b);
 
     int client_height_;
     std::function<void()> beep_;
@@ -122,6 +130,14 @@ private:
         uint64_t time_ms = 0;
         bool was_double = false;
     } last_press_;
+
+    // Per button: pressed during the current pump, and a release held over to the next one.
+    struct HeldRelease {
+        bool pending = false;
+        int x = 0, y = 0;
+    };
+    std::array<bool, 2> pressed_this_pump_{};
+    std::array<HeldRelease, 2> held_over_{};
 
     int idle_reads_ = 0;
     uint64_t events_ = 0;

@@ -97,7 +97,17 @@ fi
 for _ in $(seq 10); do start_program probe "$BUILD/zell-sdl-probe" && close_program probe; done
 
 if [ -x "$BUILD/zell-bowling" ]; then
-    start_program game "$BUILD/zell-bowling" && close_program game
+    # A key skips the title; Enter starts a game; a click with no time between its press and its
+    # release (a touchpad tap) places the ball: its outline appears around the point clicked.
+    if start_program game "$BUILD/zell-bowling" --no-save; then
+        xw key x
+        expect_pixel "the menu after the title" 300 50 00ffff
+        xw key Return
+        expect_pixel "the board" 60 300 008000
+        xw click 420 42 1 0
+        expect_pixel "the ball placed by a zero-length click" 435 42 ffffff
+        close_program game
+    fi
     # A window larger than the desktop opens at the largest factor that fits, and says so.
     SIZE=1296x1404 start_program big "$BUILD/zell-bowling" --scale 4 --no-save && close_program big
     grep -q "does not fit the desktop (1600 x 1500); it opens 2 times the size" "$TMP/big.err" ||

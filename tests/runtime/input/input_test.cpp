@@ -19,9 +19,12 @@ protected:
     void keys(std::initializer_list<Key> ks) {
         for (Key k : ks) in.key_down(k, false, false);
     }
+    // A press and its release, each in a pump of its own, as a window delivers a click.
     void click(MouseButton b, int x, int y, uint64_t t) {
         in.mouse_down(b, x, y, t);
+        in.pump_started();
         in.mouse_up(b, x, y);
+        in.pump_started();
     }
     // mouse_button(function, button) of each pair, read in order.
     std::vector<int> buttons(std::initializer_list<std::pair<int, int>> calls) {
@@ -114,6 +117,7 @@ TEST_F(InputTest, PositionsAreGraphicsCoordinates) {
 TEST_F(InputTest, PressesAndReleasesAreCountedWithTheirPlacesPerButton) {
     in.mouse_down(MouseButton::Left, 10, 20, 0);
     EXPECT_EQ(buttons({{2, 0}, {2, 1}}), (std::vector{-1, 0}));
+    in.pump_started();
     in.mouse_move(30, 40, 1);
     in.mouse_up(MouseButton::Left, 30, 40);
     EXPECT_EQ(buttons({{2, 0}, {4, 0}, {5, 0}, {7, 0}, {8, 0}}), (std::vector{0, 10, 682, 30, 662}));
@@ -130,12 +134,44 @@ TEST_F(InputTest, TwoSlowClicksAreTwoPressesAQuickSecondOneADoubleClickThatStill
     EXPECT_EQ(buttons({{3, 0}, {3, 0}, {11, 0}}), (std::vector{2, 0, 0}));
     in.mouse_down(MouseButton::Left, 50, 50, 3000);
     EXPECT_EQ(in.mouse_button(2, 0), -1);
+    in.pump_started();
     in.mouse_up(MouseButton::Left, 50, 50);
     in.mouse_down(MouseButton::Left, 53, 46, 3400);
     EXPECT_EQ(in.mouse_button(2, 0), -1) << "the second press of a double-click is held like any press";
+    in.pump_started();
     in.mouse_up(MouseButton::Left, 53, 46);
     EXPECT_EQ(buttons({{3, 0}, {11, 0}, {11, 0}, {12, 0}, {13, 0}, {4, 0}}), (std::vector{2, 1, 0, 53, 702 - 46, 53}));
     EXPECT_EQ(in.mouse_button(6, 0), 4) << "every release counts";
+}
+
+// A press released in the same pump (a touchpad tap) reads as held until the next pump, then
+// as released there, with every count and place as for a slower click.
+TEST_F(InputTest, APressReleasedBeforeTheProgramLookedIsStillSeenHeldOnce) {
+    const auto L = MouseButton::Left, R = MouseButton::Right;
+    struct Case {
+        const char* what;
+        std::vector<std::pair<MouseButton, bool>> events;  // in one pump: button, down
+        std::vector<int> held, after;                      // fn 2 of left and right, then after the next pump
+        std::vector<int> counts;                           // presses, releases, double-clicks of the left button
+    };
+    for (const Case& c : std::vector<Case>{
+             {"a tap", {{L, true}, {L, false}}, {-1, 0}, {0, 0}, {1, 1, 0}},
+             {"a double tap", {{L, true}, {L, false}, {L, true}, {L, false}}, {-1, 0}, {0, 0}, {2, 2, 1}},
+             {"both buttons", {{L, true}, {R, true}, {R, false}, {L, false}}, {-1, -1}, {0, 0}, {1, 1, 0}},
+             {"held on", {{L, true}}, {-1, 0}, {-1, 0}, {1, 0, 0}},
+         }) {
+        SCOPED_TRACE(c.what);
+        Input fresh;
+        for (auto [b, down] : c.events) down ? fresh.mouse_down(b, 40, 2, 100) : fresh.mouse_up(b, 41, 3);
+        EXPECT_EQ((std::vector{fresh.mouse_button(2, 0), fresh.mouse_button(2, 1)}), c.held);
+        fresh.pump_started();
+        EXPECT_EQ((std::vector{fresh.mouse_button(2, 0), fresh.mouse_button(2, 1)}), c.after);
+        EXPECT_EQ((std::vector{fresh.mouse_button(3, 0), fresh.mouse_button(6, 0), fresh.mouse_button(11, 0)}),
+                  c.counts);
+        if (c.counts[1] > 0) {
+            EXPECT_EQ((std::array{fresh.mouse_button(7, 0), fresh.mouse_button(8, 0)}), (std::array{41, 699}));
+        }
+    }
 }
 
 TEST_F(InputTest, AThirdQuickClickStartsAnewAndOtherButtonsFarOrLateClicksDoNotPair) {
