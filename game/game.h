@@ -172,6 +172,11 @@ public:
     void draw_background();
     // FRESH1: the lane, its walls, the placing line and the pins, before every throw.
     void draw_lane();
+    // The lane's marks: the placing line (two rows) and the small square in the middle.
+    void draw_placing_line();
+    void draw_square();
+    // The marks that erasing object i's outline where it stands cut, drawn again.
+    void redraw_marks_under(float i);
 
     // --- Drawing (drawing.cpp) -------------------------------------------------------------------
     // The screen's drawing calls with the options the game always uses (default drawing

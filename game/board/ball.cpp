@@ -78,6 +78,7 @@ bool Game::simulation_step() {
         rt.step();
         if (s.obj_state(i) == object_state::kMoving) {
             draw_object(i, 0);
+            redraw_marks_under(i);
             s.obj_x(i) = s.obj_x(i) + s.obj_vx(i) * s.dt;
             s.obj_y(i) = s.obj_y(i) + s.obj_vy(i) * s.dt - s.gravity * s.dt * s.dt / 2;
             s.obj_vy(i) = s.obj_vy(i) - s.gravity * s.dt;

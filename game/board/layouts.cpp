@@ -50,11 +50,27 @@ void Game::draw_lane() {
     filled_box(s.lane_inset, 0, right, 800, 0);
     filled_box(s.lane_inset - 30, 800, s.lane_inset, 0, 8);
     filled_box(right + 30, 800, right, 0, 8);
+    draw_placing_line();
+    filled_box(600, 100, 639, 140, 0);
+    draw_square();
+    for (float j = 2; j <= s.n_obj; j = j + 1) draw_object(j, s.obj_color(j));
+}
+
+void Game::draw_placing_line() {
+    const float right = board::kWidth - s.lane_inset;
     line(s.lane_inset, board::kPlacingLine, right, board::kPlacingLine, 8);
     line(s.lane_inset, board::kPlacingLine + 1, right, board::kPlacingLine + 1, 8);
-    filled_box(600, 100, 639, 140, 0);
-    filled_box(303, 536, 297, 530, 8);
-    for (float j = 2; j <= s.n_obj; j = j + 1) draw_object(j, s.obj_color(j));
+}
+
+void Game::draw_square() { filled_box(303, 536, 297, 530, 8); }
+
+// Erasing object i's outline in colour 0 also erases what of the placing line and the
+// square it crossed: they are drawn again, before the outline is drawn at its new place.
+void Game::redraw_marks_under(float i) {
+    const float reach = s.obj_radius(i);
+    const float x = s.obj_x(i), y = s.obj_y(i);
+    if (y + reach >= board::kPlacingLine && y - reach <= board::kPlacingLine + 1) draw_placing_line();
+    if (x + reach >= 297 && x - reach <= 303 && y + reach >= 530 && y - reach <= 536) draw_square();
 }
 
 }  // namespace zell
