@@ -7,6 +7,7 @@
 namespace zell {
 
 void Game::enter_best20(float score) {
+    new_entry_ = 0;
     for (float i = 1; i <= 20; ++i) {
         rt.step();
         // Strictly lower: a score equal to entries already there goes below them.
@@ -18,6 +19,7 @@ void Game::enter_best20(float score) {
                 s.best_layout(j + 1) = s.best_layout(j);
                 s.best_level(j + 1) = s.best_level(j);
             }
+            new_entry_ = i;
             s.best_score(i) = score;
             s.best_name(i).assign(s.player_name.str());
             s.best_layout(i) = s.layout;
@@ -27,7 +29,7 @@ void Game::enter_best20(float score) {
     }
 }
 
-void Game::show_best20() {
+void Game::show_best20(float highlighted) {
     rt.cls(0, 0);
     locate_text(1, 1);
     rt.print_tab(0, 40, rt.date_str());
@@ -41,7 +43,9 @@ void Game::show_best20() {
         if (s.best_score(i) >= 0) {
             std::string_view row =
                 s.best_layout(i) == 1 ? "  @      ##      Bowling      ###" : "  @      ##      Random       ###";
+            if (i == highlighted) rt.set_color(0, 15, 0, 0, 0, 1);
             rt.print_using(0, row, {s.best_name(i).str(), s.best_level(i), s.best_score(i)});
+            if (i == highlighted) rt.set_color(0, 7, 0, 0, 0, 1);
         }
     }
 }

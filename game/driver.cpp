@@ -10,6 +10,7 @@
 namespace zell {
 
 void Game::play_game() {
+    games_played_ = games_played_ + 1;
     start_game();
     bool playing = start_frame();
     while (playing) {
@@ -96,7 +97,10 @@ bool Game::play_throw() {
     draw_lane();
     draw_score_sheet();
     show_ball_markers(s.balls_used);
+    const bool hint = games_played_ == 1 && s.frame_no == 1;
+    if (hint) show_placing_hint(true);
     place_ball(s.aim_x, s.aim_y, s.aim_status);
+    if (hint) show_placing_hint(false);
     if (s.aim_status == -1) return false;
     s.obj_x(1) = s.aim_x;
     s.obj_y(1) = s.aim_y;
@@ -148,7 +152,18 @@ bool Game::count_throw() {
     return false;
 }
 
-// The final sheet, the game-over message under it, a key, and the score into the Best 20.
+// How to place and throw, under the placing line, for the first frame of the run's first
+// game; shown false, the same cells are blanked (spaces leave the board's graphics as they are).
+void Game::show_placing_hint(bool shown) {
+    static const std::string kLines[] = {to_sjis("線の上をクリック→ドラッグで投球"), "Click above the line, then drag"};
+    for (int n = 0; n < 2; ++n) {
+        rt.locate(0, 21, 5 + n, 0, 3);
+        rt.print(0, shown ? kLines[n] : std::string(kLines[n].size(), ' '));
+    }
+}
+
+// The final sheet, the game-over message under it, a key, the score into the Best 20, and
+// the table with the new entry highlighted until a key.
 void Game::finish_game() {
     draw_score_sheet();
     rt.locate(0, 29, 23, 0, 3);
@@ -157,6 +172,9 @@ void Game::finish_game() {
     rt.print(0, "<< Game Over >>");
     wait_any_key();
     save_game_score(s.frame_score(10));
+    show_best20(new_entry_);
+    rt.print(0, "* Push any key *");
+    wait_any_key();
 }
 
 }  // namespace zell

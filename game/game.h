@@ -48,9 +48,14 @@ public:
     void main_program();  // start-up, then the main menu loop for the rest of the run
     void startup();
     void title();
+    // A pause of ticks x 10 ms in the mascot's animations; during the title a key or a click
+    // ends the title there (TitleSkipped).
+    void pause(float ticks);
     void set_defaults();
     void read_constant_lists();
     void menu_loop();
+    // Asks before item F deletes the Best 20 table; true: delete.
+    bool confirm_delete_best20();
     void level_screen();
     void layout_screen();
     void name_screen();
@@ -83,6 +88,8 @@ public:
     bool play_throw();          // false when the player gave up the game
     bool count_throw();         // true when the frame is over
     void finish_game();
+    // The lines that say how to place and throw the ball, shown or blanked.
+    void show_placing_hint(bool shown);
 
     // --- Ball motion (board/ball.cpp) ------------------------------------------------------------
     // BPOSK: lets the player place the ball in the placing strip; status -1 when the player gives up.
@@ -136,8 +143,8 @@ public:
     // --- Best 20 table (best20.cpp) --------------------------------------------------------------
     // BST20: enters the score, the player's name, level and layout into the Best 20 table.
     void enter_best20(float score);
-    // SRANKS: the Best 20 table on a cleared screen.
-    void show_best20();
+    // SRANKS: the Best 20 table on a cleared screen; row `highlighted` (1..20) in the highlight colour.
+    void show_best20(float highlighted = 0);
     // Empties the Best 20 table: no scores, and no games counted since.
     void empty_best20();
 
@@ -217,7 +224,11 @@ private:
     BestTable best_table(float games) const;
     void take_best_table(const BestTable& t);
     SaveKeeper* saved_;
-    float saved_games_ = 0;  // games_count as last loaded or saved
+    float saved_games_ = 0;   // games_count as last loaded or saved
+    float games_played_ = 0;  // games started in this run
+    float new_entry_ = 0;     // the row the last score entered in the Best 20 table; 0 none
+    bool title_skippable_ = false;
+    struct TitleSkipped {};
 
     // --- Helpers of score.cpp --------------------------------------------------------------------
     void score_row(float i);  // the sheet row of frame i, by its mark

@@ -152,6 +152,7 @@ void Game::menu_loop() {
             save_options();
             break;
         case 6:
+            if (!confirm_delete_best20()) break;
             empty_best20();
             save_deleted_best20();
             break;
@@ -162,6 +163,22 @@ void Game::menu_loop() {
         case 8: rt.end_program(0);
         }
     }
+}
+
+// F asks first, under the menu: Enter or Y deletes the table, any other key keeps it.
+bool Game::confirm_delete_best20() {
+    static const std::string kQuestion = to_sjis("スコア記録を破棄しますか？");
+    static const std::string kQuestionEnglish = "Delete the Best 20 table ?";
+    static const std::string kKeys = to_sjis("Enter / Y : 破棄 Delete    他のキー : 残す Keep");
+    locate_text(19, 28);
+    rt.print(0, kQuestion);
+    locate_text(20, 28);
+    rt.print(0, kQuestionEnglish);
+    locate_text(22, 18);
+    rt.print(0, kKeys);
+    flush_keys();
+    const int code = wait_key();
+    return code == keycode::kEnter || code == 'Y' || code == 'y';
 }
 
 // E: the player's name, typed on row 15 in the highlight colour.
@@ -230,17 +247,29 @@ void Game::set_time_step(float speed) {
     else s.dt = 0.002f;
 }
 
-// The mascot announces the game's name, the version, the ring of mascots.
+// The mascot announces the game's name, the version, the ring of mascots. A key or a click
+// skips the rest (taken, so it does nothing in the menu); the palette is set back.
 void Game::title() {
     s.mascot_color = s.color_map(7);
     static const std::string kBowling = to_sjis("Bowling");
-    mascot_announce(s.mascot_color, kBowling);
-    rt.locate(0, 33, 15, 0, 3);
-    rt.print(0, "Version 8.0");
-    mascot_ring_show();
-    outline_circle(244, s.ui_y0 + 63, 8, s.color_map(7));
-    rt.sleep_10ms(150);
+    title_skippable_ = true;
+    try {
+        mascot_announce(s.mascot_color, kBowling);
+        rt.locate(0, 33, 15, 0, 3);
+        rt.print(0, "Version 8.0");
+        mascot_ring_show();
+        outline_circle(244, s.ui_y0 + 63, 8, s.color_map(7));
+        pause(150);
+    } catch (const TitleSkipped&) {
+        reset_mascot_palette();
+    }
+    title_skippable_ = false;
     rt.cls(0, 0);
+}
+
+void Game::pause(float ticks) {
+    rt.sleep_10ms(to_int32(ticks));
+    if (title_skippable_ && rt.take_any_input(0)) throw TitleSkipped{};
 }
 
 }  // namespace zell

@@ -38,13 +38,13 @@ void Game::mascot_announce(float colour, std::string_view text_sjis) {
     for (float k = 1; k <= 8; ++k) {
         float sz = 14 + 8 * (k - 1);
         draw_mascot_outline(colour, 300, 203 + s.ui_y0, sz);
-        rt.sleep_10ms(2);
+        pause(2);
         draw_mascot_outline(0, 300, 203 + s.ui_y0, sz);
     }
     draw_mascot_outline_spots(colour, 300, 203 + s.ui_y0, 70);
     rt.locate(0, 36, 12, 0, 3);
     rt.print(0, text_sjis);
-    rt.sleep_10ms(50);
+    pause(50);
 }
 
 void Game::mascot_ring_show() {
@@ -58,7 +58,7 @@ void Game::mascot_ring_show() {
             float y = radius * std::sin(a) + 203 + s.ui_y0;
             float c = float(to_int32(k) % 7) + 1;
             draw_mascot(s.color_map(c), x, y, 20);
-            rt.sleep_10ms(1);
+            pause(1);
         }
         rotate_mascot_palette(m);
     }

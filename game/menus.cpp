@@ -16,6 +16,7 @@ using keycode::kRight;
 using keycode::kUp;
 
 const std::string kMenuTitle = to_sjis("メ ニ ュ");
+const std::string kHelpHint = to_sjis("F1 : ヘルプ  Help");
 
 }  // namespace
 
@@ -64,6 +65,8 @@ void Game::choose_menu_item(float column, float row, float width, float item_cou
         rt.print(0, s.menu_text(k));
     }
     rt.set_color(0, 7, 0, 0, 0, 1);
+    locate_text(row + item_count + 6, column + 12);
+    rt.print(0, kHelpHint);
 
     menu_item_in_colour(column, row, selection, 15);
     for (;;) {

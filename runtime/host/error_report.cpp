@@ -67,16 +67,19 @@ bool Host::fail_startup(int number) {
     return false;
 }
 
+// The stop message, in both languages, on the bottom row of the screen (blanked first, so
+// that it never mixes with what the program showed there), then a key.
 void Host::stop_program(Loc where) {
     step(where);
     auto pos = Position::of(where);
-    std::string text = cached_sjis("\r\n中断しました") + " " + pos.file + "[" + std::to_string(pos.line) +
-                       cached_sjis("行]") + " " + cached_sjis("\r\n任意のキーを押してください");
+    const std::string text = cached_sjis("中断しました / Stopped: ") + pos.file + "[" + std::to_string(pos.line) +
+                             cached_sjis("行]  キーを押してください / Press a key");
+    const int row = screen_->rows() - 1;
+    screen_->blank_cells(0, row, screen_->columns());
+    screen_->locate(0, row, 0, 3, where);
     screen_->print(text, 2);
     screen_->print_end();
     wait_for_key();
-    screen_->print("\r\n", 2);
-    screen_->print_end();
 }
 
 void Host::wait_for_key() {

@@ -284,7 +284,7 @@ TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothi
     TempDir dir, untouched;
     std::string play = "key Enter\n";  // a game of twenty throws dropped beside the pins
     for (int i = 0; i < 40; ++i) play += "click left 100 680\n";
-    play += "key Enter\nkey Down\nkey Enter\nkey Left\nkey Enter\n";  // Game Over, then level 3
+    play += "key Enter\nkey Enter\nkey Down\nkey Enter\nkey Left\nkey Enter\n";  // Game Over, Best 20, level 3
     {
         testing::Scenario no_save("save " + untouched.path.string() + "\nargs --no-save --window\n" + play);
         EXPECT_TRUE(no_save.result.ended_normally()) << no_save.log();
@@ -301,6 +301,26 @@ TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothi
     std::string row;
     for (int i = 0; i <= 4; ++i) std::getline(dump, row);
     EXPECT_EQ(row, std::string(21, ' ') + "4      Bowling        0");
+}
+
+// Delete Best 20 asks first: Enter or Y deletes the saved table, any other key keeps it.
+TEST(SavedGame, DeletingTheTableAsksFirst) {
+    const std::string table = "zell-bowling best20 2\ngames 1\nentry 120 4 bowling \"a\"\nend\n";
+    for (const auto& [answer, deletes] :
+         std::vector<std::pair<std::string, bool>>{{"key Enter", true},
+                                                   {"key y", true},
+                                                   {"key Y", true},
+                                                   {"key n", false},
+                                                   {"key Esc", false},
+                                                   {"key Down", false},
+                                                   {"click left 300 300\nkey Space", false}}) {
+        TempDir dir;
+        std::ofstream(dir.path / "best20.txt") << table;
+        testing::Scenario run("save " + dir.path.string() +
+                              "\nkey Down\nkey Down\nkey Down\nkey Down\nkey Down\nkey Enter\n" + answer + "\n");
+        EXPECT_TRUE(run.result.ended_normally()) << answer << run.log();
+        EXPECT_EQ(parse_best_table(dir.file("best20.txt"), nullptr)->entries.empty(), deletes) << answer;
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -457,24 +458,62 @@ TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
     for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(rows[i].presents, rows[i - 1].presents);
 }
 
+// A key or a click during the title ends it at once and does nothing more: the menu waits
+// with its first item chosen (an Enter that reached it would start a game).
+TEST(Title, AKeyOrAClickSkipsToTheMenuAndIsTaken) {
+    struct Case {
+        const char* what;
+        std::function<void(HeadlessBackend&)> input;
+        bool skipped;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"nothing", [](HeadlessBackend&) {}, false},
+             {"Enter", [](HeadlessBackend& b) { b.inject_char(keycode::kEnter); }, true},
+             {"a click", [](HeadlessBackend& b) { b.inject_press(MouseButton::Right, 5, 5); }, true},
+         }) {
+        testing::HeadlessHost h;
+        c.input(h.backend);
+        uint64_t menu_us = 0;
+        std::string waits_in;
+        h.backend.set_on_wait([&](HeadlessBackend& b) {
+            menu_us = b.now_us();
+            waits_in = h.host->position().function_name();
+            return false;
+        });
+        h.run([](Host& rt) { game_main(rt, nullptr); });
+        EXPECT_NE(waits_in.find("wait_key"), std::string::npos) << c.what << ": " << waits_in;
+        EXPECT_EQ(menu_us < 1'000'000, c.skipped) << c.what << ": the menu waits from " << menu_us << " us";
+    }
+}
+
 // Both buttons going down in the same poll place the ball: only the right button alone gives up.
-TEST(Placing, BothButtonsAtOncePlaceTheBall) {
-    testing::HeadlessHost h;
-    int wait = 0;
-    std::string after;
-    h.backend.set_on_wait([&](HeadlessBackend& b) {
-        switch (wait++) {
-        case 0: b.inject_char(keycode::kEnter); return true;  // Start Throwing
-        case 1:
-            b.inject_press(MouseButton::Left, 250, 702 - 660);
-            b.inject_press(MouseButton::Right, 250, 702 - 660);
-            return true;
-        case 2: b.inject_release(MouseButton::Left, 250, 702 - 660); return true;
-        default: after = h.host->position().function_name(); return false;
-        }
-    });
-    h.run([](Host& rt) { game_main(rt, nullptr); });
-    EXPECT_NE(after.find("choose_throw"), std::string::npos) << "waits elsewhere: " << after;
+// A press released before the game looked (a tap: both in one wait) places it as a click does.
+TEST(Placing, ATapOrBothButtonsAtOncePlaceTheBallTheRightButtonAloneGivesUp) {
+    const auto L = MouseButton::Left, R = MouseButton::Right;
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::pair<MouseButton, bool>>> waits;  // per wait: button, down
+        const char* waits_in;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"both buttons", {{{L, true}, {R, true}}, {{L, false}}}, "choose_throw"},
+             {"a tap", {{{L, true}, {L, false}}, {}}, "choose_throw"},    // released at the next pump
+             {"a right tap", {{{R, true}, {R, false}}, {}}, "wait_key"},  // back in the menu
+         }) {
+        testing::HeadlessHost h;
+        size_t wait = 0;
+        std::string after;
+        h.backend.set_on_wait([&](HeadlessBackend& b) {
+            if (wait == 0) b.inject_char(keycode::kEnter);  // Start Throwing
+            else if (wait <= c.waits.size())
+                for (auto [button, down] : c.waits[wait - 1])
+                    down ? b.inject_press(button, 250, 702 - 660) : b.inject_release(button, 250, 702 - 660);
+            else after = h.host->position().function_name();
+            return wait++ <= c.waits.size();
+        });
+        h.run([](Host& rt) { game_main(rt, nullptr); });
+        EXPECT_NE(after.find(c.waits_in), std::string::npos) << c.what << " waits elsewhere: " << after;
+    }
 }
 
 }  // namespace
