@@ -113,8 +113,10 @@ int start_factor(const WindowSpec& spec, int display, int asked) {
     if (asked > 0) {
         const int fits = std::max(1, std::min(usable.w / spec.client_width, usable.h / spec.client_height));
         if (asked <= fits) return asked;
-        std::fprintf(stderr, "zell-bowling: a window %d times the picture's size does not fit the desktop (%d x %d); "
-                     "it opens %d times the size\n", asked, usable.w, usable.h, fits);
+        std::fprintf(stderr,
+                     "zell-bowling: a window %d times the picture's size does not fit the desktop (%d x %d); "
+                     "it opens %d times the size\n",
+                     asked, usable.w, usable.h, fits);
         return fits;
     }
     float dpi = 0, hdpi = 0, vdpi = 0;
