@@ -4,13 +4,6 @@
 
 include(GNUInstallDirs)
 
-# The one version number is project(VERSION); code sees it as ZELL_VERSION.
-foreach(target zell-bowling zell_script zell-script)
-  if(TARGET ${target})
-    target_compile_definitions(${target} PRIVATE ZELL_VERSION="${PROJECT_VERSION}")
-  endif()
-endforeach()
-
 # The day this version was released (metainfo, manual page, package changelog).
 set(ZELL_RELEASE_DATE 2026-12-06)
 # The reverse-DNS name that software centres know the game by; the desktop entry and
