@@ -210,7 +210,7 @@ try {
     await sleep(200);
   }
   const played = (Date.now() - started) / 1000;
-  // A key after the end enters the score; the menu follows.
+  // A key after the end enters the score and shows the table; a key more, and the menu follows.
   let back = -1;
   for (let i = 0; i < 5 && back !== 0; ++i) {
     await page.keyboard.press('Space');

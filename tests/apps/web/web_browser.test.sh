@@ -31,13 +31,14 @@ click left 280 680
 drag 280 680 320 600
 shot throw.png
 SCRIPT
-# A whole game at speed 1 (menu G), twenty balls beside the pins, entered by a key after the game,
-# then the Best 20 (menu D) from the table saved in a folder.
+# A whole game at speed 1 (menu G), twenty balls beside the pins, entered by a key after the game
+# (which shows the table; a second key returns to the menu), then the Best 20 (menu D) from the
+# table saved in a folder.
 {
     echo "save $tmp/saved"; printf 'key Down\n%.0s' 1 2 3 4 5 6; printf 'key Enter\nkey Left\nkey Left\nkey Enter\n'
     printf 'key Up\n%.0s' 1 2 3 4 5 6; echo "key Enter"
     printf 'click left 100 680\ndrag 100 680 100 480\n%.0s' $(seq 20)
-    printf 'key Space\nshot after.png\n'
+    printf 'key Space\nkey Space\nshot after.png\n'
     printf 'key Down\n%.0s' 1 2 3; printf 'key Enter\nshot best20.png\n'
 } > "$tmp/best20.script"
 for s in same best20; do
