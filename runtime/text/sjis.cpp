@@ -100,9 +100,15 @@ std::string to_sjis(std::string_view utf8) {
             utf8.remove_prefix(n);
             continue;
         }
-        // A character without a form, or a malformed sequence: one "?" and on past it.
+        // A character without a form, or a malformed sequence: one "?" and on past it. A malformed
+        // sequence ends at its first byte that is no continuation byte, so a sequence cut short
+        // never swallows the character after it.
         out += '?';
-        utf8.remove_prefix(std::min(utf8.size(), decode_utf8(utf8, &cp, &n) ? n : utf8_length(uint8_t(utf8[0]))));
+        if (!decode_utf8(utf8, &cp, &n)) {
+            const size_t most = std::min(utf8.size(), utf8_length(uint8_t(utf8[0])));
+            for (n = 1; n < most && (uint8_t(utf8[n]) & 0xC0) == 0x80;) ++n;
+        }
+        utf8.remove_prefix(n);
     }
     return out;
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "runtime/core/tables.h"
-#include "runtime/text/sjis.h"
 #include "tests/support/error_number.h"
 
 namespace zell {
@@ -42,22 +41,6 @@ TEST(Tables, IndexesRunFromZeroToTheBoundAndRaiseNineOutside) {
     EXPECT_EQ(t2(0, 0), -1);
     EXPECT_EQ(error_number([&] { t2(13, 0); }), err::kSubscript);
     EXPECT_EQ(error_number([&] { t2(0, 3); }), err::kSubscript);
-}
-
-TEST(Sjis, ByteRangesRoundTripAndCharactersWithoutAForm) {
-    const std::string s = to_sjis("ピンレイアウト中");
-    // First bytes 81-9F and E0-FC, second bytes 40-7E and 80-FC, each range tried at both edges.
-    for (uint8_t b : std::string("\x81\x9F\xE0\xFC")) EXPECT_TRUE(is_sjis_lead(b)) << int(b);
-    for (uint8_t b : std::string("\x80\xA0\xDF\xFD")) EXPECT_FALSE(is_sjis_lead(b)) << int(b);
-    for (uint8_t b : std::string("\x40\x7E\x80\xFC")) EXPECT_TRUE(is_sjis_trail(b)) << int(b);
-    for (uint8_t b : std::string("\x3F\x7F\xFD")) EXPECT_FALSE(is_sjis_trail(b)) << int(b);
-    EXPECT_EQ(to_utf8(s), "ピンレイアウト中");
-    EXPECT_EQ(to_sjis("記録　"), std::string("\x8B\x4C\x98\x5E\x81\x40"));
-    EXPECT_FALSE(try_to_sjis("\xF0\x9F\x98\x80").has_value());  // an emoji has no Shift-JIS form
-    EXPECT_EQ(to_sjis("a\xF0\x9F\x98\x80éz"), "a??z");          // nor has é, between two that have one
-    EXPECT_EQ(to_utf8(std::string("A\x81", 2)), "A\xEF\xBF\xBD");
-    EXPECT_EQ(to_sjis("\xC0\xAFz"), "?z");  // an overlong sequence is one character
-    EXPECT_EQ(to_utf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
 }  // namespace
