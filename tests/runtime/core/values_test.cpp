@@ -163,17 +163,37 @@ TEST(Using, TheGamesTemplatesAndTheirRestartWhenItemsOutrunTheFields) {
 }
 
 TEST(Using, WidthRoundingAndSignificantDigits) {
-    expect_outputs({{"###", {9}, "  9"}, {"##", {150}, "%150"}, {"#", {-7}, "%-7"}, {"## ", {9.6}, "10 "},
-                    {"#.#", {12.34}, "%12.3"}, {"<##>", {123, 45}, "<%123><45>"}, {"##", {2.5}, " 3"},
-                    {"##", {-2.5}, "-3"}, {"##", {0.49}, " 0"}, {"#.#", {0.05}, "0.1"},
+    expect_outputs({{"#", {-7}, "%-7"}, {"## ", {9.6}, "10 "}, {"<##>", {123, 45}, "<%123><45>"},
+                    {"##", {2.5}, " 3"}, {"##", {-2.5}, "-3"}, {"#.#", {0.05}, "0.1"},
                     {"#.##", {-0.001}, "0.00"},  // no minus on a value shown as zero
-                    {"##.##", {9.999}, "10.00"}, {".##", {.25}, ".25"},
+                    {".##", {.25}, ".25"},
                     {"#.##", {double(1.005f)}, "1.01"}});  // 1.00499999... is 1.00500 in 6 significant digits
     EXPECT_EQ(UsingFormatter("#.##").number(2.675, true), "2.68");  // the double just below 2.675
     UsingFormatter u("######## ");
     EXPECT_EQ(u.number(1234567), " 1234570 ");
     EXPECT_EQ(u.number(1234567, true), " 1234567 ");
     EXPECT_EQ(UsingFormatter("#.########## ").number(double(0.1f)), "0.1000000000 ");
+}
+
+// Plain fields ("###.##") against printf, where the two agree: a number with one digit more than the
+// field has positions (within a single's 6 significant digits) is rounded once (its next digit is a 3 or a 7, never a tie), and every carry
+// through all the digits (9.997 to 10.00) is among them; one that does not fit is printed after "%".
+TEST(Using, PlainFieldsRoundAndOverflowAsPrintfDoes) {
+    char want[64];
+    for (int ints = 1; ints <= 4; ++ints)
+        for (int decimals = 0; decimals <= 2 && ints + decimals <= 5; ++decimals) {  // 6 digits with the "%"
+            const std::string tmpl = std::string(size_t(ints), '#') + (decimals ? "." + std::string(size_t(decimals), '#') : "");
+            const int width = int(tmpl.size());
+            const double scale = std::pow(10.0, decimals);
+            const int top = int(std::pow(10.0, ints + decimals)) * 12 / 10;
+            for (int k = 0; k < top; k += k < 2000 || (k + 1) % 10 == 0 ? 1 : 97)
+                for (double v : {(k + 0.3) / scale, (k + 0.7) / scale, -(k + 0.3) / scale, -(k + 0.7) / scale}) {
+                    if (v < 0 && v > -1) continue;  // a minus in the units' place: checked by hand below
+                    int n = std::snprintf(want, sizeof want, "%*.*f", width, decimals, v);
+                    if (n > width) std::snprintf(want, sizeof want, "%%%.*f", decimals, v);
+                    ASSERT_EQ(UsingFormatter(tmpl).number(v), want) << tmpl << " " << v;
+                }
+        }
 }
 
 TEST(Using, PointCommasSignsFillCurrencyAndExponents) {
