@@ -175,9 +175,10 @@ TEST(Using, WidthRoundingAndSignificantDigits) {
     EXPECT_EQ(UsingFormatter("#.########## ").number(double(0.1f)), "0.1000000000 ");
 }
 
-// Plain fields ("###.##") against printf, where the two agree: a number with one digit more than the
-// field has positions (within a single's 6 significant digits) is rounded once (its next digit is a 3 or a 7, never a tie), and every carry
-// through all the digits (9.997 to 10.00) is among them; one that does not fit is printed after "%".
+// Plain fields ("###.##") against printf, where the two agree: numbers up to one digit more than
+// the field holds (within a single's 6 significant digits), each rounded once (the next digit is a
+// 3 or a 7, never a tie), every carry through all the digits (9.997 to 10.00) among them; one that
+// does not fit is printed after "%".
 TEST(Using, PlainFieldsRoundAndOverflowAsPrintfDoes) {
     char want[64];
     for (int ints = 1; ints <= 4; ++ints)
