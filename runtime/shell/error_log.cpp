@@ -13,7 +13,7 @@ std::string error_log_path() {
     std::string base;
     if (const char* x = std::getenv("XDG_STATE_HOME"); x && *x == '/') {
         base = x;
-    } else if (const char* h = std::getenv("HOME"); h && *h) {
+    } else if (const char* h = std::getenv("HOME"); h && *h == '/') {
         base = std::string(h) + "/.local/state";
     } else {
         return {};

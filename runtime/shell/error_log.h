@@ -10,7 +10,7 @@
 namespace zell {
 
 // $XDG_STATE_HOME/zell-bowling/runtime-error (~/.local/state when XDG_STATE_HOME is unset
-// or not absolute); empty when neither is known.
+// or not absolute); empty when neither it nor HOME is an absolute path.
 std::string error_log_path();
 
 // Writes the log for `e` raised at local time `when`, creating the folders on the way.
