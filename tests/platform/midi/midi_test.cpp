@@ -143,7 +143,10 @@ TEST(SystemMidiOut, TheMapperPrefersARealPortToTheSynthesizerAndOpensItWhenAsked
     EXPECT_EQ(s.seen->opens, 0) << "ports open when the game opens them";
     EXPECT_NE(s.play(7), 0u);
     EXPECT_EQ(s.seen->opens, 1);
-    EXPECT_EQ(s.seen->traffic, (std::map<std::string, Messages>{{kTimidity, {strike(7), release(7)}}}));
+    EXPECT_NE(s.play(8), 0u);
+    EXPECT_EQ(s.seen->opens, 1) << "an open port is not opened again";
+    EXPECT_EQ(s.seen->traffic,
+              (std::map<std::string, Messages>{{kTimidity, {strike(7), release(7), strike(8), release(8)}}}));
     ASSERT_NE(s.synth, nullptr);
     // FluidSynth's reverb adds a tiny offset (about 1e-8) against denormal numbers: below -120 dBFS is silence.
     EXPECT_LT(render_peak(*s.synth, 300), 1e-6f) << "the synthesizer heard nothing";
