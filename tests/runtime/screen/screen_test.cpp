@@ -407,6 +407,23 @@ TEST(Text, DoubleByteCharactersTakeTwoCellsAndAreNeverSplit) {
     }
 }
 
+// Every two bytes from 80 up: a double-byte character exactly when the first is a lead byte and
+// the second a trail byte, else two single characters; a lead byte that ends the text is one.
+TEST(Text, EveryBytePairIsOneDoubleByteCharacterOrTwoSingleOnes) {
+    Screen s;
+    for (int lead = 0x80; lead < 0x100; ++lead) {
+        print_at(s, 10, 12, std::string{char(lead)});
+        ASSERT_EQ(std::tuple(s.cell(10, 12).flags, cursor(s)[0]), std::tuple(0, 11)) << lead;
+        for (int trail = 0x20; trail < 0x100; ++trail) {
+            print_at(s, 10, 12, std::string{char(lead), char(trail)});
+            const bool pair = is_sjis_lead(uint8_t(lead)) && is_sjis_trail(uint8_t(trail));
+            ASSERT_EQ(std::tuple(s.cell(10, 12).flags, s.cell(11, 12).flags, s.cell(11, 12).ch, cursor(s)[0]),
+                      std::tuple(pair ? kLeadByte : 0, pair ? kTrailByte : 0, trail, 12))
+                << lead << " " << trail;
+        }
+    }
+}
+
 TEST(Text, ControlCharactersAndSeparatorsMoveTheCursor) {
     Screen s;
     print_at(s, 0, 1, "ab\rX");
