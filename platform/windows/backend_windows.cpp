@@ -1,8 +1,10 @@
 #include "platform/windows/backend_windows.h"
 
+// windows.h first: the others build on it.
+#include <windows.h>
+
 #include <imm.h>
 #include <mmsystem.h>
-#include <windows.h>
 #include <windowsx.h>
 
 #include <algorithm>

@@ -1,7 +1,9 @@
 #include "platform/windows/midi_windows.h"
 
-#include <mmsystem.h>
+// windows.h first: mmsystem.h builds on it.
 #include <windows.h>
+
+#include <mmsystem.h>
 
 #include <iostream>
 #include <string>

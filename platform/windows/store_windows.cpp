@@ -220,6 +220,17 @@ std::string app_folder() {
 
 std::unique_ptr<Store> make_file_store(std::string dir) { return std::make_unique<WinStore>(std::move(dir)); }
 
+std::vector<std::string> list_records(Store& store, const std::string& folder) {
+    auto* files = dynamic_cast<WinStore*>(&store);
+    return files ? files->list(folder) : std::vector<std::string>{};
+}
+
+bool remove_record(Store& store, const std::string& name, std::string* why) {
+    auto* files = dynamic_cast<WinStore*>(&store);
+    if (!files && why) *why = "not a store of files";
+    return files && files->remove(name, why);
+}
+
 std::string data_folder() { return app_folder(); }
 std::string config_folder() { return app_folder(); }
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "runtime/storage/store.h"
 
@@ -15,6 +16,12 @@ namespace zell {
 // Records are files in dir (UTF-8), created with the folders on the way at the first write.
 // Record names may hold one folder ("replays/NAME"): '/' is the path separator there.
 std::unique_ptr<Store> make_file_store(std::string dir);
+
+// The records of a folder ("replays/NAME" each) and removing one, on a store made above: the
+// store's list and remove (a missing record is not an error), until the storage interface
+// declares them for every store.
+std::vector<std::string> list_records(Store& store, const std::string& folder);
+bool remove_record(Store& store, const std::string& name, std::string* why);
 
 // %APPDATA%\zell-bowling for the Best 20 table and the settings alike; "" when APPDATA is unset.
 std::string data_folder();
