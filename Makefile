@@ -140,9 +140,9 @@ windows-zip: windows
 # Under Wine on a private Xvfb display: the unit tests, every golden scenario through the
 # runner (the same files as on Linux), and the real window driven with keys and the mouse.
 test-windows: windows
-	@cmake --build $(BUILD) --target zell-xwin -j $(JOBS)
 	@cmake --build $(WIN_BUILD) --target zell-tests zell-script -j $(JOBS)
-	tools/test-windows.sh $(WIN_BUILD) $(BUILD)
+	@cmake --build $(BUILD) --target zell-xwin zell-title-shots zell-script -j $(JOBS)
+	tests/apps/windows/wine.test.sh $(WIN_BUILD) $(BUILD) .
 
 clean:
 	rm -rf $(BUILD) build-sanitize $(RELEASE_BUILD) $(WEB_BUILD) $(WIN_BUILD) zell-bowling_*.deb zell-bowling-*-win64.zip
