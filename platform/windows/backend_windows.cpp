@@ -119,12 +119,9 @@ public:
         const uint64_t d = uint64_t(c.QuadPart) - origin_;
         return d / frequency_ * 1'000'000 + d % frequency_ * 1'000'000 / frequency_;
     }
-    void sleep_us(uint64_t us) override {
-        if (us >= 1000) Sleep(DWORD(std::min<uint64_t>(us / 1000, 0x7FFFFFFF)));
-        // The rest below a millisecond by the clock, yielding meanwhile.
-        const uint64_t end = now_us() + us % 1000;
-        while (now_us() < end) Sleep(0);
-    }
+    // To the next whole millisecond: a step that wakes a little late is made up by the deadlines
+    // of the next ones, and nothing spins.
+    void sleep_us(uint64_t us) override { Sleep(DWORD(std::min<uint64_t>((us + 999) / 1000, 0x7FFFFFFF))); }
     LocalTime local_time() override {
         SYSTEMTIME t{};
         GetLocalTime(&t);
@@ -159,7 +156,7 @@ public:
 private:
     LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
     bool key_down(WPARAM vk, LPARAM lp, bool system);
-    void mouse(UINT msg, LPARAM lp);
+    void mouse(UINT msg, WPARAM wp, LPARAM lp);
     void text_unit(wchar_t unit);
     void toggle_full_screen();
     WindowScale fit() const {
@@ -360,7 +357,7 @@ LRESULT WindowsBackend::handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP: mouse(msg, lp); return 0;
+    case WM_RBUTTONUP: mouse(msg, wp, lp); return 0;
     case WM_CAPTURECHANGED: return 0;
     default: break;
     }
@@ -388,14 +385,15 @@ bool WindowsBackend::key_down(WPARAM vk, LPARAM lp, bool system) {
     return false;  // TranslateMessage makes the character, if the key types one
 }
 
-void WindowsBackend::mouse(UINT msg, LPARAM lp) {
+void WindowsBackend::mouse(UINT msg, WPARAM wp, LPARAM lp) {
     const Point at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     const WindowScale scale = fit();
     const MouseButton b = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right;
     switch (msg) {
     case WM_MOUSEMOVE:
         if (sink_) {
-            const PointerFilter::Move m = pointer_.move(scale, at, buttons_held());
+            const unsigned held = ((wp & MK_LBUTTON) ? 1u : 0u) | ((wp & MK_RBUTTON) ? 2u : 0u);
+            const PointerFilter::Move m = pointer_.move(scale, at, held);
             sink_->mouse_move(m.at.x, m.at.y, m.buttons);
         }
         break;
@@ -403,7 +401,9 @@ void WindowsBackend::mouse(UINT msg, LPARAM lp) {
     case WM_RBUTTONDOWN:
         // Held, the button keeps the mouse: its moves and release outside the window still arrive.
         SetCapture(hwnd_);
-        if (auto p = pointer_.press(scale, b, at); p && sink_) sink_->mouse_down(b, p->x, p->y, GetMessageTime());
+        // The message's time is a 32-bit count of milliseconds (a LONG), wrapping after 49 days.
+        if (auto p = pointer_.press(scale, b, at); p && sink_)
+            sink_->mouse_down(b, p->x, p->y, uint32_t(GetMessageTime()));
         break;
     default:
         if (auto p = pointer_.release(scale, b, at); p && sink_) sink_->mouse_up(b, p->x, p->y);
@@ -464,6 +464,10 @@ void WindowsBackend::redraw() {
     if (!dc) return;
     draw(dc);
     ReleaseDC(hwnd_, dc);
+    // Out to the screen now: the program may sleep next (a pause), with no message looked at.
+    // Wine shows what was drawn when the thread next looks at its queue, as here.
+    GdiFlush();
+    MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
 }
 
 void WindowsBackend::draw(HDC dc) {
