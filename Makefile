@@ -13,7 +13,7 @@ MAKEFLAGS += --no-print-directory
 # flags where dpkg-buildflags is there (without -g: the installed program is stripped).
 RELEASE_BUILD ?= build-release
 
-.PHONY: all deps configure build game run test golden test-sanitize bench fuzz soak release install uninstall deb tidy format format-check clean web web-test-deps web-if-possible
+.PHONY: all deps configure build game run test golden test-sanitize bench fuzz soak release install uninstall deb tidy format format-check clean web web-test-deps web-if-possible windows-deps windows windows-zip test-windows
 
 all: build
 
@@ -119,5 +119,30 @@ web-if-possible:
 		$(MAKE) --no-print-directory web web-test-deps; \
 	else echo "no emcc, chromium or npm: the browser build and its test are skipped"; fi
 
+# The Windows version, cross-compiled with MinGW-w64 into build-win/: zell-bowling.exe (and, for
+# make test-windows, zell-tests.exe and zell-script.exe). Its packages are in their own list, so
+# that make test needs none of them. The generated tables come from the desktop build.
+WIN_BUILD ?= build-win
+windows-deps:
+	@tools/install-deps.sh tools/windows-packages.txt
+
+windows: configure windows-deps
+	@cmake --build $(BUILD) --target zell-web-sources -j $(JOBS)
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+		-DZELL_HOST_BUILD=$(abspath $(BUILD)) -DZELL_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(WIN_BUILD) --target zell-bowling -j $(JOBS)
+
+# zell-bowling-VERSION-win64.zip: the program, README.txt and the fonts' licence notices.
+windows-zip: windows
+	@cmake --build $(WIN_BUILD) --target windows-zip
+	@cp $(WIN_BUILD)/zell-bowling-*-win64.zip .
+
+# Under Wine on a private Xvfb display: the unit tests, every golden scenario through the
+# runner (the same files as on Linux), and the real window driven with keys and the mouse.
+test-windows: windows
+	@cmake --build $(WIN_BUILD) --target zell-tests zell-script -j $(JOBS)
+	@cmake --build $(BUILD) --target zell-xwin zell-title-shots zell-script -j $(JOBS)
+	tests/apps/windows/wine.test.sh $(WIN_BUILD) $(BUILD) .
+
 clean:
-	rm -rf $(BUILD) build-sanitize $(RELEASE_BUILD) $(WEB_BUILD) zell-bowling_*.deb
+	rm -rf $(BUILD) build-sanitize $(RELEASE_BUILD) $(WEB_BUILD) $(WIN_BUILD) zell-bowling_*.deb zell-bowling-*-win64.zip

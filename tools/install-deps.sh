@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in debian-packages.txt that are missing.
+# Installs the Debian packages listed in debian-packages.txt (or the list file given, such as
+# tools/windows-packages.txt) that are missing.
 # Uses sudo when not run as root. Does nothing (and needs no network) when all are present.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t wanted < <(grep -vE '^\s*(#|$)' debian-packages.txt)
+list=${1:-debian-packages.txt}
+mapfile -t wanted < <(grep -vE '^\s*(#|$)' "$list")
 missing=()
 for p in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

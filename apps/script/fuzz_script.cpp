@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -221,7 +222,8 @@ struct Options {
 // Real-time guard: a run that takes too long is reported with its script and ends the fuzzer.
 class Watchdog {
 public:
-    Watchdog(double limit_s, std::string script_path) : limit_ms_(long(limit_s * 1000)), path_(std::move(script_path)) {
+    Watchdog(double limit_s, std::string script_path)
+        : limit_ms_(int64_t(limit_s * 1000)), path_(std::move(script_path)) {
         thread_ = std::thread([this] { watch(); });
     }
     ~Watchdog() {
@@ -232,24 +234,26 @@ public:
     void stop() { started_ms_ = 0; }
 
 private:
-    static long now_ms() {
-        return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
+    // Milliseconds of the steady clock, 64 bits wide: on Windows, where long has 32 bits, a long
+    // would overflow after 24 days of the clock's epoch (the machine's start).
+    static int64_t now_ms() {
+        return int64_t(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch()).count());
     }
     void watch() {
         while (!done_) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            long started = started_ms_;
+            const int64_t started = started_ms_;
             if (started && now_ms() - started > limit_ms_) {
-                std::fprintf(stderr, "zell-fuzz: a case still running after %ld ms of real time: hung? script in %s\n",
-                             limit_ms_, path_.c_str());
+                std::fprintf(stderr, "zell-fuzz: a case still running after %lld ms of real time: hung? script in %s\n",
+                             (long long)limit_ms_, path_.c_str());
                 std::_Exit(1);
             }
         }
     }
-    long limit_ms_;
+    int64_t limit_ms_;
     std::string path_;
     std::atomic<bool> done_{false};
-    std::atomic<long> started_ms_{0};
+    std::atomic<int64_t> started_ms_{0};
     std::thread thread_;
 };
 

@@ -8,7 +8,11 @@
 
 #include "game/data/saved_data.h"
 #include "platform/headless/backend_headless.h"
+#ifdef _WIN32
+#include "platform/windows/store_windows.h"
+#else
 #include "platform/posix/file_store.h"
+#endif
 #include "runtime/shell/command_line.h"
 #include "runtime/text/sjis.h"
 
@@ -161,7 +165,7 @@ private:
     }
 
     void write_text(const std::string& file) {
-        std::ofstream out(outdir_ + "/" + file);
+        std::ofstream out(outdir_ + "/" + file, std::ios::binary);
         Screen& s = host_.screen();
         for (int r = 0; r < s.rows(); ++r) {
             std::string line = to_utf8(s.row_bytes(r));
@@ -257,7 +261,7 @@ RunResult run(const Script& script, const std::string& outdir, const Host::MainP
     log << driver.notes();
     log << "ended: " << ending_text(host.ending()) << ", exit code " << result.exit_code << "\n";
     result.log = log.str();
-    std::ofstream(outdir + "/log.txt") << result.log;
+    std::ofstream(outdir + "/log.txt", std::ios::binary) << result.log;
     return result;
 }
 

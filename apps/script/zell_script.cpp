@@ -1,8 +1,7 @@
 // zell-script SCRIPT [OUTDIR]: runs the program headless from a script and exits with its exit code.
 // A malformed script is reported with its line number and exits 2 without running.
-#include <sys/stat.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -13,7 +12,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: zell-script SCRIPT [OUTDIR]\n");
         return 2;
     }
-    std::ifstream in(argv[1]);
+    std::ifstream in(argv[1], std::ios::binary);
     if (!in) {
         std::fprintf(stderr, "zell-script: cannot read %s\n", argv[1]);
         return 2;
@@ -27,6 +26,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string outdir = argc == 3 ? argv[2] : ".";
-    ::mkdir(outdir.c_str(), 0755);
+    std::error_code ignored;  // a folder that cannot be made shows when the first file cannot be written
+    std::filesystem::create_directory(outdir, ignored);
     return zell::script::run(*script, outdir).exit_code;
 }

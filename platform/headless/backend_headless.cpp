@@ -1,6 +1,6 @@
 #include "platform/headless/backend_headless.h"
 
-#include <ctime>
+#include <cstdint>
 
 namespace zell {
 
@@ -38,16 +38,45 @@ void HeadlessBackend::present(const Image& visible) {
     now_us_ += present_cost_us_;
 }
 
+namespace {
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and back (the civil
+// calendar's arithmetic, so that no C library's time zone or time_t width is involved).
+int64_t days_from_civil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void civil_from_days(int64_t z, int& year, int& month, int& day) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    day = int(doy - (153 * mp + 2) / 5 + 1);
+    month = int(mp < 10 ? mp + 3 : mp - 9);
+    year = int(yoe + era * 400 + (month <= 2));
+}
+
+}  // namespace
+
 LocalTime HeadlessBackend::local_time() {
-    std::tm tm{};
-    tm.tm_year = start_.year - 1900;
-    tm.tm_mon = start_.month - 1;
-    tm.tm_mday = start_.day;
-    tm.tm_hour = start_.hour;
-    tm.tm_min = start_.minute;
-    tm.tm_sec = start_.second + int(now_us_ / 1000000);
-    timegm(&tm);  // normalises the fields
-    return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    // The start time plus the virtual seconds gone, normalised to a calendar date.
+    const int64_t seconds = days_from_civil(start_.year, start_.month, start_.day) * 86400 + start_.hour * 3600 +
+                            start_.minute * 60 + start_.second + int64_t(now_us_ / 1000000);
+    const int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+    const int64_t in_day = seconds - days * 86400;
+    LocalTime t;
+    civil_from_days(days, t.year, t.month, t.day);
+    t.hour = int(in_day / 3600);
+    t.minute = int(in_day / 60 % 60);
+    t.second = int(in_day % 60);
+    return t;
 }
 
 void HeadlessBackend::message_box(const std::string& title, const std::string& text) {

@@ -1,7 +1,5 @@
 #include "runtime/core/external.h"
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -10,6 +8,7 @@
 #include <utility>
 
 #include "runtime/core/errors.h"
+#include "runtime/core/os.h"
 #include "runtime/text/sjis.h"
 
 namespace zell {
@@ -56,7 +55,8 @@ std::string upper_ascii(std::string_view s) {
 
 // ---------------------------------------------------------------------------
 // Calling a function found by name: every argument is passed as one pointer-sized
-// integer, in the C calling convention of the machine (System V AMD64 on x86-64 Linux).
+// integer, in the C calling convention of the machine (System V AMD64 on x86-64 Linux, the
+// Microsoft x64 convention on Windows).
 
 template <size_t... I>
 intptr_t invoke_with(void* symbol, [[maybe_unused]] std::span<const intptr_t> args, std::index_sequence<I...>) {
@@ -119,7 +119,7 @@ std::string date_str(const LocalTime& t, std::string_view fmt) {
 
 ExternalLibraries::~ExternalLibraries() {
     for (auto it = table_.rbegin(); it != table_.rend(); ++it)
-        if (it->handle) dlclose(it->handle);
+        if (it->handle) os::close_library(it->handle);
 }
 
 void ExternalLibraries::provide(std::vector<std::string> names, std::map<std::string, ExternalFn> functions) {
@@ -143,10 +143,10 @@ ExternalLibraries::Entry& ExternalLibraries::load(std::string_view library, cons
         entry.provided = p->second;
     } else {
         if (library.empty()) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);
-        entry.handle = dlopen(std::string(library).c_str(), RTLD_NOW | RTLD_LOCAL);
+        entry.handle = os::open_library(std::string(library));
         if (!entry.handle) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);
-        if (!dlsym(entry.handle, std::string(function).c_str())) {
-            dlclose(entry.handle);
+        if (!os::library_function(entry.handle, std::string(function))) {
+            os::close_library(entry.handle);
             raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 4), where);
         }
     }
@@ -165,7 +165,7 @@ int32_t ExternalLibraries::call(std::string_view function, std::string_view libr
         if (fn == entry.provided->end()) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 2), where);
         return fn->second(args);
     }
-    void* symbol = dlsym(entry.handle, std::string(function).c_str());
+    void* symbol = os::library_function(entry.handle, std::string(function));
     if (!symbol) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 4), where);
     return int32_t(kInvokers[args.size()](symbol, args));
 }

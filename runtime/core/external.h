@@ -48,7 +48,7 @@ using ExternalFn = std::function<int32_t(std::span<const intptr_t>)>;
 // The table of libraries loaded by name. A library is looked up by its name as the caller
 // wrote it, upper-cased, so "WINMM" and "winmm.dll" are two entries even when they reach
 // the same library. Libraries provided by the runtime itself are found first; any other
-// name is opened as a shared library (dlopen with the name as written). Entries stay until
+// name is opened as a shared library (os::open_library with the name as written). Entries stay until
 // the table is destroyed, which closes every opened library.
 class ExternalLibraries {
 public:
@@ -73,7 +73,7 @@ private:
     using Functions = std::map<std::string, ExternalFn, std::less<>>;
     struct Entry {
         std::string name;                           // upper-cased, as looked up
-        void* handle = nullptr;                     // dlopen handle of a shared library
+        void* handle = nullptr;                     // an opened shared library (os.h)
         std::shared_ptr<const Functions> provided;  // or the runtime's own library
     };
 

@@ -10,7 +10,8 @@
 namespace zell {
 
 // $XDG_STATE_HOME/zell-bowling/runtime-error (~/.local/state when XDG_STATE_HOME is unset
-// or not absolute); empty when neither it nor HOME is an absolute path.
+// or not absolute; %LOCALAPPDATA%\zell-bowling\runtime-error on Windows); empty when neither
+// it nor HOME is an absolute path.
 std::string error_log_path();
 
 // Writes the log for `e` raised at local time `when`, creating the folders on the way.

@@ -1,6 +1,7 @@
-// The last-resort report of a crash (SIGSEGV, SIGBUS, SIGILL, SIGFPE) while the game's
-// program runs: the position of the running step on standard error, then the
-// signal's default action ends the process.
+// The last-resort report of a crash (an invalid memory access, an illegal instruction, an
+// arithmetic fault) while the game's program runs: the position of the running step on
+// standard error, then the fault's default action ends the process. How a crash is caught is
+// the operating system's business (runtime/core/os.h).
 #pragma once
 
 namespace zell {
@@ -9,17 +10,13 @@ namespace zell {
 // every step, so it only stores two atomics.
 void note_running_position(const char* file, unsigned line);
 
-// Installs the report for the fatal signals while it lives; restores the previous handlers.
+// Installs the report while it lives; restores what was there before.
 class FatalSignalGuard {
 public:
     FatalSignalGuard();
     ~FatalSignalGuard();
     FatalSignalGuard(const FatalSignalGuard&) = delete;
     FatalSignalGuard& operator=(const FatalSignalGuard&) = delete;
-
-private:
-    static constexpr int kCount = 4;
-    void (*old_[kCount])(int) = {};
 };
 
 }  // namespace zell

@@ -14,9 +14,14 @@
 
 #include "game/data/saved_data.h"
 #include "game/game.h"
+#ifdef _WIN32
+#include "platform/windows/store_windows.h"
+#else
 #include "platform/posix/file_store.h"
+#endif
 #include "runtime/text/sjis.h"
 #include "tests/support/headless_host.h"
+#include "tests/support/portable.h"
 #include "tests/support/scenario.h"
 
 namespace zell {
@@ -26,10 +31,7 @@ namespace fs = std::filesystem;
 
 struct TempDir {
     fs::path path;
-    TempDir() {
-        std::string t = (fs::temp_directory_path() / "zell-saved-XXXXXX").string();
-        path = ::mkdtemp(t.data());
-    }
+    TempDir() { path = testing::make_temp_dir("zell-saved"); }
     ~TempDir() { fs::remove_all(path); }
     std::string file(const std::string& name) const {
         std::ifstream in(path / name);
@@ -197,7 +199,9 @@ TEST(SavedFiles, AnUnreadableTableIsKeptAsideAndTheGameStartsAfresh) {
              {"corrupt", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 1\ngames x\n"; }},
              {"newer", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 9\ngames 1\n"; }},
              {"not a file", [](const fs::path& p) { fs::create_directory(p); }},
+#ifndef _WIN32
              {"a FIFO", [](const fs::path& p) { ::mkfifo(p.c_str(), 0644); }},
+#endif
          }) {
         SCOPED_TRACE(c.what);
         TempDir dir;

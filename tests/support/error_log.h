@@ -1,31 +1,29 @@
-// The run-time error log redirected into a fresh temporary folder (XDG_STATE_HOME) for the
+// The run-time error log redirected into a fresh temporary folder (XDG_STATE_HOME, on Windows
+// LOCALAPPDATA) for the
 // life of the object, so that a test never writes into the user's state folder, and the
 // values of the log written there.
 #pragma once
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
 
+#include "tests/support/portable.h"
+
 namespace zell::testing {
 
 class ErrorLogDir {
 public:
     // The run's own temporary state folder (tests/support/test_main.cpp) comes back afterwards.
-    ErrorLogDir() : old_(std::getenv("XDG_STATE_HOME")) {
-        static std::atomic<int> counter{0};
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zell-state-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(dir_);
-        ::setenv("XDG_STATE_HOME", dir_.c_str(), 1);
+    ErrorLogDir() : old_(std::getenv(kStateHome)) {
+        dir_ = make_temp_dir("zell-state");
+        std::filesystem::remove(dir_);
+        set_env(kStateHome, dir_.string());
     }
     ~ErrorLogDir() {
-        ::setenv("XDG_STATE_HOME", old_.c_str(), 1);
+        set_env(kStateHome, old_);
         std::filesystem::remove_all(dir_);
     }
     ErrorLogDir(const ErrorLogDir&) = delete;

@@ -1,17 +1,13 @@
 #include "tests/support/scenario.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <atomic>
+#include "tests/support/portable.h"
 
 namespace zell::testing {
 
 Scenario::Scenario(const std::string& script_text, const Host::MainProgram& program) {
-    static std::atomic<int> counter{0};
-    dir = std::filesystem::temp_directory_path() /
-          ("zell-scenario-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(dir);
+    dir = make_temp_dir("zell-scenario");
     std::string error;
     auto s = script::parse(script_text, &error);
     if (!s) {

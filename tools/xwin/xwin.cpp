@@ -6,7 +6,8 @@
 //   zell-xwin close ID                        asks the window to close (WM_DELETE_WINDOW)
 //   zell-xwin click ID X Y [BUTTON [HOLD_MS]] moves the pointer to (X, Y) and clicks (1 left, 3 right),
 //                                             holding the button down HOLD_MS ms (default 0)
-//   zell-xwin drag ID X0 Y0 X1 Y1             presses the left button at (X0, Y0), releases at (X1, Y1)
+//   zell-xwin drag ID X0 Y0 X1 Y1 [HOLD_MS]   presses the left button at (X0, Y0), releases at (X1, Y1),
+//                                             pausing HOLD_MS ms after the press and after the move
 //   zell-xwin key ID [ctrl+][shift+][alt+]KEYSYM  focuses the window and types one key
 //   zell-xwin pixel ID X Y                    prints the client pixel as RRGGBB
 //   zell-xwin wait-drawn ID TIMEOUT_MS        waits until the client shows a pixel that is not black
@@ -358,10 +359,14 @@ int run_command(Display* d, int argc, char** argv, Window w) {
         if (argc == 7) sleep_ms(arg(6));
         send_button(d, w, arg(3), arg(4), button, false);
         rc = 0;
-    } else if (cmd == "drag" && argc == 7) {
+    } else if (cmd == "drag" && (argc == 7 || argc == 8)) {
+        // With HOLD_MS, a pause after the press and after the move: a program that polls sees each.
+        const int hold = argc == 8 ? arg(7) : 0;
         move_pointer(d, w, arg(3), arg(4));
         send_button(d, w, arg(3), arg(4), 1, true);
+        sleep_ms(hold);
         move_pointer(d, w, arg(5), arg(6));
+        sleep_ms(hold);
         send_button(d, w, arg(5), arg(6), 1, false);
         rc = 0;
     } else if (cmd == "key" && argc == 4) {

@@ -1,9 +1,15 @@
 #include "runtime/core/external.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 #include "runtime/core/errors.h"
 #include "runtime/text/sjis.h"
@@ -13,6 +19,22 @@ namespace zell {
 namespace {
 
 using testing::error_number;
+
+// The C library by its name, the same name in other letters, and its file's full path.
+#ifdef _WIN32
+const std::string kLibC = "msvcrt.dll", kLibCUpper = "MSVCRT.DLL";
+std::string libc_path() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(GetModuleHandleA("msvcrt.dll"), path, MAX_PATH);
+    return path;
+}
+#else
+const std::string kLibC = "libc.so.6", kLibCUpper = "LibC.so.6";
+std::string libc_path() {
+    Dl_info info{};
+    return dladdr(reinterpret_cast<void*>(&strcmp), &info) ? info.dli_fname : "";
+}
+#endif
 
 TEST(Random, FirstNumbersFromTheInitialStateAndZeroRepeatsTheLast) {
     Random r;
@@ -68,30 +90,30 @@ TEST(TimeDate, TextsAndTheSeedFromTheSeconds) {
 TEST(ExternalLibraries, CallsFunctionsOfASystemLibraryOneEntryPerNameWritten) {
     ExternalLibraries libs;
     intptr_t minus_five = -5;
-    EXPECT_EQ(libs.call("abs", "libc.so.6", std::span(&minus_five, 1)), 5);
+    EXPECT_EQ(libs.call("abs", kLibC, std::span(&minus_five, 1)), 5);
     char buf[8] = "abc";
     intptr_t args[] = {intptr_t(buf), intptr_t("xyz"), 2};  // by-reference arguments pass addresses
-    libs.call("memcpy", "LibC.so.6", args);
+    libs.call("memcpy", kLibCUpper, args);
     EXPECT_STREQ(buf, "xyc");
     EXPECT_EQ(libs.loaded_count(), 1u) << "upper-cased, the name matches the first entry";
-    Dl_info info{};
-    ASSERT_NE(dladdr(reinterpret_cast<void*>(&strcmp), &info), 0);
+    const std::string path = libc_path();
+    ASSERT_FALSE(path.empty());
     intptr_t cmp[] = {intptr_t("b"), intptr_t("a")};
-    EXPECT_GT(libs.call("strcmp", info.dli_fname, cmp), 0);
+    EXPECT_GT(libs.call("strcmp", path, cmp), 0);
     EXPECT_EQ(libs.loaded_count(), 2u) << "the same library under its full path is a second entry";
     intptr_t big = intptr_t(0x1'0000'0007LL);
-    EXPECT_EQ(libs.call("labs", "libc.so.6", std::span(&big, 1)), 7) << "the low 32 bits of the result";
+    EXPECT_EQ(libs.call("labs", kLibC, std::span(&big, 1)), 7) << "the low 32 bits of the result";
 }
 
 TEST(ExternalLibraries, AMissingLibraryOrFunctionRaisesError5AtTheCallersLine) {
     ExternalLibraries libs;
     EXPECT_EQ(error_number([&] { libs.call("f", "", {}); }), err::kIllegalCall);
-    EXPECT_EQ(error_number([&] { libs.call("no_such_function_zell", "libc.so.6", {}); }), err::kIllegalCall);
+    EXPECT_EQ(error_number([&] { libs.call("no_such_function_zell", kLibC, {}); }), err::kIllegalCall);
     EXPECT_EQ(libs.loaded_count(), 0u) << "the library of a missing function is not kept";
     intptr_t one = 1, six[6] = {};
-    EXPECT_EQ(libs.call("abs", "libc.so.6", std::span(&one, 1)), 1);
-    EXPECT_EQ(error_number([&] { libs.call("ABS", "libc.so.6", std::span(&one, 1)); }), err::kIllegalCall);
-    EXPECT_EQ(error_number([&] { libs.call("abs", "libc.so.6", six); }), err::kIllegalCall);
+    EXPECT_EQ(libs.call("abs", kLibC, std::span(&one, 1)), 1);
+    EXPECT_EQ(error_number([&] { libs.call("ABS", kLibC, std::span(&one, 1)); }), err::kIllegalCall);
+    EXPECT_EQ(error_number([&] { libs.call("abs", kLibC, six); }), err::kIllegalCall);
     EXPECT_EQ(libs.loaded_count(), 1u);
     unsigned line = 0;
     try {

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# make test-windows: the Windows build under Wine, on a private Xvfb display with a fresh WINEPREFIX.
+#  1. the unit tests, zell-tests.exe;
+#  2. every golden scenario through zell-script.exe: the same files, byte for byte, as on Linux;
+#  3. the real window, zell-bowling.exe: its title picture and main menu equal the runner's pictures,
+#     the highlight moves with a key, F10 switches the scaling (and the settings are saved in the
+#     prefix's application-data folder), Enter starts a game, a click places the ball and a drag
+#     throws it, each picture equal to the runner's of the same input; closing the window ends it
+#     with exit code 0.
+# Usage: wine.test.sh WIN_BUILD HOST_BUILD [SOURCE_DIR]
+set -uo pipefail
+WIN=$(cd "$1" && pwd) HOST=$(cd "$2" && pwd) SRC=$(cd "${3:-.}" && pwd)
+XWIN=$HOST/zell-xwin TITLE="Zell Bowling"
+TMP=$(mktemp -d)
+XVFB_PID="" APP_PID=""
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+  WINEPREFIX=$TMP/prefix wineserver -k 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID"
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+FAILURES=0
+fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
+xw() { "$XWIN" "$1" "$TITLE" "${@:2}"; }
+seconds() { echo $(( $(date +%s) - $1 )); }
+
+Xvfb -displayfd 3 -screen 0 1600x1500x24 -nolisten tcp 3>"$TMP/display" 2>"$TMP/xvfb.log" &
+XVFB_PID=$!
+for _ in $(seq 300); do [ -s "$TMP/display" ] && break; sleep 0.1; done
+[ -s "$TMP/display" ] || { cat "$TMP/xvfb.log" >&2; echo "FAIL: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$TMP/display")"
+# A fresh 64-bit prefix; no .NET or HTML engine to offer, no sound drivers to probe (so the
+# program sees no MIDI device, as on a machine without one).
+export WINEPREFIX=$TMP/prefix WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winealsa.drv,winepulse.drv,wineoss.drv="
+t0=$(date +%s)
+wineboot -i >"$TMP/wineboot.log" 2>&1 || { cat "$TMP/wineboot.log" >&2; echo "FAIL: wineboot" >&2; exit 1; }
+wineserver -p  # one server for every program below
+echo "wine prefix ready in $(seconds "$t0") s"
+
+# --- 1. Unit tests -------------------------------------------------------------------------------
+t0=$(date +%s)
+if wine "$WIN/zell-tests.exe" --gtest_brief=1 >"$TMP/tests.log" 2>&1; then
+  echo "unit tests: $(grep -E '^\[ +PASSED' "$TMP/tests.log") in $(seconds "$t0") s"
+else
+  cat "$TMP/tests.log" >&2
+  fail "unit tests under Wine"
+fi
+
+# --- 2. Golden scenarios ---------------------------------------------------------------------------
+# golden.sh runs BUILD/zell-script: here that is zell-script.exe under Wine.
+mkdir -p "$TMP/golden"
+printf '#!/bin/sh\nexec wine "%s/zell-script.exe" "$@"\n' "$WIN" >"$TMP/golden/zell-script"
+chmod +x "$TMP/golden/zell-script"
+t0=$(date +%s) passed=0 total=0
+for script in "$SRC"/tests/golden/*.script; do
+  name=$(basename "$script" .script)
+  total=$((total + 1))
+  if bash "$SRC/tests/support/golden.sh" "$TMP/golden" "$SRC" "$name" >"$TMP/golden-$name.txt" 2>&1; then
+    passed=$((passed + 1))
+  else
+    cat "$TMP/golden-$name.txt" >&2
+    fail "golden scenario $name differs under Wine"
+  fi
+done
+echo "golden scenarios: $passed of $total byte-identical to Linux in $(seconds "$t0") s"
+
+# --- 3. The real window --------------------------------------------------------------------------
+# The runner's pictures of the same inputs (window pixel (x, y) is the runner's (x, 702 - y)).
+mkdir -p "$TMP/ref"
+"$HOST/zell-title-shots" "$TMP/ref" || fail "zell-title-shots"
+cat >"$TMP/ref.script" <<'SCRIPT'
+wait
+key Down
+shot menu-down.png
+key Up
+key Enter
+shot board.png
+click left 420 660
+shot placed.png
+drag 420 660 440 502
+shot thrown.png
+SCRIPT
+"$HOST/zell-script" "$TMP/ref.script" "$TMP/ref" >/dev/null || fail "the runner's reference run"
+
+# Waits (up to $2 s) until the window shows exactly the picture $1 (a PNG of the runner's).
+expect_picture() {
+  local want=$1 limit=$2 start
+  start=$(date +%s)
+  while [ "$(seconds "$start")" -lt "$limit" ]; do
+    xw screenshot "$TMP/now.png" >/dev/null 2>&1 && cmp -s "$TMP/now.png" "$TMP/ref/$want" && return 0
+    sleep 0.05
+  done
+  cp "$TMP/now.png" "$WIN/wine-$want" 2>/dev/null
+  fail "the window never showed the runner's $want (its last picture: wine-$want)"
+  return 1
+}
+
+t0=$(date +%s)
+APPDATA_DIR=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/zell-bowling
+wine "$WIN/zell-bowling.exe" >"$TMP/game.out" 2>"$TMP/game.err" &
+APP_PID=$!
+if "$XWIN" wait-title "$TITLE" 60 >/dev/null; then
+  echo "window open in $(seconds "$t0") s, client area $(xw geometry)"
+  [ "$(xw geometry)" = 648x702 ] || fail "client area $(xw geometry), expected 648x702"
+  expect_picture title.png 20 && echo "title picture: equal to the runner's"
+  expect_picture menu.png 30 && echo "main menu: equal to the runner's"
+  xw key Down
+  expect_picture menu-down.png 10 && echo "Down moves the highlight: equal to the runner's"
+  xw key F10  # integer scaling: at this size the same picture, and saved
+  for _ in $(seq 100); do [ -s "$APPDATA_DIR/settings.txt" ] && break; sleep 0.1; done
+  if grep -q '^scale-mode integer$' "$APPDATA_DIR/settings.txt" 2>/dev/null; then
+    echo "F10 saved: $(ls "$APPDATA_DIR" | tr '\n' ' ')in the prefix's %APPDATA%\\zell-bowling"
+  else
+    fail "no settings.txt with the scaling in $APPDATA_DIR"
+  fi
+  xw key Up
+  xw key Return
+  expect_picture board.png 10 && echo "Enter starts a game: equal to the runner's"
+  xw click 420 42 1 50
+  expect_picture placed.png 10 && echo "a click places the ball: equal to the runner's"
+  xw drag 420 42 440 200 300
+  expect_picture thrown.png 60 && echo "a drag throws it: after the throw equal to the runner's"
+  xw close || fail "the window does not take the close"
+  for _ in $(seq 300); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+  wait "$APP_PID"
+  rc=$?
+  APP_PID=""
+  [ $rc -eq 0 ] && echo "closed: exit code 0" || fail "exit code $rc after the close, expected 0"
+  grep -q 'no sound device' "$TMP/game.err" && echo "sound: $(grep -m1 'no sound device' "$TMP/game.err")"
+else
+  fail "zell-bowling.exe opened no window"
+  cat "$TMP/game.err" >&2
+fi
+[ $FAILURES -eq 0 ] || { echo "$FAILURES check(s) failed" >&2; exit 1; }
+echo "all Windows checks passed"

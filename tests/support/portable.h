@@ -1,0 +1,52 @@
+// What the tests need of the operating system, on Linux and on Windows (the MinGW build run
+// under Wine): environment variables, fresh temporary folders, the process id, and the variable
+// that names the folder of the run-time error log.
+#pragma once
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace zell::testing {
+
+inline void set_env(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    ::setenv(name, value.c_str(), 1);
+#endif
+}
+
+inline int process_id() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return int(::getpid());
+#endif
+}
+
+// A new empty folder below the system's temporary folder, named prefix-PID-N.
+inline std::filesystem::path make_temp_dir(const std::string& prefix) {
+    static std::atomic<int> counter{0};
+    for (;;) {
+        auto dir = std::filesystem::temp_directory_path() /
+                   (prefix + "-" + std::to_string(process_id()) + "-" + std::to_string(counter++));
+        if (std::filesystem::create_directory(dir)) return dir;
+    }
+}
+
+// The variable naming the folder that holds zell-bowling/runtime-error.
+#ifdef _WIN32
+constexpr const char* kStateHome = "LOCALAPPDATA";
+#else
+constexpr const char* kStateHome = "XDG_STATE_HOME";
+#endif
+
+}  // namespace zell::testing
