@@ -167,6 +167,10 @@ public:
     virtual void set_display(const DisplaySettings&) {}
     // The presentation now (after the player's F10 / F11 / Alt+Enter).
     virtual DisplaySettings display() const { return {}; }
+
+    // True while the window is minimized or the page is hidden: the host holds the game's clock, so that
+    // no throw is played out unseen.
+    virtual bool suspended() const { return false; }
 };
 
 }  // namespace zell

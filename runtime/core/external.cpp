@@ -12,6 +12,12 @@
 #include "runtime/core/errors.h"
 #include "runtime/text/sjis.h"
 
+// The browser build has no shared libraries to open: a library by name is never found there,
+// and the dynamic loader stays out of the module.
+#ifdef __EMSCRIPTEN__
+#define ZELL_NO_SHARED_LIBRARIES 1
+#endif
+
 namespace zell {
 namespace {
 
@@ -118,8 +124,10 @@ std::string date_str(const LocalTime& t, std::string_view fmt) {
 // ExternalLibraries
 
 ExternalLibraries::~ExternalLibraries() {
+#ifndef ZELL_NO_SHARED_LIBRARIES
     for (auto it = table_.rbegin(); it != table_.rend(); ++it)
         if (it->handle) dlclose(it->handle);
+#endif
 }
 
 void ExternalLibraries::provide(std::vector<std::string> names, std::map<std::string, ExternalFn> functions) {
@@ -143,12 +151,16 @@ ExternalLibraries::Entry& ExternalLibraries::load(std::string_view library, cons
         entry.provided = p->second;
     } else {
         if (library.empty()) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);
+#ifdef ZELL_NO_SHARED_LIBRARIES
+        raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);
+#else
         entry.handle = dlopen(std::string(library).c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!entry.handle) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 3), where);
         if (!dlsym(entry.handle, std::string(function).c_str())) {
             dlclose(entry.handle);
             raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 4), where);
         }
+#endif
     }
     return table_.emplace_back(std::move(entry));
 }
@@ -165,9 +177,13 @@ int32_t ExternalLibraries::call(std::string_view function, std::string_view libr
         if (fn == entry.provided->end()) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 2), where);
         return fn->second(args);
     }
+#ifdef ZELL_NO_SHARED_LIBRARIES
+    raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 4), where);
+#else
     void* symbol = dlsym(entry.handle, std::string(function).c_str());
     if (!symbol) raise_error(err::kIllegalCall, error_detail(Service::CallExternal, 4), where);
     return int32_t(kInvokers[args.size()](symbol, args));
+#endif
 }
 
 }  // namespace zell
