@@ -60,6 +60,7 @@ std::string upper_ascii(std::string_view s) {
     return out;
 }
 
+#ifndef ZELL_NO_SHARED_LIBRARIES
 // ---------------------------------------------------------------------------
 // Calling a function found by name: every argument is passed as one pointer-sized
 // integer, in the C calling convention of the machine (System V AMD64 on x86-64 Linux).
@@ -82,6 +83,7 @@ constexpr auto make_invokers(std::index_sequence<N...>) {
 
 // kInvokers[n] calls a function with n arguments.
 constexpr auto kInvokers = make_invokers(std::make_index_sequence<ExternalLibraries::kMaxArgs + 1>{});
+#endif
 
 }  // namespace
 
