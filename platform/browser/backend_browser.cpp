@@ -163,7 +163,9 @@ uint64_t BrowserBackend::now_us() { return uint64_t((emscripten_get_now() - orig
 
 void BrowserBackend::sleep_us(uint64_t us) {
     // Whole milliseconds, rounded up: the host paces against deadlines, so a wait never ends early.
-    yield(int((us + 999) / 1000), false);
+    // While the page is hidden (the host holds the game) the page's being shown again ends it: the
+    // browser lets a hidden page's timers fire only about once a second.
+    yield(int((us + 999) / 1000), zell_page_hidden() != 0);
 }
 
 LocalTime BrowserBackend::local_time() { return local_time_now(); }

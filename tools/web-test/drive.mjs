@@ -413,6 +413,14 @@ try {
   await tp.touchscreen.touchEnd();
   check(await tp.waitForFunction(() => window.zellChanged, {timeout: 30000}).then(() => true, () => false),
         'and a ball is thrown');
+  // Two fingers at once while the ball is to be placed: the right button, which gives the game up.
+  await sleep(1500);
+  const touch = await tp.createCDPSession();
+  await touch.send('Input.dispatchTouchEvent', {type: 'touchStart', touchPoints: [{x: px0, y: py0, id: 1},
+                                                                                 {x: px0 + 40, y: py0, id: 2}]});
+  await sleep(50);
+  await touch.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
+  check(await T.waitFor('phone-after.png', 5000) === 0, 'a two-finger tap gives the game up');
   await phone.close();
 
   check(problems.length === 0, 'nothing reached the console' + problems.map((p) => '\n  ' + p).join(''));
