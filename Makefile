@@ -97,12 +97,13 @@ format: deps
 format-check: deps
 	@clang-format --dry-run --Werror $(FORMAT_FILES)
 
-# The browser version: build-web/site/ holds the page, the loader and the WebAssembly module.
+# The browser version: build-web/site/ holds the page, the loader and the WebAssembly module,
+# optimized for size (a page loads it on every first visit).
 # Debian's emcc runs its JavaScript tools with the system's node, which finds acorn there.
 WEB_BUILD ?= build-web
 web: configure
 	@cmake --build $(BUILD) --target zell-web-sources -j $(JOBS)
-	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	@NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=MinSizeRel \
 		-DZELL_HOST_BUILD=$(abspath $(BUILD)) >/dev/null
 	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j $(JOBS)
 

@@ -67,13 +67,16 @@ public:
     // --- Menu and prompt procedures (menus.cpp) --------------------------------------------------
     // LOCATE1: moves the text cursor to a row counted from 0 and a column counted from 1.
     void locate_text(float row, float column);
-    // ANYKEY: throws away the keys typed so far, then waits for one more.
+    // ANYKEY: throws away the keys typed and the clicks made so far, then waits for one more key
+    // or a click (a tap).
     void wait_any_key();
     // FMENU1: the main menu box at a text column and row; Up/Down move the highlight over the
-    // item_count items, Enter leaves the chosen item (1..item_count) in selection.
+    // item_count items, Enter leaves the chosen item (1..item_count) in selection. A click on an
+    // item moves the highlight there and chooses it.
     void choose_menu_item(float column, float row, float width, float item_count, float& selection);
     // HMENU: a row of choice_count choices, `spacing` columns apart, starting at `current`;
-    // Left/Right move, Enter leaves the chosen one (1..choice_count) in `chosen`.
+    // Left/Right move, Enter leaves the chosen one (1..choice_count) in `chosen`; a click on a
+    // choice moves the highlight there and chooses it.
     void choose_in_row(float column, float row, float spacing, float choice_count, float current, float& chosen);
     // choose_in_row over the numbers 1..count, each centred in a label label_width columns wide.
     void choose_number(float column, float row, float spacing, float count, int label_width, float current,
@@ -210,7 +213,19 @@ public:
 private:
     // --- Helpers of menus.cpp --------------------------------------------------------------------
     void flush_keys();  // reads keys until none is pending
-    int wait_key();     // polls until a key comes; its code
+    // A click: the left button was pressed since the last look; the text cell it was pressed on.
+    // A menu takes the item or choice at the press (the release may come in the next screen: the
+    // placing of a ball takes a release only in the strip above the menu's items).
+    struct Click {
+        int column = 0, row = 0;  // counted from 0
+    };
+    static constexpr int kClicked = -1;
+    void flush_clicks();        // forgets the presses of both buttons made so far
+    bool take_click(Click& c);  // a press of the left button since the last look
+    // Polls until a key comes (its code) or the left button is pressed (kClicked, with c set).
+    int wait_key_or_click(Click& c);
+    // The same for a key typed and a click made from now on.
+    int wait_new_key_or_click(Click& c);
     void menu_item_in_colour(float column, float row, float item, int colour);
     void choice_label(float column, float row, float spacing, float choice);
     void choice_in_colour(float column, float row, float spacing, float choice, int colour);

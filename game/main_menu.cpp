@@ -165,19 +165,19 @@ void Game::menu_loop() {
     }
 }
 
-// F asks first, under the menu: Enter or Y deletes the table, any other key keeps it.
+// F asks first, under the menu: Enter, Y or a click on its Delete part deletes the table, anything else keeps it.
 bool Game::confirm_delete_best20() {
     static const std::string kQuestion = to_sjis("スコア記録を破棄しますか？");
-    static const std::string kQuestionEnglish = "Delete the Best 20 table ?";
     static const std::string kKeys = to_sjis("Enter / Y : 破棄 Delete    他のキー : 残す Keep");
     locate_text(19, 28);
     rt.print(0, kQuestion);
     locate_text(20, 28);
-    rt.print(0, kQuestionEnglish);
+    rt.print(0, "Delete the Best 20 table ?");
     locate_text(22, 18);
     rt.print(0, kKeys);
-    flush_keys();
-    const int code = wait_key();
+    Click c;
+    const int code = wait_new_key_or_click(c);
+    if (code == kClicked) return c.row == 22 && c.column >= 17 && c.column < 17 + 23;  // its first 23 bytes
     return code == keycode::kEnter || code == 'Y' || code == 'y';
 }
 

@@ -1,6 +1,6 @@
-// Menu and prompt procedures: the cursor at a row and a column counted from 1,
-// waiting for a key, the main menu box and a row of choices. Both menus move with
-// the cursor keys, wrap around at the ends and confirm with Enter.
+// Menu and prompt procedures: the cursor at a row and a column counted from 1, waiting for a
+// key or a click, the main menu box and a row of choices. Both menus move with the cursor keys,
+// wrap around at the ends and confirm with Enter, or take the item or choice clicked (tapped).
 #include <string>
 
 #include "game/game.h"
@@ -26,15 +26,44 @@ void Game::flush_keys() {
     while (!rt.inkey(0).empty()) {}
 }
 
-int Game::wait_key() {
-    std::string key;
-    while (key.empty()) key = rt.inkey(0);
-    return str_asc(key);
+int Game::wait_key_or_click(Click& c) {
+    for (;;) {
+        const std::string key = rt.inkey(0);
+        if (!key.empty()) return str_asc(key);
+        if (take_click(c)) return kClicked;
+    }
+}
+
+namespace {
+// The text screen's cells in graphics units (y counts upwards from the bottom edge).
+constexpr int kCellWidth = 8;
+constexpr int kCellHeight = 18;
+constexpr int kScreenHeight = 39 * kCellHeight;
+}  // namespace
+
+void Game::flush_clicks() {
+    rt.mouse_button(0, 3, 0);
+    rt.mouse_button(0, 3, 1);
+}
+
+bool Game::take_click(Click& c) {
+    if (rt.mouse_button(0, 3, 0) == 0) return false;
+    const int x = rt.mouse_button(0, 4, 0);
+    const int y = rt.mouse_button(0, 5, 0);
+    c.column = x / kCellWidth;
+    c.row = (kScreenHeight - y) / kCellHeight;
+    return true;
+}
+
+int Game::wait_new_key_or_click(Click& c) {
+    flush_keys();
+    flush_clicks();
+    return wait_key_or_click(c);
 }
 
 void Game::wait_any_key() {
-    flush_keys();
-    wait_key();
+    Click c;
+    wait_new_key_or_click(c);
 }
 
 // An item of the main menu printed again in a colour: 15 highlights it, 0 restores it.
@@ -69,10 +98,21 @@ void Game::choose_menu_item(float column, float row, float width, float item_cou
     rt.print(0, kHelpHint);
 
     menu_item_in_colour(column, row, selection, 15);
+    flush_clicks();
     for (;;) {
         flush_keys();
-        int code = wait_key();
+        Click c;
+        const int code = wait_key_or_click(c);
         if (code == kEnter) return;
+        if (code == kClicked) {
+            // An item's row, across the box.
+            const float item = float(c.row) - row;
+            if (item < 1 || item > item_count || c.column < column - 1 || c.column >= column - 1 + width) continue;
+            menu_item_in_colour(column, row, selection, 0);
+            selection = item;
+            menu_item_in_colour(column, row, selection, 15);
+            return;
+        }
         if (code == kUp) {
             menu_item_in_colour(column, row, selection, 0);
             selection = selection == 1 ? item_count : selection - 1;
@@ -101,10 +141,25 @@ void Game::choose_in_row(float column, float row, float spacing, float choice_co
     chosen = current;
     choice_in_colour(column, row, spacing, chosen, 15);
     flush_keys();
+    flush_clicks();
     // Keys typed ahead are kept from here on: each one moves the choice.
     for (;;) {
-        int code = wait_key();
+        Click c;
+        const int code = wait_key_or_click(c);
         if (code == kEnter) return;
+        if (code == kClicked) {
+            // A choice's label, from its first column to its last.
+            float hit = 0;
+            for (float k = 1; k <= choice_count; ++k) {
+                const float first = column + (k - 1) * spacing;
+                if (c.row == row && c.column >= first && c.column < first + float(s.choice_text(k).size())) hit = k;
+            }
+            if (hit == 0) continue;
+            choice_in_colour(column, row, spacing, chosen, 7);
+            chosen = hit;
+            choice_in_colour(column, row, spacing, chosen, 15);
+            return;
+        }
         if (code == kLeft) {
             choice_in_colour(column, row, spacing, chosen, 7);
             chosen = chosen == 1 ? choice_count : chosen - 1;

@@ -2,6 +2,7 @@
 // backend), with the page's sound, and the Best 20 and the settings kept in the browser's
 // storage. Built by Emscripten only.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "game/data/saved_data.h"
@@ -15,7 +16,10 @@ int main() {
     zell::Host::Options options;
     options.midi = zell::make_browser_midi_out();
     options.icons.emplace_back(zell::resources::kIconName, zell::resources::program_icon());
-    auto report = [](const std::string& line) { std::fprintf(stderr, "zell-bowling: %s\n", line.c_str()); };
+    auto report = [](const std::string& line) {
+        std::fprintf(stderr, "zell-bowling: %s\n", line.c_str());
+        zell::show_page_notice(line);
+    };
     zell::SaveKeeper keeper(zell::make_browser_store("best"), zell::make_browser_store("settings"), report);
     // A page cannot start in full screen: only the scaling mode is taken from the saved settings.
     zell::DisplaySettings display;
@@ -25,6 +29,9 @@ int main() {
     options.display_switched = [&keeper](const zell::DisplaySettings& before, const zell::DisplaySettings& now) {
         keeper.keep_display_switch(before, now);
     };
+    // The last run-time error's log, beside the saved records (localStorage: zell-bowling/state/runtime-error).
+    options.error_log = [store = std::shared_ptr<zell::Store>(zell::make_browser_store("state"))](
+                            const std::string& text) { store->write("runtime-error", text, nullptr); };
     zell::Host host(backend, std::move(options));
     return host.run([&keeper](zell::Host& rt) { zell::game_main(rt, &keeper); });
 }

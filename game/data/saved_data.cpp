@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <sstream>
 
 #include "runtime/text/sjis.h"
 
@@ -74,14 +73,16 @@ std::string pad_name(std::string sjis) {
 // text that is no record of this kind and version at all.
 template <class Item>
 bool read_lines(std::string_view text, const char* header, std::string* problem, Item item) {
-    std::istringstream in{std::string(text)};
-    std::string line;
     int n = 0, version = 0;
     bool ended = false;
     auto note = [&](const std::string& what) {
         if (problem->empty()) *problem = "line " + std::to_string(n) + ": " + what;
     };
-    while (std::getline(in, line)) {
+    // Line by line, as std::getline splits them (no string stream: the browser's module stays small).
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        const std::string_view line = text.substr(at, end - at);
+        at = end + 1;
         ++n;
         std::string_view rest = trim(line);
         if (rest.empty() || rest.front() == '#') continue;

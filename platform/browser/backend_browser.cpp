@@ -30,6 +30,11 @@ void zell_page_yield(int ms, int wakeable);
 void zell_page_beep();
 void zell_page_message(const char* title, const char* text);
 void zell_page_set_icon(const uint32_t* pixels, int width, int height, uint32_t transparent);
+// Focuses the page's text field (a touch device shows its keyboard) or takes the focus from it.
+void zell_page_text_input(int on);
+// 1 while the page is hidden (another tab or app in front, a phone's screen off).
+int zell_page_hidden();
+void zell_page_notice(const char* text);
 int zell_sound_available();
 char* zell_sound_name();  // malloc'd
 void zell_sound_send(uint32_t message);
@@ -158,7 +163,9 @@ uint64_t BrowserBackend::now_us() { return uint64_t((emscripten_get_now() - orig
 
 void BrowserBackend::sleep_us(uint64_t us) {
     // Whole milliseconds, rounded up: the host paces against deadlines, so a wait never ends early.
-    yield(int((us + 999) / 1000), false);
+    // While the page is hidden (the host holds the game) the page's being shown again ends it: the
+    // browser lets a hidden page's timers fire only about once a second.
+    yield(int((us + 999) / 1000), zell_page_hidden() != 0);
 }
 
 LocalTime BrowserBackend::local_time() { return local_time_now(); }
@@ -169,9 +176,11 @@ void BrowserBackend::message_box(const std::string& title, const std::string& te
     zell_page_message(title.c_str(), text.c_str());
 }
 
-void BrowserBackend::set_text_input(bool) {
-    // Typed text is always taken (printable keys arrive only as text), as on the desktop.
-}
+void BrowserBackend::set_text_input(bool on) { zell_page_text_input(on ? 1 : 0); }
+
+bool BrowserBackend::suspended() const { return open_ && zell_page_hidden() != 0; }
+
+void show_page_notice(const std::string& text) { zell_page_notice(text.c_str()); }
 
 void BrowserBackend::set_icon(const Icon& icon) {
     icon_ = icon;

@@ -37,6 +37,8 @@ public:
     void set_icon(const Icon& icon) override;
     void set_display(const DisplaySettings& settings) override;
     DisplaySettings display() const override;
+    // While the page is hidden.
+    bool suspended() const override;
 
 private:
     // Yields to the browser for at least ms milliseconds (0: just let it run its queued tasks);
@@ -61,5 +63,9 @@ std::unique_ptr<MidiOut> make_browser_midi_out();
 // The page's saved records in the browser's storage (localStorage), under a folder-like
 // prefix ("best", "settings"); the text formats are the desktop's.
 std::unique_ptr<Store> make_browser_store(const std::string& folder);
+
+// A short line on the page above the picture, until the player closes it: what the console
+// also says about a save that failed or a record set aside.
+void show_page_notice(const std::string& text);
 
 }  // namespace zell

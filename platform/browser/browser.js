@@ -40,22 +40,44 @@ mergeInto(LibraryManager.library, {
       return (e.shiftKey ? 1 : 0) | (e.ctrlKey ? 2 : 0) | (e.altKey ? 4 : 0) |
              ((e.isComposing || e.keyCode === 229) ? 8 : 0);
     },
+    // The text field takes typed text (and brings up a touch device's keyboard) only while the
+    // program reads a line; otherwise printable keys arrive as text from their key-downs.
+    textInput: false,
+    setTextInput: function(on) {
+      ZellPage.textInput = on;
+      if (on) ZellPage.ime.focus({preventScroll: true});
+      else ZellPage.ime.blur();
+    },
+    // A touch waits this long for a second finger before it is a press of the left button; two
+    // fingers down together are one click of the right button (giving up, as on touch ports of
+    // desktop games). A finger that moves further than kSlop CSS pixels is a press at once.
+    kTwoFingerMs: 120, kSlop: 8,
+    touch: null,       // the first finger while it waits: {id, p, x, y, timer}
+    touchIds: {},      // fingers on the canvas: id -> 'left' (its press was sent) or 'gesture'
     listen: function() {
       var shown = ZellPage.shown, ime = ZellPage.ime;
-      var focusIme = function() { ime.focus({preventScroll: true}); };
       // Keys the program takes are kept from the browser (F5 does not reload, Tab does not move
-      // the focus); printable keys go on to the text field, whose text arrives as typed text.
+      // the focus); printable keys go on to the text field while a line is read, whose text
+      // arrives as typed text, and are typed text themselves otherwise.
       var taken = /^(Enter|Escape|Backspace|Tab|Arrow.*|Home|End|PageUp|PageDown|Insert|Delete|Clear|F[0-9]+)$/;
       window.addEventListener('keydown', function(e) {
+        if (e.target && e.target.tagName === 'BUTTON' && (e.key === 'Enter' || e.key === ' ')) return;
         ZellPage.unlockAudio();
         var composing = e.isComposing || e.keyCode === 229;
         if (!composing && (taken.test(e.key) || (e.ctrlKey && (e.key === 'c' || e.key === 'C'))))
           e.preventDefault();
         ZellPage.push(1, [ZellPage.modifiers(e)], e.key);
+        if (!composing && document.activeElement !== ime && Array.from(e.key).length === 1 && !e.ctrlKey &&
+            !e.altKey && !e.metaKey) {
+          e.preventDefault();
+          ZellPage.push(3, [], e.key);
+        }
       }, true);
       window.addEventListener('keyup', function(e) { ZellPage.push(2, [0], e.key); }, true);
       ime.addEventListener('input', function(e) {
-        if (!e.isComposing && e.inputType === 'insertText' && e.data) ZellPage.push(3, [], e.data);
+        // A touch keyboard's Enter may come only as a line break in the field.
+        if (e.inputType === 'insertLineBreak' || e.inputType === 'insertParagraph') ZellPage.push(1, [0], 'Enter');
+        else if (!e.isComposing && e.inputType === 'insertText' && e.data) ZellPage.push(3, [], e.data);
         if (!e.isComposing) ime.value = '';
       });
       ime.addEventListener('compositionend', function(e) {
@@ -63,35 +85,84 @@ mergeInto(LibraryManager.library, {
         ime.value = '';
       });
       var buttonOf = function(e) { return e.button === 0 ? 0 : e.button === 2 ? 1 : -1; };
+      var press = function(p, b) {
+        ZellPage.held |= 1 << b;
+        ZellPage.push(4, [p[0], p[1], ZellPage.held]);
+        ZellPage.push(5, [p[0], p[1], b]);
+      };
+      var release = function(p, b) {
+        if (!(ZellPage.held & (1 << b))) return;
+        ZellPage.held &= ~(1 << b);
+        ZellPage.push(6, [p[0], p[1], b]);
+      };
+      // The waiting finger becomes a press of the left button, where it went down.
+      var pressTouch = function() {
+        var t = ZellPage.touch;
+        if (!t) return;
+        ZellPage.touch = null;
+        clearTimeout(t.timer);
+        ZellPage.touchIds[t.id] = 'left';
+        press(t.p, 0);
+      };
+      var onTouchDown = function(e) {
+        var t = ZellPage.touch;
+        if (t) {
+          // A second finger while the first waits: the right button, clicked where the first is.
+          clearTimeout(t.timer);
+          ZellPage.touch = null;
+          ZellPage.touchIds[t.id] = ZellPage.touchIds[e.pointerId] = 'gesture';
+          press(t.p, 1);
+          release(t.p, 1);
+          return;
+        }
+        if (Object.keys(ZellPage.touchIds).length) { ZellPage.touchIds[e.pointerId] = 'gesture'; return; }
+        ZellPage.touch = {id: e.pointerId, p: ZellPage.pointerAt(e), x: e.clientX, y: e.clientY,
+                          timer: setTimeout(pressTouch, ZellPage.kTwoFingerMs)};
+      };
       shown.addEventListener('pointerdown', function(e) {
         ZellPage.unlockAudio();
         e.preventDefault();
-        focusIme();
-        var b = buttonOf(e);
-        if (b < 0) return;
+        if (ZellPage.textInput) ime.focus({preventScroll: true});
         try { shown.setPointerCapture(e.pointerId); } catch (err) {}
-        ZellPage.held |= 1 << b;
-        var p = ZellPage.pointerAt(e);
-        ZellPage.push(4, [p[0], p[1], ZellPage.held]);
-        ZellPage.push(5, [p[0], p[1], b]);
-      });
-      var release = function(e) {
+        if (e.pointerType === 'touch') { onTouchDown(e); return; }
         var b = buttonOf(e);
-        if (b < 0 || !(ZellPage.held & (1 << b))) return;
-        ZellPage.held &= ~(1 << b);
-        var p = ZellPage.pointerAt(e);
-        ZellPage.push(6, [p[0], p[1], b]);
+        if (b >= 0) press(ZellPage.pointerAt(e), b);
+      });
+      var up = function(e) {
+        if (e.pointerType === 'touch') {
+          var t = ZellPage.touch;
+          if (t && t.id === e.pointerId) pressTouch();
+          var kind = ZellPage.touchIds[e.pointerId];
+          delete ZellPage.touchIds[e.pointerId];
+          if (kind === 'left') release(ZellPage.pointerAt(e), 0);
+          return;
+        }
+        var b = buttonOf(e);
+        if (b >= 0) release(ZellPage.pointerAt(e), b);
       };
-      shown.addEventListener('pointerup', release);
-      shown.addEventListener('pointercancel', release);
+      shown.addEventListener('pointerup', up);
+      shown.addEventListener('pointercancel', up);
       shown.addEventListener('pointermove', function(e) {
+        if (e.pointerType === 'touch') {
+          var t = ZellPage.touch;
+          if (t && t.id === e.pointerId && Math.hypot(e.clientX - t.x, e.clientY - t.y) > ZellPage.kSlop) pressTouch();
+          if (ZellPage.touchIds[e.pointerId] !== 'left') return;
+        }
         var p = ZellPage.pointerAt(e);
         ZellPage.push(4, [p[0], p[1], ZellPage.held]);
       });
       shown.addEventListener('contextmenu', function(e) { e.preventDefault(); });
       window.addEventListener('resize', function() { ZellPage.push(8, []); });
       document.addEventListener('fullscreenchange', function() { ZellPage.push(8, []); });
-      focusIme();
+      // Shown again: the picture is drawn afresh (the host held the game meanwhile).
+      document.addEventListener('visibilitychange', function() { ZellPage.push(8, []); });
+    },
+    // A short line on the page (a save that failed, a record set aside), until it is closed.
+    notice: function(text) {
+      var box = document.getElementById('notice');
+      if (!box) return;
+      box.querySelector('span').textContent = text;
+      box.hidden = false;
     },
     // Shows the last presented picture: its pixels to the source canvas, then up by the
     // whole factor of the canvas's backing store, every pixel a sharp square; the page scales
@@ -121,6 +192,7 @@ mergeInto(LibraryManager.library, {
       if (pending && !ZellPage.firstFrame) {
         ZellPage.firstFrame = performance.now();
         document.body.dataset.firstFrameMs = String(Math.round(ZellPage.firstFrame));
+        document.dispatchEvent(new Event('zellfirstframe'));
       }
     },
     requestFrame: function() {
@@ -147,14 +219,20 @@ mergeInto(LibraryManager.library, {
     if (ended) ended.hidden = false;
   },
   zell_page_area__deps: ['$ZellPage'],
-  // The area is the page above the hint; the canvas lies in it where the program places it.
+  // The area is the page but for the hint's bar (below the picture, or beside it on a phone on its
+  // side); the canvas lies in it where the program places it.
   zell_page_area: function(w, h, ratio) {
-    var hint = document.getElementById('hint');
-    var below = hint ? hint.getBoundingClientRect().height : 0;
-    setValue(w, window.innerWidth, 'double');
-    setValue(h, Math.max(1, window.innerHeight - below), 'double');
+    var area = document.getElementById('area');
+    var r = area ? area.getBoundingClientRect() : {width: window.innerWidth, height: window.innerHeight};
+    setValue(w, Math.max(1, r.width), 'double');
+    setValue(h, Math.max(1, r.height), 'double');
     setValue(ratio, window.devicePixelRatio || 1, 'double');
   },
+  zell_page_text_input__deps: ['$ZellPage'],
+  zell_page_text_input: function(on) { ZellPage.setTextInput(!!on); },
+  zell_page_hidden: function() { return document.visibilityState === 'hidden' ? 1 : 0; },
+  zell_page_notice__deps: ['$ZellPage'],
+  zell_page_notice: function(text) { ZellPage.notice(UTF8ToString(text)); },
   zell_page_place_canvas__deps: ['$ZellPage'],
   zell_page_place_canvas: function(cssX, cssY, cssW, cssH, factor) {
     var shown = ZellPage.shown, src = ZellPage.canvas;
@@ -173,7 +251,9 @@ mergeInto(LibraryManager.library, {
     if (src.width !== width || src.height !== height) { src.width = width; src.height = height; }
     // A copy: the program goes on drawing into its picture before the frame is shown.
     ZellPage.pending = HEAPU32.slice(pixels >> 2, (pixels >> 2) + width * height);
-    ZellPage.requestFrame();
+    // The first picture at once: the page has shown nothing yet.
+    if (!ZellPage.firstFrame) ZellPage.frame();
+    else ZellPage.requestFrame();
   },
   zell_page_queued__deps: ['$ZellPage'],
   zell_page_queued: function() { return ZellPage.queue.length; },

@@ -46,6 +46,9 @@ public:
     bool queue_empty() const { return queue_.empty(); }
     // Virtual time each present takes, as a slow display would.
     void set_present_cost_us(uint64_t us) { present_cost_us_ = us; }
+    // The window as minimized (true) or shown again: the host holds the game's clock meanwhile.
+    void set_suspended(bool on) { suspended_ = on; }
+    bool suspended() const override { return suspended_; }
 
     // Called when the program pumps while idle (waiting for input) and nothing is queued:
     // a driver such as the scripted runner queues its next input here. Without a handler,
@@ -73,6 +76,7 @@ private:
     uint64_t present_cost_us_ = 0;
     bool open_ = false;
     bool text_input_ = false;
+    bool suspended_ = false;
     WindowSpec spec_;
     std::deque<Event> queue_;
     std::function<bool(HeadlessBackend&)> on_wait_;

@@ -7,13 +7,20 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 
 #include "runtime/core/os.h"
 
 namespace zell::os {
 
+#ifdef __EMSCRIPTEN__
+// The browser has no shared libraries to open, and leaving dlopen out keeps the dynamic loader
+// out of the module. Its error log goes to the page's storage (Host::Options::error_log).
+void* open_library(const std::string&) { return nullptr; }
+void* library_function(void*, const std::string&) { return nullptr; }
+void close_library(void*) {}
+std::string error_log_path() { return {}; }
+#else
 void* open_library(const std::string& name) { return dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL); }
 
 void* library_function(void* library, const std::string& name) { return dlsym(library, name.c_str()); }
@@ -31,21 +38,16 @@ std::string error_log_path() {
     }
     return base + "/zell-bowling/runtime-error";
 }
+#endif
 
 bool replace_file(const std::string& path, std::string_view bytes) {
     for (size_t i = 1; i < path.size(); ++i)
         if (path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0700);
     const std::string tmp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(tmp, std::ios::trunc | std::ios::binary);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) == 0) return true;
+    std::FILE* out = std::fopen(tmp.c_str(), "wb");
+    if (!out) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    if (std::fclose(out) == 0 && written && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
     std::remove(tmp.c_str());
     return false;
 }

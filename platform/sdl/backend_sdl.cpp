@@ -377,6 +377,8 @@ void SdlBackend::set_display(const DisplaySettings& settings) {
     redraw();
 }
 
+bool SdlBackend::suspended() const { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0; }
+
 DisplaySettings SdlBackend::display() const {
     DisplaySettings now = settings_;
     if (window_) now.fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;

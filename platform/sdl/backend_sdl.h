@@ -80,6 +80,8 @@ public:
 
     void set_display(const DisplaySettings& settings) override;
     DisplaySettings display() const override;
+    // While the window is minimized (SDL keeps the flag as the window's events come in).
+    bool suspended() const override;
 
 private:
     // Created by make_sdl_backend once SDL's video subsystem is up; released with it.

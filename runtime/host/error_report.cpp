@@ -27,7 +27,8 @@ constexpr const char* kStartupMessages[] = {
 void Host::report(const RuntimeError& e) {
     if (reporting_) return;
     reporting_ = true;
-    write_error_log(e, backend_.local_time());
+    if (options_.error_log) options_.error_log(error_log_text(e, backend_.local_time()));
+    else write_error_log(e, backend_.local_time());
     auto pos = Position::of(e.where());
     std::string line = "\r\n" + pos.file + " [" + std::to_string(pos.line) + cached_sjis("行]:エラー[") +
                        std::to_string(e.number()) + "]";
@@ -83,13 +84,17 @@ void Host::stop_program(Loc where) {
 }
 
 void Host::wait_for_key() {
-    while (input_->keys().empty()) {
+    // A click (a tap) does as a key; only one made from here on.
+    input_->take_presses();
+    bool clicked = false;
+    while (input_->keys().empty() && !clicked) {
         presenter_->present_if_due(true);
         gate_->pump(backend_, kIdleWaitMs);
         end_if_closed();
         if (gate_->requested()) show_help();
+        clicked = input_->take_presses();
     }
-    input_->keys().pop();
+    if (!clicked) input_->keys().pop();
 }
 
 }  // namespace zell

@@ -99,10 +99,23 @@ void Host::pump_messages(bool wait) {
         presenter_->present_if_due(false);
     }
     gate_->pump(backend_, wait_ms);
-    next_pump_us_ = backend_.now_us() + kPumpPeriodUs;
     end_if_closed();
+    if (backend_.suspended()) hold_while_suspended();
+    next_pump_us_ = backend_.now_us() + kPumpPeriodUs;
     if (gate_->requested()) show_help();
     presenter_->watch_display();
+}
+
+void Host::hold_while_suspended() {
+    const uint64_t from = backend_.now_us();
+    while (backend_.suspended()) {
+        backend_.sleep_us(kSuspendedPollUs);
+        gate_->pump(backend_, 0);
+        end_if_closed();
+    }
+    // A throw in progress goes on from where it stood, as after the help panel.
+    pacer_->postpone(backend_.now_us() - from);
+    presenter_->present_again();
 }
 
 void Host::before_read(const Loc& where) {

@@ -59,6 +59,9 @@ public:
         // Called when the player switches the window's presentation (F10, F11), with the
         // presentation before and after, so that the program can keep the change.
         std::function<void(const DisplaySettings& before, const DisplaySettings& now)> display_switched;
+        // Keeps the run-time error log's text where the platform keeps it (the browser's storage);
+        // unset, it goes to the error log file (error_log.h).
+        std::function<void(const std::string& text)> error_log;
     };
 
     // The statement poll pumps the window's events once this much time has passed since the
@@ -202,6 +205,11 @@ private:
     // running animation's deadlines.
     void show_help();
     void end_if_closed();  // a closed window ends the program
+    // While the window is minimized or the page hidden: pumps, without showing anything, until it
+    // is back, and moves the running animation's deadlines on by that time.
+    void hold_while_suspended();
+    // How often a held program looks whether the window is back.
+    static constexpr uint64_t kSuspendedPollUs = 100'000;
     // One step, then the screen of the window a drawing or printing service names.
     Screen& on_screen(int window, const Loc& where);
     // One step, then the input for a read of the window: a program that polls waits here first.
@@ -213,7 +221,7 @@ private:
     // the program cannot run.
     bool open();
     // error_report.cpp: the stop prompt, the error report and the start-up failures.
-    void wait_for_key();  // pumps until a key is in the buffer
+    void wait_for_key();  // pumps until a key is in the buffer (taken) or a click comes
     void report(const RuntimeError& e);
     bool fail_startup(int message);  // shows the start-up message; false
 

@@ -14,6 +14,9 @@ namespace zell {
 // it nor HOME is an absolute path.
 std::string error_log_path();
 
+// The log's text for `e` raised at local time `when`: MODL, LINE, CODE, FUNC, INFO and TIME lines.
+std::string error_log_text(const RuntimeError& e, const LocalTime& when);
+
 // Writes the log for `e` raised at local time `when`, creating the folders on the way.
 // Any failure leaves the previous log as it was.
 void write_error_log(const RuntimeError& e, const LocalTime& when);

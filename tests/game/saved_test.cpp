@@ -307,17 +307,17 @@ TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothi
     EXPECT_EQ(row, std::string(21, ' ') + "4      Bowling        0");
 }
 
-// Delete Best 20 asks first: Enter or Y deletes the saved table, any other key keeps it.
+// Delete Best 20 asks first: Enter or Y deletes the saved table, any other key keeps it; a click on
+// "Enter / Y : 破棄 Delete" (row 22 from column 17) deletes it, a click elsewhere keeps it.
 TEST(SavedGame, DeletingTheTableAsksFirst) {
     const std::string table = "zell-bowling best20 2\ngames 1\nentry 120 4 bowling \"a\"\nend\n";
-    for (const auto& [answer, deletes] :
-         std::vector<std::pair<std::string, bool>>{{"key Enter", true},
-                                                   {"key y", true},
-                                                   {"key Y", true},
-                                                   {"key n", false},
-                                                   {"key Esc", false},
-                                                   {"key Down", false},
-                                                   {"click left 300 300\nkey Space", false}}) {
+    // clang-format off
+    const std::vector<std::pair<std::string, bool>> answers = {
+        {"key Enter", true}, {"key y", true}, {"key Y", true}, {"key n", false}, {"key Esc", false},
+        {"key Down", false}, {"click left 136 297", true}, {"click left 319 297", true},
+        {"click left 320 297", false}, {"click left 166 315", false}};
+    // clang-format on
+    for (const auto& [answer, deletes] : answers) {
         TempDir dir;
         std::ofstream(dir.path / "best20.txt") << table;
         testing::Scenario run("save " + dir.path.string() +

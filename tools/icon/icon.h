@@ -11,5 +11,7 @@ Icon render_mascot_icon(int size = 64);
 
 // The sizes of the icons installed for the desktop (square, in pixels).
 inline constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
+// The sizes the browser version's manifest names besides (installed apps, splash screens).
+inline constexpr int kWebIconSizes[] = {192, 512};
 
 }  // namespace zell

@@ -1,10 +1,11 @@
 // zell-make-icon OUTDIR: draws the program's icon with the game's figure code and writes
 // OUTDIR/icons/NxN/zell-bowling.png for each desktop icon size N (with transparency, for
-// the desktop's icon theme) and OUTDIR/icon_data.cpp (the 64 x 64 icon, compiled into the
-// program, which sets it as the window icon).
+// the desktop's icon theme) and each size the browser version's manifest names and OUTDIR/icon_data.cpp (the 64 x 64
+// icon, compiled into the program, which sets it as the window icon).
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "tools/icon/icon.h"
@@ -23,7 +24,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = argv[1];
-    for (int size : zell::kDesktopIconSizes) {
+    std::vector<int> sizes(std::begin(zell::kDesktopIconSizes), std::end(zell::kDesktopIconSizes));
+    sizes.insert(sizes.end(), std::begin(zell::kWebIconSizes), std::end(zell::kWebIconSizes));
+    for (int size : sizes) {
         zell::Icon icon = zell::render_mascot_icon(size);
         std::vector<uint8_t> rgba;
         for (zell::Rgb p : icon.image.pixels()) {

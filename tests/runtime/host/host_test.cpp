@@ -233,6 +233,26 @@ TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
     EXPECT_EQ(files, 1);
 }
 
+// The report's wait ends at a click (a tap) as at a key, but not at a click made before it.
+TEST_F(ErrorReport, AClickEndsTheWaitButNotOneMadeBeforeTheReport) {
+    HeadlessHost h(0, Host::Options{});
+    int waits = 0;
+    h.backend.inject_press(MouseButton::Left, 10, 10);
+    h.backend.set_on_wait([&](HeadlessBackend& b) {
+        ++waits;
+        b.inject_press(MouseButton::Left, 20, 20);
+        b.inject_release(MouseButton::Left, 20, 20);
+        return true;
+    });
+    const int code = h.run([&](Host& rt) {
+        rt.step();
+        Table<float> t(20);
+        t(21) = 1;
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(waits, 1);
+}
+
 TEST_F(ErrorReport, ServicesThatSharedANumberLogTheirOwnFunc) {
     FixedString field;
     const std::pair<const char*, Host::MainProgram> cases[] = {
@@ -336,6 +356,35 @@ TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
         }
         EXPECT_EQ(late - t0, 600u * 4000u + 1'000'000u);  // no wait at the late step, no rush after it
         EXPECT_EQ(rt.backend().now_us() - late, 569u * 4000u);
+    });
+}
+
+// A minimized window holds the game's clock: no step is taken meanwhile, and the run goes on
+// from where it stood at its own pace, as if the minimized time had never passed.
+TEST(Pacing, AMinimizedWindowHoldsTheRunUntilItIsShownAgain) {
+    HeadlessHost h;
+    uint64_t minimized = 0, shown = 0;
+    h.backend.set_on_pump([&](HeadlessBackend& b) {
+        if (!minimized && b.now_us() >= 1'200'000) b.set_suspended(true), minimized = b.now_us();
+        else if (!shown && minimized && b.now_us() >= minimized + 5'000'000) b.set_suspended(false), shown = b.now_us();
+    });
+    h.run([&](Host& rt) {
+        std::vector<uint64_t> gaps;
+        uint64_t last = rt.backend().now_us();
+        const uint64_t t0 = last;
+        rt.pace_begin(4000);
+        for (int i = 0; i < 1170; ++i) {
+            rt.step();
+            rt.backend().sleep_us(i % 3 == 0 ? 2500 : 100);
+            rt.pace_step();
+            gaps.push_back(rt.backend().now_us() - last);
+            last = rt.backend().now_us();
+        }
+        ASSERT_GT(shown, minimized);
+        const uint64_t held = shown - minimized;
+        EXPECT_EQ(std::count(gaps.begin(), gaps.end(), 4000u), 1169);
+        EXPECT_EQ(std::count(gaps.begin(), gaps.end(), 4000u + held), 1);
+        EXPECT_EQ(last - t0, 1170u * 4000u + held);
     });
 }
 
@@ -505,8 +554,8 @@ TEST(Placing, ATapOrBothButtonsAtOncePlaceTheBallTheRightButtonAloneGivesUp) {
     };
     for (const Case& c : std::vector<Case>{
              {"both buttons", {{{L, true}, {R, true}}, {{L, false}}}, "choose_throw"},
-             {"a tap", {{{L, true}, {L, false}}, {}}, "choose_throw"},    // released at the next pump
-             {"a right tap", {{{R, true}, {R, false}}, {}}, "wait_key"},  // back in the menu
+             {"a tap", {{{L, true}, {L, false}}, {}}, "choose_throw"},  // released at the next pump
+             {"a right tap", {{{R, true}, {R, false}}, {}}, "click"},   // back in the menu: a key or a click
          }) {
         testing::HeadlessHost h;
         size_t wait = 0;
