@@ -103,7 +103,7 @@ void Game::choose_menu_item(float column, float row, float width, float item_cou
         flush_keys();
         Click c;
         const int code = wait_key_or_click(c);
-        if (code == kEnter) return;
+        if (code == kEnter) break;
         if (code == kClicked) {
             // An item's row, across the box.
             const float item = float(c.row) - row;
@@ -111,7 +111,7 @@ void Game::choose_menu_item(float column, float row, float width, float item_cou
             menu_item_in_colour(column, row, selection, 0);
             selection = item;
             menu_item_in_colour(column, row, selection, 15);
-            return;
+            break;
         }
         if (code == kUp) {
             menu_item_in_colour(column, row, selection, 0);
@@ -122,6 +122,9 @@ void Game::choose_menu_item(float column, float row, float width, float item_cou
         }
         menu_item_in_colour(column, row, selection, 15);
     }
+    // The option screens write their rows over the hint's: it goes before they draw.
+    locate_text(row + item_count + 6, column + 12);
+    rt.print(0, std::string(kHelpHint.size(), ' '));
 }
 
 // A choice of a choice row, at 0-based text column column + (choice - 1) * spacing.
