@@ -78,15 +78,17 @@ void Game::replay_throw_mark() {
     const JournalEntry& e = playback_->take_mark("the throw's end");
     auto want = parse_throw_mark(e.value);
     if (!want) playback_->diverge("the throw ends where the file has \"" + e.value + "\"");
+    const std::string place = "frame " + std::to_string(want->frame) + " throw " + std::to_string(want->throw_no);
     if (want->frame != m.frame || want->throw_no != m.throw_no)
         playback_->diverge("the game played frame " + std::to_string(m.frame) + " throw " + std::to_string(m.throw_no) +
-                           " where the file has \"" + e.value + "\"");
+                               " where the file has \"" + e.value + "\"",
+                           place);
     if (want->pins != m.pins || want->checksum != m.checksum) {
         char buf[160];
         std::snprintf(buf, sizeof buf,
                       "the board differs after the throw: %d pins down, checksum %08X; the file has %d, %08X", m.pins,
                       unsigned(m.checksum), want->pins, unsigned(want->checksum));
-        playback_->diverge(buf);
+        playback_->diverge(buf, place);
     }
 }
 

@@ -3,11 +3,12 @@
 #include "game/data/replay_file.h"
 #include "game/program.h"
 #include "runtime/host/watch_backend.h"
+#include "runtime/text/sjis.h"
 
 namespace zell {
 
 ReplayOutcome play_replay_on(std::string_view text, Backend& backend, Host::Options options, bool pace,
-                             WatchBackend* watch) {
+                             WatchBackend* watch, bool hold_end) {
     ReplayOutcome o;
     std::string why;
     auto replay = parse_replay(text, &why);
@@ -25,7 +26,7 @@ ReplayOutcome play_replay_on(std::string_view text, Backend& backend, Host::Opti
     if (pace) wait = [&host](uint64_t us) { host.sleep_10ms(int64_t((us + 9'999) / 10'000)); };
     JournalPlayer journal(replay->journal, wait, [&backend] { return backend.now_us(); });
     ReplayEnd end;
-    if (watch)
+    if (watch && hold_end)
         end.on_finish = [&host, watch] {
             // The last picture stays until a key, a click or a closed window ends the playback.
             watch->finish();
@@ -33,6 +34,11 @@ ReplayOutcome play_replay_on(std::string_view text, Backend& backend, Host::Opti
         };
     const int code = host.run([&](Host& rt) { play_replay(rt, *replay, journal, end); });
     o.sheet = end.sheet;
+    for (int r = 0; host.ending() != Host::Ending::StartupFailure && r < host.screen().rows(); ++r) {
+        std::string line = to_utf8(host.screen().row_bytes(r));
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        o.screen += line + "\n";
+    }
     if (midi)
         for (const auto& e : midi->log()) o.midi.push_back(e.message);
     if (end.finished) return o;
@@ -50,9 +56,9 @@ ReplayOutcome play_replay_on(std::string_view text, Backend& backend, Host::Opti
     return o;
 }
 
-ReplayOutcome watch_replay(std::string_view text, Backend& window, Host::Options options) {
+ReplayOutcome watch_replay(std::string_view text, Backend& window, Host::Options options, bool hold_end) {
     WatchBackend watch(window);
-    return play_replay_on(text, watch, std::move(options), true, &watch);
+    return play_replay_on(text, watch, std::move(options), true, &watch, hold_end);
 }
 
 std::string outcome_text(const ReplayOutcome& o) {

@@ -186,8 +186,8 @@ std::string JournalPlayer::what_is_next() const {
     return "more reads" + at;
 }
 
-void JournalPlayer::diverge(const std::string& why) {
-    if (divergence_.empty()) divergence_ = place_ ? place_() + ": " + why : why;
+void JournalPlayer::diverge(const std::string& why, const std::string& place) {
+    if (divergence_.empty()) divergence_ = !place.empty() ? place + ": " + why : place_ ? place_() + ": " + why : why;
     throw ProgramEnd{kDivergedExitCode};
 }
 

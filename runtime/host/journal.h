@@ -98,8 +98,9 @@ public:
     // The next mark without taking it; nullptr when only reads or nothing follow before the end.
     const JournalEntry* next_mark() const;
     bool at_end() const { return next_ == entries_.size() && same_left_ == 0; }
-    // Diverges: sets the reason and ends the program (exit code 3).
-    [[noreturn]] void diverge(const std::string& why);
+    // Diverges: sets the reason and ends the program (exit code 3). place: where the program is,
+    // when it is not what the place function says.
+    [[noreturn]] void diverge(const std::string& why, const std::string& place = {});
     const std::string& divergence() const { return divergence_; }
     // Prefixes every reason with where the program is (the game names its frame and throw).
     void set_place(std::function<std::string()> place) { place_ = std::move(place); }
