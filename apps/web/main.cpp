@@ -2,13 +2,20 @@
 // backend), with the page's sound, and the Best 20 and the settings kept in the browser's
 // storage. Built by Emscripten only.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "apps/replay/replay_run.h"
 #include "game/data/saved_data.h"
 #include "game/program.h"
 #include "platform/browser/backend_browser.h"
 #include "resources/icon.h"
 #include "runtime/host/host.h"
+
+extern "C" {
+// platform/browser/replays.js: the replay the page was asked to show (malloc'd; nullptr: none).
+char* zell_page_take_replay(int* length);
+}
 
 int main() {
     zell::BrowserBackend backend;
@@ -25,6 +32,15 @@ int main() {
     options.display_switched = [&keeper](const zell::DisplaySettings& before, const zell::DisplaySettings& now) {
         keeper.keep_display_switch(before, now);
     };
+    // "Watch a replay" on the page reloads it with the file waiting: the game is watched, nothing saved.
+    int length = 0;
+    if (char* bytes = zell_page_take_replay(&length)) {
+        const std::string replay(bytes, size_t(length));
+        std::free(bytes);
+        const zell::ReplayOutcome o = zell::watch_replay(replay, backend, std::move(options));
+        if (o.exit_code != 0) backend.message_box("Zell Bowling", zell::outcome_text(o));
+        return o.exit_code;
+    }
     zell::Host host(backend, std::move(options));
     return host.run([&keeper](zell::Host& rt) { zell::game_main(rt, &keeper); });
 }

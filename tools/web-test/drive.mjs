@@ -1,18 +1,19 @@
 // Plays the browser build in Debian's Chromium (headless, through the DevTools protocol)
 // and checks it against the headless runner's pictures of the same input.
 //
-//   node drive.mjs SITE_DIR EXPECTED_DIR PROFILE_DIR
+//   node drive.mjs SITE_DIR EXPECTED_DIR PROFILE_DIR [REPLAY_FILE]
 //
 // SITE_DIR is the built page; EXPECTED_DIR holds the runner's shots (menu.png, down.png, game.png,
 // throw.png, and after.png and best20.png of a whole game); PROFILE_DIR is a temporary folder
 // for the browser's profile (its localStorage keeps the Best 20 across reloads). Prints one line
-// per check and the figures, and exits non-zero on the first failure.
+// per check and the figures, and exits non-zero on the first failure. REPLAY_FILE receives the
+// whole game's replay as the page offers it for download (for the desktop's --verify).
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const [site, expected, profile] = process.argv.slice(2);
+const [site, expected, profile, replayOut] = process.argv.slice(2);
 const W = 648, H = 702;
 const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png'};
 
@@ -226,6 +227,15 @@ try {
   await keys('Enter', 1);
   // Below the date line: the table as the runner saved and showed it.
   check(await waitFor('best20.png', 10000, 0, 36, W, H - 36) === 0, 'the Best 20 entry survives a reload');
+  // The page's Best 20 list offers the game's replay: its download, as a file.
+  const replay = await page.evaluate(async () => {
+    const a = document.querySelector('#zell-replays li a[download]');
+    if (!a) return null;
+    return {name: a.download, bytes: Array.from(new Uint8Array(await (await fetch(a.href)).arrayBuffer()))};
+  });
+  if (check(replay !== null && replay.bytes.length > 0, `the Best 20 entry's replay downloads (${replay && replay.name})`) &&
+      replayOut)
+    fs.writeFileSync(replayOut, Buffer.from(replay.bytes));
 
   check(problems.length === 0, 'nothing reached the console' + problems.map((p) => '\n  ' + p).join(''));
   const sizes = ['zell-bowling.wasm', 'zell-bowling.js'].map((f) => fs.statSync(path.join(site, f)).size);
