@@ -213,7 +213,7 @@ std::string replay_record_name(const ReplayHeader& h, std::optional<int> score, 
 
 std::string ReplayShelf::keep(const ReplayHeader& h, std::optional<int> score, std::string_view text,
                               std::string* why) {
-    const std::string lock = std::string(kFolder) + "/replays";
+    const std::string lock = std::string(kFolder) + "/" + kFolder;
     if (!store_.lock(lock, why)) return {};
     std::string kept;
     // Under the lock no other copy of the game takes a name between the look and the write.
@@ -230,7 +230,7 @@ std::string ReplayShelf::keep(const ReplayHeader& h, std::optional<int> score, s
 }
 
 bool ReplayShelf::prune(const BestTable& table, std::string* why) {
-    const std::string lock = std::string(kFolder) + "/replays";
+    const std::string lock = std::string(kFolder) + "/" + kFolder;
     if (!store_.lock(lock, why)) return false;
     std::vector<std::string> names;
     for (std::string& n : store_.list(kFolder))

@@ -187,15 +187,23 @@ private:
 
     // Every save writes its temporary file under the record's lock, so while this copy holds
     // the lock, a temporary file of the record is what a save that was killed left behind.
+    // A lock named "folder/folder" covers every record in its folder (the replays are written
+    // under one): its holder removes the temporary files of any of them.
     void remove_orphans(const std::string& name) {
         const size_t slash = name.rfind('/');
-        DIR* d = ::opendir(slash == std::string::npos ? dir_.c_str() : path(name.substr(0, slash)).c_str());
+        const std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash);
+        const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+        DIR* d = ::opendir(folder.empty() ? dir_.c_str() : path(folder).c_str());
         if (!d) return;
-        const std::string prefix = (slash == std::string::npos ? name : name.substr(slash + 1)) + kTempInfix;
+        const bool whole_folder = !folder.empty() && folder == base;
+        const std::string prefix = base + kTempInfix;
         while (const dirent* e = ::readdir(d)) {
             std::string_view n = e->d_name;
-            if (n.size() > prefix.size() && n.substr(0, prefix.size()) == prefix &&
-                n.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos)
+            size_t digits = std::string_view::npos;
+            if (n.size() > prefix.size() && n.substr(0, prefix.size()) == prefix) digits = prefix.size();
+            else if (const size_t t = n.rfind(kTempInfix); whole_folder && t != std::string_view::npos && t > 0)
+                digits = t + std::string_view(kTempInfix).size();
+            if (digits < n.size() && n.find_first_not_of("0123456789", digits) == std::string_view::npos)
                 ::unlinkat(::dirfd(d), e->d_name, 0);
         }
         ::closedir(d);

@@ -249,7 +249,9 @@ std::optional<uint8_t> Host::take_key(const Loc& where) {
         int n = -1;
         if (v != "-") {
             auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
-            if (ec != std::errc{} || end != v.data() + v.size() || n < 0 || n > 255) {
+            // Ctrl+C ends a game, so a recorded game never reads it.
+            if (ec != std::errc{} || end != v.data() + v.size() || n < 0 || n > 255 ||
+                (journal_->playing() && n == keycode::kCtrlC)) {
                 journal_->refuse("the file gives " + encode_journal_value(v) + " to a read of key");
             }
         }

@@ -16,7 +16,9 @@ public:
         if (code == ' ') w_.set_speed(w_.speed_, !w_.paused_);
         if (code == keycode::kEscape || w_.finished_) w_.close_ = true;
     }
-    void text_typed(std::string_view) override {}
+    void text_typed(std::string_view) override {
+        if (w_.finished_) w_.close_ = true;
+    }
     void mouse_move(int, int, unsigned) override {}
     void mouse_down(MouseButton, int, int, uint64_t) override {
         if (w_.finished_) w_.close_ = true;

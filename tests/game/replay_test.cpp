@@ -172,6 +172,7 @@ TEST(Replay, PruningKeepsTheTablesGamesAndTheLastFifty) {
     EXPECT_EQ(shelf.keep(again, 0, text, &why), "replays/20261101-000000-0-Bo-2.replay");
     EXPECT_EQ(slurp(dir / kept[0]).substr(0, 20), "zell-bowling replay ");
 
+    std::ofstream(dir / "replays" / "20261101-000000-0-Bo.replay.tmp4242") << "a save killed";
     BestTable table;
     table.entries = {
         {150, "Ann         ", 4, 1}, {5, "Ann         ", 2, 1}, {5, "Ann         ", 2, 1}, {1, "Zed", 2, 1}};
@@ -183,6 +184,7 @@ TEST(Replay, PruningKeepsTheTablesGamesAndTheLastFifty) {
     expected.push_back(kept[5]);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(left, expected);
+    EXPECT_FALSE(fs::exists(dir / "replays" / "20261101-000000-0-Bo.replay.tmp4242"));
     fs::remove_all(dir);
 }
 

@@ -234,8 +234,25 @@ try {
     return {name: a.download, bytes: Array.from(new Uint8Array(await (await fetch(a.href)).arrayBuffer()))};
   });
   if (check(replay !== null && replay.bytes.length > 0, `the Best 20 entry's replay downloads (${replay && replay.name})`) &&
-      replayOut)
+      replayOut) {
     fs.writeFileSync(replayOut, Buffer.from(replay.bytes));
+    // Watched: picked on the page, played at four times the speed to its end (where a key ends
+    // it), with no message of a divergence.
+    const [picker] = await page.$$('#zell-replays input[type=file]');
+    await picker.uploadFile(replayOut);
+    await page.waitForNavigation({waitUntil: 'load'});
+    await sleep(1000);
+    await page.keyboard.press('ArrowRight');
+    let ended = false;
+    for (let i = 0; i < 60 && !ended; ++i) {
+      await sleep(2000);
+      await page.keyboard.press('KeyA');
+      ended = await page.evaluate(() => !document.getElementById('ended').hidden);
+    }
+    const message = await page.evaluate(() => document.getElementById('message').hidden ? '' :
+                                              document.getElementById('message').textContent);
+    check(ended && message === '', `the replay watched on the page plays to its end ${message}`);
+  }
 
   check(problems.length === 0, 'nothing reached the console' + problems.map((p) => '\n  ' + p).join(''));
   const sizes = ['zell-bowling.wasm', 'zell-bowling.js'].map((f) => fs.statSync(path.join(site, f)).size);
