@@ -42,7 +42,8 @@ void Game::begin_replay() {
 }
 
 uint32_t Game::board_checksum() const {
-    // FNV-1a over the bits of every object's place, velocity and state, and the frame and throw.
+    // FNV-1a over the bits of every object's place, velocity and state, the throw's start, and the
+    // frame and throw.
     uint32_t h = 2166136261u;
     auto mix = [&h](float v) {
         uint32_t bits = std::bit_cast<uint32_t>(v);
@@ -58,6 +59,12 @@ uint32_t Game::board_checksum() const {
         mix(s.obj_vy(i));
         mix(s.obj_state(i));
     }
+    // Where the ball was placed and how it was thrown: a throw whose ball leaves no other trace
+    // (it misses every pin) still shows a different start.
+    mix(s.aim_x);
+    mix(s.aim_y);
+    mix(s.throw_vx);
+    mix(s.throw_vy);
     mix(s.frame_no);
     mix(s.throw_no);
     return h;

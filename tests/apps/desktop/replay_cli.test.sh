@@ -14,7 +14,7 @@ verify() {  # standard output and error in $out, exit code in $code
 
 game() {  # game SAVE_DIR [ARGS]: one game thrown from places along the line, then the script ends
     { echo "save $1"; [ -n "${2:-}" ] && echo "args $2"; echo "key Enter"
-      for x in $(seq 140 5 250); do echo "click left $x 680"; echo "drag $x 680 160 470"; done
+      for x in $(seq 140 5 250); do echo "click left $x 680"; echo "drag $x 680 $((x + 10)) 470"; done
       echo "key Space"; echo "key Space"; } >"$work/game.script"
     "$build/zell-script" "$work/game.script" "$work" >/dev/null || fail "the scripted game failed"
 }
