@@ -37,6 +37,7 @@ int main() {
     if (char* bytes = zell_page_take_replay(&length)) {
         const std::string replay(bytes, size_t(length));
         std::free(bytes);
+        options.display_switched = nullptr;  // F10 while watching is not kept either
         const zell::ReplayOutcome o = zell::watch_replay(replay, backend, std::move(options));
         if (o.exit_code != 0) backend.message_box("Zell Bowling", zell::outcome_text(o));
         return o.exit_code;

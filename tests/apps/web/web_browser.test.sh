@@ -52,6 +52,7 @@ cp "$src/tools/web-test/drive.mjs" "$tmp/driver/"
 ln -s "$(cd "$driver_modules" && pwd)" "$tmp/driver/node_modules"
 if node "$tmp/driver/drive.mjs" "$site" "$tmp/expected" "$tmp/profile" "$tmp/browser.replay"; then
     # Recorded in the browser, verified on the desktop.
+    echo "the browser's replay: $(wc -c <"$tmp/browser.replay") bytes"
     if ! env -u DISPLAY -u WAYLAND_DISPLAY "$build/zell-bowling" --verify "$tmp/browser.replay"; then
         echo "FAIL: the desktop's --verify of the browser's replay"
         exit 1
