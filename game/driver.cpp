@@ -11,11 +11,16 @@ namespace zell {
 
 void Game::play_game() {
     games_played_ = games_played_ + 1;
+    begin_replay();
     start_game();
     bool playing = start_frame();
     while (playing) {
         if (bonus_frame_closed()) break;
-        if (!play_throw()) return;  // the player gave up the game
+        if (!play_throw()) {  // the player gave up the game
+            end_replay(std::nullopt);
+            return;
+        }
+        replay_throw_mark();
         if (count_throw()) playing = start_frame();
     }
     finish_game();
@@ -171,7 +176,9 @@ void Game::finish_game() {
     rt.locate(0, 29, 22, 0, 3);
     rt.print(0, "<< Game Over >>");
     wait_any_key();
+    end_replay(int(s.frame_score(10)));
     save_game_score(s.frame_score(10));
+    prune_replays();
     show_best20(new_entry_);
     rt.print(0, "* Push any key *");
     wait_any_key();

@@ -21,11 +21,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <source_location>
+#include <string>
 #include <string_view>
 
 #include "game/constants.h"
+#include "game/data/replay_file.h"
 #include "game/data/saved_data.h"
+#include "game/program.h"
 #include "game/state.h"
 #include "runtime/host/host.h"
 
@@ -34,7 +39,8 @@ namespace zell {
 class Game {
 public:
     // saved: where the options and the Best 20 table are kept (nullptr: nowhere).
-    explicit Game(Host& host, SaveKeeper* saved = nullptr) : rt(host), saved_(saved) {}
+    explicit Game(Host& host, SaveKeeper* saved = nullptr);
+    ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
@@ -152,8 +158,8 @@ public:
     void empty_best20();
 
     // --- What is kept between runs (keeping.cpp) -------------------------------------------------
-    // Start-up: the options saved by an earlier run (after the defaults), and the speed's
-    // time step (after the default one).
+    // Start-up: the options saved by an earlier run (after the defaults; a replay's own when one
+    // is played back), and the speed's time step (after the default one).
     void apply_saved_options();
     void apply_saved_speed();
     // Start-up: the Best 20 table saved by an earlier run.
@@ -164,6 +170,23 @@ public:
     // After "Delete Best 20" and after an option screen.
     void save_deleted_best20();
     void save_options();
+
+    // --- Replays (replay.cpp) --------------------------------------------------------------------
+    // A game's start: while the game is recorded (it saves, and plays no replay) the host's reads
+    // go into the game's journal from here on.
+    void begin_replay();
+    // After a throw: its mark into the journal, or checked against the replay played back.
+    void replay_throw_mark();
+    // The game's end (score nullopt: given up): the recording kept, or the replay's end checked.
+    void end_replay(std::optional<int> score);
+    // After the Best 20 is saved: the replays beyond those kept removed.
+    void prune_replays();
+    // Plays back one recorded game: the start-up for its options and seeds, the game with the
+    // journal in place of the player, every throw checked.
+    void play_back(const Replay& replay, JournalPlayer& journal, ReplayEnd& end);
+    // The score sheet as text lines, and the board's checksum after a throw.
+    std::string score_sheet_text() const;
+    uint32_t board_checksum() const;
 
     // --- MIDI sounds (board/midi.cpp) ------------------------------------------------------------
     // MOPEN: opens the MIDI output, or notes that there is none.
@@ -244,6 +267,18 @@ private:
     float new_entry_ = 0;     // the row the last score entered in the Best 20 table; 0 none
     bool title_skippable_ = false;
     struct TitleSkipped {};
+
+    // --- Helpers of replay.cpp -------------------------------------------------------------------
+    struct Recording;
+    std::unique_ptr<Recording> recording_;
+    JournalPlayer* playback_ = nullptr;  // the journal of the replay played back
+    const Replay* replay_ = nullptr;
+    ReplayEnd* replay_end_ = nullptr;
+    // The generator's state before the layouts were last laid out, and the seed mixed in then;
+    // a replay played back gives the seed instead of the clock.
+    uint32_t layout_state_ = 0;
+    int32_t layout_seed_ = 0;
+    std::optional<int32_t> given_layout_seed_;
 
     // --- Helpers of score.cpp --------------------------------------------------------------------
     void score_row(float i);  // the sheet row of frame i, by its mark

@@ -5,6 +5,16 @@
 namespace zell {
 
 void Game::apply_saved_options() {
+    if (replay_) {  // a replay played back: the options it was recorded with
+        const ReplayHeader& h = replay_->header;
+        s.level = float(h.level);
+        s.layout = float(h.layout);
+        s.speed_sel = float(h.speed);
+        s.player_name.assign(h.name);
+        s.mascot_no = float(h.mascot);
+        s.mascot_color = s.color_map(s.mascot_no);
+        return;
+    }
     SaveKeeper* keeper = saved_;
     if (!keeper) return;
     SavedSettings saved = keeper->load_settings();

@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "apps/replay/replay_run.h"
 #include "game/data/saved_data.h"
 #include "game/program.h"
 #include "platform/midi/system_midi.h"
@@ -15,8 +17,25 @@
 #include "runtime/host/host.h"
 #include "runtime/shell/command_line.h"
 
+namespace {
+
+// The replay file named on the command line; nullopt after saying why it cannot be read.
+std::optional<std::string> read_replay_file(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    auto store = zell::make_file_store(slash == std::string::npos ? "." : path.substr(0, slash));
+    auto r = store->read(slash == std::string::npos ? path : path.substr(slash + 1));
+    if (r.status == zell::Store::Status::Ok) return r.bytes;
+    std::fprintf(stderr, "zell-bowling: cannot read %s: %s\n", path.c_str(),
+                 r.status == zell::Store::Status::Missing ? "no such file" : r.why.c_str());
+    return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     zell::CommandLine cli = zell::parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    // Watching or checking a replay saves nothing.
+    if (cli.replay || cli.verify) cli.no_save = true;
     auto report = [](const std::string& line) { std::cerr << "zell-bowling: " << line << "\n"; };
     std::unique_ptr<zell::SaveKeeper> keeper;
     if (!cli.no_save)
@@ -32,6 +51,16 @@ int main(int argc, char** argv) {
     case zell::CommandLine::Action::Version: std::printf("zell-bowling %s\n", ZELL_VERSION); return 0;
     case zell::CommandLine::Action::Run: break;
     }
+    if (cli.verify) {
+        auto text = read_replay_file(*cli.verify);
+        if (!text) return zell::ReplayOutcome::kUnreadable;
+        const zell::ReplayOutcome o = zell::verify_replay(*text);
+        std::fputs(zell::outcome_text(o).c_str(), o.exit_code == 0 ? stdout : stderr);
+        if (o.exit_code != 0 && !o.sheet.empty()) std::fflush(stderr);
+        return o.exit_code;
+    }
+    std::optional<std::string> replay;
+    if (cli.replay && !(replay = read_replay_file(*cli.replay))) return zell::ReplayOutcome::kUnreadable;
 
     std::string why;
     auto backend = zell::make_sdl_backend(&why);
@@ -51,6 +80,11 @@ int main(int argc, char** argv) {
         options.display_switched = [&keeper](const zell::DisplaySettings& before, const zell::DisplaySettings& now) {
             keeper->keep_display_switch(before, now);
         };
+    }
+    if (replay) {
+        const zell::ReplayOutcome o = zell::watch_replay(*replay, *backend, std::move(options));
+        if (o.exit_code != 0) std::fputs(zell::outcome_text(o).c_str(), stderr);
+        return o.exit_code;
     }
     zell::Host host(*backend, std::move(options));
     return host.run([&keeper](zell::Host& rt) { zell::game_main(rt, keeper.get()); });

@@ -11,7 +11,9 @@ namespace zell {
 // stores the pins (and the parked ball) of frames 1 to 12.
 void Game::make_frame_layouts(bool random) {
     static const std::string kNotice = to_sjis("ピンレイアウト中");
-    rt.randomize(to_int32(str_val(right_str(rt.time_str(), 2))));
+    layout_seed_ = given_layout_seed_ ? *given_layout_seed_ : to_int32(str_val(right_str(rt.time_str(), 2)));
+    layout_state_ = rt.random().state();
+    rt.randomize(layout_seed_);
     rt.set_color(0, 15, 0, 0, 0, 1);
     locate_text(21, 31);
     rt.print(0, kNotice, 0);

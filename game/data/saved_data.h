@@ -120,6 +120,12 @@ public:
     void keep_display_switch(const DisplaySettings& before, const DisplaySettings& now);
 
     bool saves_scores() const { return scores_ != nullptr; }
+    // The scores' store, where the replays are kept beside the table (nullptr: nothing is saved),
+    // and the report of problems with it.
+    Store* scores_store() const { return scores_slot_.broken ? nullptr : scores_; }
+    void report(const std::string& line) const {
+        if (report_) report_(line);
+    }
     // Where the table is kept, for the help ("" when nothing is saved).
     std::string best_location() const;
 

@@ -43,6 +43,10 @@ char* zell_store_read(const char* name, int* length);
 int zell_store_write(const char* name, const char* bytes, int length);
 // Renames a record; 0 when it is missing, the new name is taken, or storage is refused.
 int zell_store_move(const char* from, const char* to);
+// platform/browser/replays.js: the records of a folder, one name a line (malloc'd; nullptr when
+// storage is refused), and removing one (0 when storage is refused).
+char* zell_store_list(const char* folder);
+int zell_store_remove(const char* name);
 }
 
 namespace zell {
@@ -262,6 +266,27 @@ public:
     }
 
     std::string where(const std::string& name) const override { return "localStorage: zell-bowling/" + key(name); }
+
+    std::vector<std::string> list(const std::string& folder) override {
+        std::vector<std::string> names;
+        char* joined = zell_store_list(key(folder).c_str());
+        if (!joined) return names;
+        std::string_view all(joined);
+        const size_t skip = folder_.size() + 1;  // the store's own folder before each name
+        while (!all.empty()) {
+            const size_t end = std::min(all.find('\n'), all.size());
+            if (end > skip) names.emplace_back(all.substr(skip, end - skip));
+            all.remove_prefix(std::min(end + 1, all.size()));
+        }
+        std::free(joined);
+        return names;
+    }
+
+    bool remove(const std::string& name, std::string* why) override {
+        if (zell_store_remove(key(name).c_str())) return true;
+        if (why) *why = "the browser refuses its storage";
+        return false;
+    }
 
 private:
     std::string key(const std::string& name) const { return folder_ + "/" + name; }

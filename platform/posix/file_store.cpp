@@ -13,6 +13,7 @@
 #include <ctime>
 #include <map>
 #include <string_view>
+#include <vector>
 
 namespace zell {
 namespace {
@@ -73,7 +74,7 @@ public:
     }
 
     bool write(const std::string& name, std::string_view bytes, std::string* why) override {
-        if (!make_folders(why)) return false;
+        if (!make_folders(name, why)) return false;
         std::string tmp = path(name) + kTempInfix + std::to_string(::getpid());
         ::unlink(tmp.c_str());
         int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
@@ -94,7 +95,8 @@ public:
             return false;
         }
         // The rename itself is on disk once the folder is.
-        if (int d = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); d >= 0) {
+        if (int d = ::open(path(name).substr(0, path(name).rfind('/')).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            d >= 0) {
             ::fsync(d);
             ::close(d);
         }
@@ -102,7 +104,7 @@ public:
     }
 
     bool lock(const std::string& name, std::string* why) override {
-        if (!make_folders(why)) return false;
+        if (!make_folders(name, why)) return false;
         int fd = ::open((path(name) + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
         if (fd < 0) return fail(why);
         while (::flock(fd, LOCK_EX) != 0) {
@@ -145,6 +147,28 @@ public:
 
     std::string where(const std::string& name) const override { return path(name); }
 
+    // Regular files only: no lock files, no temporary files of a save in progress or killed.
+    std::vector<std::string> list(const std::string& folder) override {
+        std::vector<std::string> names;
+        DIR* d = ::opendir(path(folder).c_str());
+        if (!d) return names;
+        while (const dirent* e = ::readdir(d)) {
+            std::string_view n = e->d_name;
+            if (n.empty() || n.front() == '.' || n.ends_with(".lock") || n.find(kTempInfix) != std::string_view::npos)
+                continue;
+            struct stat st {};
+            if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                names.push_back(folder + "/" + std::string(n));
+        }
+        ::closedir(d);
+        return names;
+    }
+
+    bool remove(const std::string& name, std::string* why) override {
+        if (::unlink(path(name).c_str()) == 0 || errno == ENOENT) return true;
+        return fail(why);
+    }
+
 private:
     static constexpr size_t kMaxBytes = 1 << 20;
     // A record's temporary file is "<record>.tmp<PID>" of the copy that writes it.
@@ -163,14 +187,23 @@ private:
 
     // Every save writes its temporary file under the record's lock, so while this copy holds
     // the lock, a temporary file of the record is what a save that was killed left behind.
+    // A lock named "folder/folder" covers every record in its folder (the replays are written
+    // under one): its holder removes the temporary files of any of them.
     void remove_orphans(const std::string& name) {
-        DIR* d = ::opendir(dir_.c_str());
+        const size_t slash = name.rfind('/');
+        const std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash);
+        const std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
+        DIR* d = ::opendir(folder.empty() ? dir_.c_str() : path(folder).c_str());
         if (!d) return;
-        const std::string prefix = name + kTempInfix;
+        const bool whole_folder = !folder.empty() && folder == base;
+        const std::string prefix = base + kTempInfix;
         while (const dirent* e = ::readdir(d)) {
             std::string_view n = e->d_name;
-            if (n.size() > prefix.size() && n.substr(0, prefix.size()) == prefix &&
-                n.find_first_not_of("0123456789", prefix.size()) == std::string_view::npos)
+            size_t digits = std::string_view::npos;
+            if (n.size() > prefix.size() && n.substr(0, prefix.size()) == prefix) digits = prefix.size();
+            else if (const size_t t = n.rfind(kTempInfix); whole_folder && t != std::string_view::npos && t > 0)
+                digits = t + std::string_view(kTempInfix).size();
+            if (digits < n.size() && n.find_first_not_of("0123456789", digits) == std::string_view::npos)
                 ::unlinkat(::dirfd(d), e->d_name, 0);
         }
         ::closedir(d);
@@ -183,14 +216,17 @@ private:
         return false;
     }
 
-    bool make_folders(std::string* why) {
+    // The store's folder and the folders of a record named "folder/name".
+    bool make_folders(const std::string& name, std::string* why) {
         if (dir_.empty() || dir_.front() != '/') {
             if (why) *why = "no folder: neither the XDG variable nor HOME is an absolute path";
             return false;
         }
-        for (size_t i = 1; i <= dir_.size(); ++i) {
-            if (i < dir_.size() && dir_[i] != '/') continue;
-            if (::mkdir(dir_.substr(0, i).c_str(), 0755) != 0 && errno != EEXIST) return fail(why);
+        const std::string record = path(name);
+        const size_t end = record.rfind('/');
+        for (size_t i = 1; i <= end; ++i) {
+            if (i < end && record[i] != '/') continue;
+            if (::mkdir(record.substr(0, i).c_str(), 0755) != 0 && errno != EEXIST) return fail(why);
         }
         return true;
     }

@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 #include <utility>
 
@@ -230,13 +231,45 @@ void Host::put_block(int window, int x1, int y1, int step2, int x2, int y2, cons
 Input& Host::on_input(int window, const Loc& where) {
     step(where);
     check_window(window, where);
-    before_read(where);
+    if (!journal_ || !journal_->playing()) before_read(where);
     return *input_;
+}
+
+std::string Host::journaled(const char* service, std::string_view arguments, std::string value) {
+    if (!journal_) return value;
+    std::string channel = service;
+    if (!arguments.empty()) channel.append(" ").append(arguments);
+    return journal_->read(channel, std::move(value));
+}
+
+int Host::journaled_number(const char* service, std::string_view arguments, int value) {
+    if (!journal_) return value;
+    const std::string v = journaled(service, arguments, std::to_string(value));
+    int n = 0;
+    auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+    // A value that is no number cannot have come from this service.
+    if (ec != std::errc{} || end != v.data() + v.size()) {
+        journal_->refuse("the file gives " + encode_journal_value(v) + " to a read of " + service);
+    }
+    return n;
 }
 
 std::optional<uint8_t> Host::take_key(const Loc& where) {
     end_if_closed();
     auto code = input_->next_key();
+    if (journal_) {
+        const std::string v = journaled("key", {}, code ? std::to_string(*code) : "-");
+        int n = -1;
+        if (v != "-") {
+            auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), n);
+            // Ctrl+C ends a game, so a recorded game never reads it.
+            if (ec != std::errc{} || end != v.data() + v.size() || n < 0 || n > 255 ||
+                (journal_->playing() && n == keycode::kCtrlC)) {
+                journal_->refuse("the file gives " + encode_journal_value(v) + " to a read of key");
+            }
+        }
+        code = n < 0 ? std::nullopt : std::optional<uint8_t>(uint8_t(n));
+    }
     if (code == keycode::kCtrlC) {
         // Ctrl+C: the stop message, a key, and the end of the program.
         stop_program(where);
@@ -251,10 +284,14 @@ std::string Host::inkey(int window, Loc where) {
     return code ? std::string(1, char(*code)) : std::string();
 }
 
-int Host::mouse_pos(int window, int function, Loc where) { return on_input(window, where).mouse_pos(function, where); }
+int Host::mouse_pos(int window, int function, Loc where) {
+    const int v = on_input(window, where).mouse_pos(function, where);
+    return journaled_number("position", std::to_string(function), v);
+}
 
 int Host::mouse_button(int window, int function, int button, Loc where) {
-    return on_input(window, where).mouse_button(function, button, where);
+    const int v = on_input(window, where).mouse_button(function, button, where);
+    return journaled_number("button", std::to_string(function) + " " + std::to_string(button), v);
 }
 
 float Host::map_coord(int window, float value, int function, Loc where) {
@@ -268,11 +305,14 @@ bool Host::take_any_input(int window, Loc where) {
     check_window(window, where);
     end_if_closed();
     KeyBuffer& keys = input_->keys();
+    bool taken = false;
     if (!keys.empty() && keys.peek() != keycode::kCtrlC) {
         keys.pop();
-        return true;
+        taken = true;
+    } else {
+        taken = input_->take_presses();
     }
-    return input_->take_presses();
+    return journaled_number("any", {}, taken ? 1 : 0) != 0;
 }
 
 void Host::input_line(int window, int mode, std::string_view prompt, FixedString& field, Loc where) {
@@ -311,12 +351,12 @@ void Host::sleep_10ms(int64_t n, Loc where) {
 
 std::string Host::time_str(Loc where) {
     step(where);
-    return zell::time_str(backend_.local_time());
+    return journaled("time", {}, zell::time_str(backend_.local_time()));
 }
 
 std::string Host::date_str(std::string_view format, Loc where) {
     step(where);
-    return zell::date_str(backend_.local_time(), format);
+    return journaled("date", encode_journal_value(format), zell::date_str(backend_.local_time(), format));
 }
 
 float Host::rnd(float x, Loc where) {

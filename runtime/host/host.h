@@ -23,6 +23,7 @@
 #include "runtime/core/form.h"
 #include "runtime/core/values.h"
 #include "runtime/host/help_gate.h"
+#include "runtime/host/journal.h"
 #include "runtime/host/pacer.h"
 #include "runtime/host/presenter.h"
 #include "runtime/input/input.h"
@@ -171,6 +172,15 @@ public:
         pacer_->step();
     }
 
+    // --- Journal ------------------------------------------------------------------
+    // Every read of an input service (inkey and the keys of input_line, mouse_pos, mouse_button,
+    // take_any_input, time_str, date_str) passes its result through the journal while one is set:
+    // a recording journal keeps it, a playing one replaces it (and the program then never waits
+    // for the player at its reads). A new input service must do the same, so that replays
+    // capture it. nullptr: none.
+    void set_journal(Journal* journal) { journal_ = journal; }
+    Journal* journal() const { return journal_; }
+
     // --- Parts, for tools and tests -------------------------------------------------
     Screen& screen() { return *screen_; }
     Input& input() { return *input_; }
@@ -217,6 +227,9 @@ private:
     // The program's next key, if any; Ctrl+C shows the stop message, waits for a key and ends.
     std::optional<uint8_t> take_key(const Loc& where);
     void check_window(int window, const Loc& where) const;
+    // A read's value through the journal, if one is set.
+    std::string journaled(const char* service, std::string_view arguments, std::string value);
+    int journaled_number(const char* service, std::string_view arguments, int value);
     // Start-up: the screen from the form, the window and the parts made with it; false when
     // the program cannot run.
     bool open();
@@ -246,6 +259,7 @@ private:
     uint64_t events_seen_ = 0;  // input events counted at the last waiting pump
     Ending ending_ = Ending::NotRun;
     std::optional<RuntimeError> last_error_;
+    Journal* journal_ = nullptr;
     bool closed_ = false;
     bool reporting_ = false;
     // Made once the window is open.

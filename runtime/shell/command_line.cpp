@@ -27,7 +27,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             value = name.substr(eq + 1);
             name.resize(eq);
         }
-        bool takes_value = name == "--scale" || name == "--scale-mode" || name == "--midi";
+        bool takes_value =
+            name == "--scale" || name == "--scale-mode" || name == "--midi" || name == "--replay" || name == "--verify";
         if (takes_value && !value) {
             if (i + 1 == args.size()) return fail("option " + name + " needs a value");
             value = args[++i];
@@ -54,6 +55,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
             if (*value == "sharp") c.scale_mode = ScaleMode::Sharp;
             else if (*value == "integer") c.scale_mode = ScaleMode::Integer;
             else return fail("--scale-mode needs sharp or integer");
+        } else if (name == "--replay" || name == "--verify") {
+            if (value->empty()) return fail(name + " needs a replay file");
+            if (c.replay || c.verify) return fail("only one of --replay and --verify, once");
+            (name == "--replay" ? c.replay : c.verify) = *value;
         } else if (name == "--midi") {
             if (value->empty()) return fail("--midi needs a port name, synth or none");
             c.midi = *value;
@@ -68,7 +73,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args) {
 
 std::string usage_text() {
     return "usage: zell-bowling [--fullscreen | --window] [--scale N] [--scale-mode sharp|integer]\n"
-           "                    [--midi PORT|synth|none] [--no-save] [--help] [--version]\n";
+           "                    [--midi PORT|synth|none] [--no-save] [--replay FILE | --verify FILE]\n"
+           "                    [--help] [--version]\n";
 }
 
 const std::vector<HelpLine>& control_help() {
@@ -102,11 +108,15 @@ std::string help_text(const std::string& scores_at) {
         "                            fit the picture to the window smoothly, or in whole multiples\n"
         "  --midi PORT|synth|none    the sound: a MIDI port whose name contains PORT, the built-in\n"
         "                            synthesizer, or no sound (the same as ZELL_MIDI_PORT)\n"
-        "  --no-save                 read and save nothing (no Best 20 table, no settings)\n"
+        "  --no-save                 read and save nothing (no Best 20 table, no settings, no replays)\n"
+        "  --replay FILE             watch a recorded game: Space pauses, Right arrow 4x, Esc ends\n"
+        "  --verify FILE             play a recorded game without a window and check it: the score sheet;\n"
+        "                            exit code 0 when it matches, 3 when it diverges, 2 when unreadable\n"
         "  --help, --version         this help; the program's version\n"
         "\nOptions on the command line are for this run only; they are not saved.\n"
         "The Best 20 table is saved in $XDG_DATA_HOME/zell-bowling (~/.local/share/zell-bowling),\n"
-        "the options and the window's settings in $XDG_CONFIG_HOME/zell-bowling (~/.config/zell-bowling).\n";
+        "the options and the window's settings in $XDG_CONFIG_HOME/zell-bowling (~/.config/zell-bowling),\n"
+        "every game's replay in the replays folder beside the Best 20 table.\n";
     if (!scores_at.empty()) out += "Scores are saved in " + scores_at + "\n";
     return out;
 }

@@ -20,6 +20,10 @@ struct CommandLine {
     std::optional<ScaleMode> scale_mode;
     std::optional<std::string> midi;  // the same choice as ZELL_MIDI_PORT
     bool no_save = false;
+    // --replay FILE: watch a recorded game in the window; --verify FILE: play it without a window,
+    // as fast as it goes, and check it (at most one of them).
+    std::optional<std::string> replay;
+    std::optional<std::string> verify;
 
     // How the window opens: the saved presentation, with what the command line names on top.
     DisplaySettings display(const DisplaySettings& saved) const;

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zell {
 
@@ -31,6 +32,11 @@ public:
     virtual std::string set_aside(const std::string& name, std::string* why) = 0;
     // Where the record is, for the player (a path).
     virtual std::string where(const std::string& name) const = 0;
+    // The names of the records in a folder (such as "replays"), each as "folder/name", in no particular
+    // order; empty when the folder does not exist.
+    virtual std::vector<std::string> list(const std::string& folder) = 0;
+    // Removes a record; false with the reason when it cannot (a missing record is not an error).
+    virtual bool remove(const std::string& name, std::string* why) = 0;
 };
 
 }  // namespace zell

@@ -1,12 +1,13 @@
 // Plays the browser build in Debian's Chromium (headless, through the DevTools protocol)
 // and checks it against the headless runner's pictures of the same input.
 //
-//   node drive.mjs SITE_DIR EXPECTED_DIR PROFILE_DIR [SHOTS_DIR]
+//   node drive.mjs SITE_DIR EXPECTED_DIR PROFILE_DIR REPLAY_FILE [SHOTS_DIR]
 //
 // SITE_DIR is the built page; EXPECTED_DIR holds the runner's shots (menu.png, down.png, game.png,
 // throw.png, and after.png and best20.png of a whole game; speed-tapped.png, phone-after.png and
 // phone-best20.png of the same by taps); PROFILE_DIR is a temporary folder for the browser's
-// profile (its localStorage keeps the Best 20 across reloads); SHOTS_DIR, if given, receives
+// profile (its localStorage keeps the Best 20 across reloads); REPLAY_FILE receives the whole
+// game's replay as the page offers it for download (for the desktop's --verify); SHOTS_DIR, if given, receives
 // pictures of the page on a phone held upright and on its side. Prints one line per check and the
 // figures, and exits non-zero when a check failed.
 import http from 'node:http';
@@ -14,7 +15,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
-const [site, expected, profile, shots] = process.argv.slice(2);
+const [site, expected, profile, replayOut, shots] = process.argv.slice(2);
 const W = 648, H = 702;
 const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
                '.webmanifest': 'application/manifest+json'};
@@ -321,6 +322,31 @@ try {
   await page.evaluate(() => {
     for (const k of Object.keys(localStorage)) if (k.startsWith('zell-test-fill/')) localStorage.removeItem(k);
   });
+  // The page's Best 20 list offers the game's replay: its download, as a file.
+  const replay = await page.evaluate(async () => {
+    const a = document.querySelector('#zell-replays li a[download]');
+    if (!a) return null;
+    return {name: a.download, bytes: Array.from(new Uint8Array(await (await fetch(a.href)).arrayBuffer()))};
+  });
+  if (check(replay !== null && replay.bytes.length > 0, `the Best 20 entry's replay downloads (${replay && replay.name})`)) {
+    fs.writeFileSync(replayOut, Buffer.from(replay.bytes));
+    // Watched: picked on the page, played at four times the speed to its end (where a key ends
+    // it), with no message of a divergence.
+    const [picker] = await page.$$('#zell-replays input[type=file]');
+    await picker.uploadFile(replayOut);
+    await page.waitForNavigation({waitUntil: 'load'});
+    await sleep(1000);
+    await page.keyboard.press('ArrowRight');
+    let ended = false;
+    for (let i = 0; i < 60 && !ended; ++i) {
+      await sleep(2000);
+      await page.keyboard.press('KeyA');
+      ended = await page.evaluate(() => !document.getElementById('ended').hidden);
+    }
+    const message = await page.evaluate(() => document.getElementById('message').hidden ? '' :
+                                              document.getElementById('message').textContent);
+    check(ended && message === '', `the replay watched on the page plays to its end ${message}`);
+  }
   await page.close();
 
   // A phone held upright, in a fresh profile: touch only, not one key event.

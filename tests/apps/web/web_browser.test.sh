@@ -2,8 +2,9 @@
 # The browser build in a real browser: Debian's Chromium, headless, plays the page that
 # `make web` built (build-web/site) and compares its canvas with the headless runner's
 # pictures of the same keys and the same throw, and of a whole game whose Best 20 entry must
-# survive a reload of the page, and the same by touch alone on a phone's screen
-# (tools/web-test/drive.mjs; ZELL_WEB_SHOTS=DIR keeps pictures of the phone's page). Skipped, with a
+# survive a reload of the page, and whose replay, downloaded from the page, the desktop's --verify
+# accepts, and the same by touch alone on a phone's screen (tools/web-test/drive.mjs;
+# ZELL_WEB_SHOTS=DIR keeps pictures of the phone's page). Skipped, with a
 # message, where the page, Chromium or the test driver (npm ci by `make web-test-deps`) is missing.
 set -u
 build=$1
@@ -59,7 +60,13 @@ done
 mkdir -p "$tmp/driver"
 cp "$src/tools/web-test/drive.mjs" "$tmp/driver/"
 ln -s "$(cd "$driver_modules" && pwd)" "$tmp/driver/node_modules"
-if node "$tmp/driver/drive.mjs" "$site" "$tmp/expected" "$tmp/profile" ${ZELL_WEB_SHOTS:+"$ZELL_WEB_SHOTS"}; then
+if node "$tmp/driver/drive.mjs" "$site" "$tmp/expected" "$tmp/profile" "$tmp/browser.replay" ${ZELL_WEB_SHOTS:+"$ZELL_WEB_SHOTS"}; then
+    # Recorded in the browser, verified on the desktop.
+    echo "the browser's replay: $(wc -c <"$tmp/browser.replay") bytes"
+    if ! env -u DISPLAY -u WAYLAND_DISPLAY "$build/zell-bowling" --verify "$tmp/browser.replay"; then
+        echo "FAIL: the desktop's --verify of the browser's replay"
+        exit 1
+    fi
     echo "1 passed, 0 failed"
 else
     echo "FAIL: the browser run"

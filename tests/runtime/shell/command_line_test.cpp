@@ -40,6 +40,10 @@ TEST(CommandLineParse, EachOptionAndEachMistake) {
         {{"--midi="}, Action::Error},
         {{"--no-save=yes"}, Action::Error},
         {{"--help", "--bogus"}, Action::Error},
+        {{"--replay"}, Action::Error},
+        {{"--verify="}, Action::Error},
+        {{"--replay", "a", "--verify", "b"}, Action::Error},
+        {{"--verify", "a", "--verify=b"}, Action::Error},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -56,6 +60,8 @@ TEST(CommandLineParse, EachOptionAndEachMistake) {
         EXPECT_EQ(cl.midi, c.midi);
         EXPECT_EQ(cl.no_save, c.no_save);
     }
+    EXPECT_EQ(parse_command_line({"--replay=x y.replay", "--window"}).replay, "x y.replay");
+    EXPECT_EQ(parse_command_line({"--verify", "--window"}).verify, "--window");
 }
 
 TEST(CommandLineParse, TheCommandLineWinsOverSavedSettingsItemByItem) {

@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "apps/replay/replay_run.h"
+#include "game/data/replay_file.h"
+#include "platform/headless/backend_headless.h"
+#include "platform/posix/file_store.h"
+#include "tests/support/scenario.h"
+
+namespace zell {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+    std::ostringstream s;
+    s << std::ifstream(p, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+// Two games in one run, level 3 and random layouts, thrown from many places; the text of each
+// game's end, the replays kept and the MIDI messages of the whole run.
+struct TwoGames {
+    fs::path save = fs::temp_directory_path() / ("zell-replay-test-" + std::to_string(::getpid()));
+    std::vector<std::string> replays;  // oldest first
+    std::vector<std::string> over;     // the text screen at each game's end
+    std::vector<uint32_t> midi;
+    TwoGames() {
+        fs::remove_all(save);
+        std::string script = "clock 2026-12-07 10:11:12\nmidi 1\nsave " + save.string() +
+                             "\nkey Down\nkey Enter\nkey Left\nkey Enter\nkey Down\nkey Enter\nkey Right\nkey Enter\n"
+                             "key Up\nkey Up\n";
+        for (int game = 0; game < 2; ++game) {
+            script += "key Enter\n";
+            for (int t = 0; t < 24; ++t) {
+                const int x = 130 + (t * 37 + game * 11) % 140, dx = (t * 13) % 41 - 20;
+                script += "click left " + std::to_string(x) + " 680\ndrag " + std::to_string(x) + " 680 " +
+                          std::to_string(x + dx) + " " + std::to_string(430 + (t * 29) % 120) + "\n";
+            }
+            script += "text over" + std::to_string(game) + ".txt\nkey Space\nkey Space\n";
+        }
+        testing::Scenario run(script);
+        EXPECT_EQ(run.exit_code(), 0) << run.log();
+        for (int game = 0; game < 2; ++game) over.push_back(slurp(run.dir / ("over" + std::to_string(game) + ".txt")));
+        std::istringstream log(run.log());
+        for (std::string word, ms, hex; log >> word;)
+            if (word == "midi" && log >> ms >> hex) midi.push_back(uint32_t(std::stoul(hex, nullptr, 16)));
+            else std::getline(log, word);
+        for (const auto& e : fs::directory_iterator(save / "replays"))
+            if (e.path().extension() == ".replay") replays.push_back(e.path().string());
+        std::sort(replays.begin(), replays.end());
+    }
+    ~TwoGames() { fs::remove_all(save); }
+};
+
+const TwoGames& two_games() {
+    static TwoGames g;
+    return g;
+}
+
+TEST(Replay, EveryGameIsRecordedAndVerifiesWithItsScore) {
+    const TwoGames& g = two_games();
+    ASSERT_EQ(g.replays.size(), 2u);
+    const std::string best = slurp(fs::path(g.replays[0]).parent_path().parent_path() / "best20.txt");
+    for (size_t i = 0; i < 2; ++i) {
+        const std::string text = slurp(g.replays[i]);
+        EXPECT_LT(text.size(), 16'000u);
+        const ReplayOutcome o = verify_replay(text);
+        EXPECT_EQ(o.exit_code, 0) << o.message;
+        ASSERT_TRUE(o.score.has_value());
+        EXPECT_NE(best.find("entry " + std::to_string(*o.score) + " 3 random"), std::string::npos) << best;
+        EXPECT_NE(text.find(i == 0 ? "first yes" : "first no"), std::string::npos);
+    }
+}
+
+TEST(Replay, WatchedHeadlessItShowsTheSameEndAndPlaysTheSameNotes) {
+    const TwoGames& g = two_games();
+    ASSERT_EQ(g.replays.size(), 2u);
+    std::vector<uint32_t> midi;
+    for (size_t i = 0; i < 2; ++i) {
+        HeadlessBackend window;
+        const ReplayOutcome o = watch_replay(slurp(g.replays[i]), window, Host::Options{}, false);
+        EXPECT_EQ(o.exit_code, 0) << o.message;
+        EXPECT_EQ(o.screen, g.over[i]);
+        midi.insert(midi.end(), o.midi.begin(), o.midi.end());
+    }
+    EXPECT_FALSE(midi.empty());
+    EXPECT_EQ(midi, g.midi);
+}
+
+// Every throw whose place or drag the file gives: a value changed there is caught at that throw.
+TEST(Replay, AThrowChangedIsRefusedAtThatFrameAndThrow) {
+    const TwoGames& g = two_games();
+    ASSERT_FALSE(g.replays.empty());
+    const std::string text = slurp(g.replays[0]);
+    size_t checked = 0;
+    for (size_t at = text.find(" position "); at != std::string::npos && checked < 6;
+         at = text.find(" position ", at + 1)) {
+        const size_t end = text.find('\n', at), mark = text.find("\nthrow ", at);
+        if (mark == std::string::npos || text.compare(at + 10, 1, "0") != 0) continue;  // x of a place
+        std::string bad = text;
+        bad[end - 1] = bad[end - 1] == '9' ? '0' : char(bad[end - 1] + 1);
+        const std::string throw_line = text.substr(mark + 1, text.find('\n', mark + 1) - mark - 1);
+        int frame = 0, throw_no = 0;
+        std::sscanf(throw_line.c_str(), "throw %d %d", &frame, &throw_no);
+        const ReplayOutcome o = verify_replay(bad);
+        EXPECT_EQ(o.exit_code, 3) << throw_line;
+        EXPECT_EQ(o.message.rfind("frame " + std::to_string(frame) + " throw " + std::to_string(throw_no) + ": ", 0),
+                  0u)
+            << o.message;
+        ++checked;
+    }
+    EXPECT_GE(checked, 5u);
+}
+
+TEST(Replay, AnUnreadableFileNamesItsLine) {
+    const TwoGames& g = two_games();
+    ASSERT_FALSE(g.replays.empty());
+    const std::string text = slurp(g.replays[0]);
+    const size_t journal = text.find("journal\n") + 8;
+    // clang-format off
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "line 1:"},
+        {"zell-bowling replay 2" + text.substr(text.find('\n')), "line 1: format version 2 is newer"},
+        {text.substr(0, text.rfind("end ")), "the file is cut short"},
+        {text.substr(0, journal) + "@x key 13\n" + text.substr(journal), "line 13:"},
+        {text.substr(0, journal) + "@0 joystick 1\n" + text.substr(journal), "line 13: unknown input service"},
+        {text.substr(0, journal) + "throw 1 3 0 00000000\n" + text.substr(journal), "line 13:"},
+        {text + "@0 key 13\n", "nothing may follow the end line"},
+    };
+    // clang-format on
+    for (const auto& [bad, why] : cases) {
+        const ReplayOutcome o = verify_replay(bad);
+        EXPECT_EQ(o.exit_code, 2) << why;
+        EXPECT_NE(o.message.find(why), std::string::npos) << o.message;
+    }
+}
+
+// Sixty games over some weeks; the table holds two of the oldest (one of them twice, as equal
+// games do) and one game whose replay is gone.
+TEST(Replay, PruningKeepsTheTablesGamesAndTheLastFifty) {
+    const fs::path dir = fs::temp_directory_path() / ("zell-prune-test-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    auto store = make_file_store(dir.string());
+    ReplayShelf shelf(*store);
+    std::vector<std::string> kept;
+    for (int n = 0; n < 60; ++n) {
+        ReplayHeader h;
+        char date[32];
+        std::snprintf(date, sizeof date, "2026-11-%02d %02d:00:00", 1 + n / 3, n % 3);
+        h.date = date;
+        h.program = "test";
+        h.level = 1 + n % 4;
+        h.name = n % 2 ? "Ann         " : "Bo          ";
+        const int score = n == 3 ? 150 : n % 50;
+        std::string why;
+        kept.push_back(shelf.keep(h, score, format_replay_header(h) + format_replay_end(score) + "\n", &why));
+        ASSERT_FALSE(kept.back().empty()) << why;
+    }
+    // The same game again takes a new name beside the first.
+    ReplayHeader again;
+    again.date = "2026-11-01 00:00:00";
+    again.name = "Bo          ";
+    again.program = "test";
+    std::string why;
+    const std::string text = format_replay_header(again) + format_replay_end(0) + "\n";
+    EXPECT_EQ(shelf.keep(again, 0, text, &why), "replays/20261101-000000-0-Bo-2.replay");
+    EXPECT_EQ(slurp(dir / kept[0]).substr(0, 20), "zell-bowling replay ");
+
+    std::ofstream(dir / "replays" / "20261101-000000-0-Bo.replay.tmp4242") << "a save killed";
+    BestTable table;
+    table.entries = {
+        {150, "Ann         ", 4, 1}, {5, "Ann         ", 2, 1}, {5, "Ann         ", 2, 1}, {1, "Zed", 2, 1}};
+    ASSERT_TRUE(shelf.prune(table, &why)) << why;
+    std::vector<std::string> left = store->list("replays");
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected(kept.begin() + 10, kept.end());
+    expected.push_back(kept[3]);
+    expected.push_back(kept[5]);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
+    EXPECT_FALSE(fs::exists(dir / "replays" / "20261101-000000-0-Bo.replay.tmp4242"));
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zell
