@@ -4,6 +4,7 @@
 set(host_gen ${ZELL_HOST_BUILD}/generated)
 add_subdirectory(platform/headless)
 add_subdirectory(platform/windows)
+add_subdirectory(apps/replay)
 
 # zell-bowling.exe: a GUI program (no console window), with the icon, the version resource and
 # the manifest (per-monitor DPI awareness) built in.
@@ -23,7 +24,7 @@ configure_file(${CMAKE_SOURCE_DIR}/apps/windows/zell-bowling.manifest ${ZELL_GEN
 set_source_files_properties(${ZELL_GEN}/zell-bowling.rc PROPERTIES
   OBJECT_DEPENDS "${ZELL_GEN}/zell-bowling.ico;${ZELL_GEN}/zell-bowling.manifest")
 add_executable(zell-bowling WIN32 apps/windows/main.cpp ${ZELL_GEN}/zell-bowling.rc)
-target_link_libraries(zell-bowling PRIVATE zell_game zell_windows zell_files zell_version)
+target_link_libraries(zell-bowling PRIVATE zell_replay_run zell_game zell_windows zell_files zell_version)
 # wmain: the command line arrives as UTF-16, whatever the system's code page.
 target_link_options(zell-bowling PRIVATE -municode -s)
 set_target_properties(zell-bowling PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "apps/replay/replay_run.h"
 #include "game/data/saved_data.h"
 #include "game/program.h"
 #include "platform/windows/backend_windows.h"
@@ -60,12 +62,27 @@ std::string windows_help(std::string text) {
     return text;
 }
 
+// The replay file named on the command line; nullopt after saying why it cannot be read.
+std::optional<std::string> read_replay_file(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    auto store = zell::make_file_store(slash == std::string::npos ? "." : path.substr(0, slash));
+    auto r = store->read(slash == std::string::npos ? path : path.substr(slash + 1));
+    if (r.status == zell::Store::Status::Ok) return r.bytes;
+    tell(STD_ERROR_HANDLE,
+         "zell-bowling: cannot read " + path + ": " + (r.status == zell::Store::Status::Missing ? "no such file" : r.why) +
+             "\n",
+         "Zell Bowling");
+    return std::nullopt;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(zell::win::to_utf8(argv[i]));
     zell::CommandLine cli = zell::parse_command_line(args);
+    // Watching or checking a replay saves nothing.
+    if (cli.replay || cli.verify) cli.no_save = true;
     auto report = [](const std::string& line) { std::cerr << "zell-bowling: " << line << "\n"; };
     std::unique_ptr<zell::SaveKeeper> keeper;
     if (!cli.no_save)
@@ -83,6 +100,15 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     case zell::CommandLine::Action::Run: break;
     }
+    if (cli.verify) {
+        auto text = read_replay_file(*cli.verify);
+        if (!text) return zell::ReplayOutcome::kUnreadable;
+        const zell::ReplayOutcome o = zell::verify_replay(*text);
+        tell(o.exit_code == 0 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, zell::outcome_text(o), "Zell Bowling");
+        return o.exit_code;
+    }
+    std::optional<std::string> replay;
+    if (cli.replay && !(replay = read_replay_file(*cli.replay))) return zell::ReplayOutcome::kUnreadable;
 
     std::string why;
     auto backend = zell::make_windows_backend(&why);
@@ -99,6 +125,11 @@ int wmain(int argc, wchar_t** argv) {
         options.display_switched = [&keeper](const zell::DisplaySettings& before, const zell::DisplaySettings& now) {
             keeper->keep_display_switch(before, now);
         };
+    }
+    if (replay) {
+        const zell::ReplayOutcome o = zell::watch_replay(*replay, *backend, std::move(options));
+        if (o.exit_code != 0) tell(STD_ERROR_HANDLE, zell::outcome_text(o), "Zell Bowling");
+        return o.exit_code;
     }
     zell::Host host(*backend, std::move(options));
     return host.run([&keeper](zell::Host& rt) { zell::game_main(rt, keeper.get()); });

@@ -35,6 +35,7 @@ public:
 
     ReadResult read(const std::string& name) override {
         ReadResult r;
+        if (dir_.empty()) return r;  // no folder: nothing was saved (and "/name" is not ours)
         // Never blocks: a FIFO or a device in the record's place opens at once and is refused.
         int fd = ::open(path(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) {
@@ -128,6 +129,7 @@ public:
     }
 
     std::string set_aside(const std::string& name, std::string* why) override {
+        if (!placed(why)) return {};
         std::time_t now = std::time(nullptr);
         std::tm tm{};
         ::localtime_r(&now, &tm);
@@ -150,6 +152,7 @@ public:
     // Regular files only: no lock files, no temporary files of a save in progress or killed.
     std::vector<std::string> list(const std::string& folder) override {
         std::vector<std::string> names;
+        if (!placed(nullptr)) return names;
         DIR* d = ::opendir(path(folder).c_str());
         if (!d) return names;
         while (const dirent* e = ::readdir(d)) {
@@ -165,6 +168,7 @@ public:
     }
 
     bool remove(const std::string& name, std::string* why) override {
+        if (!placed(why)) return false;
         if (::unlink(path(name).c_str()) == 0 || errno == ENOENT) return true;
         return fail(why);
     }
@@ -216,12 +220,17 @@ private:
         return false;
     }
 
+    // Whether the store has a folder of its own to change things in: an absolute path. Without
+    // one, a record's path would fall on the root or the current folder.
+    bool placed(std::string* why) const {
+        if (!dir_.empty() && dir_.front() == '/') return true;
+        if (why) *why = "no folder: neither the XDG variable nor HOME is an absolute path";
+        return false;
+    }
+
     // The store's folder and the folders of a record named "folder/name".
     bool make_folders(const std::string& name, std::string* why) {
-        if (dir_.empty() || dir_.front() != '/') {
-            if (why) *why = "no folder: neither the XDG variable nor HOME is an absolute path";
-            return false;
-        }
+        if (!placed(why)) return false;
         const std::string record = path(name);
         const size_t end = record.rfind('/');
         for (size_t i = 1; i <= end; ++i) {

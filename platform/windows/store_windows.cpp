@@ -133,7 +133,7 @@ public:
 
     // The records of a folder ("replays"), each as "folder/name"; the store's own temporary
     // and lock files are not records.
-    std::vector<std::string> list(const std::string& folder) {
+    std::vector<std::string> list(const std::string& folder) override {
         std::vector<std::string> names;
         WIN32_FIND_DATAW f;
         HANDLE h = FindFirstFileW((path(folder) + L"\\*").c_str(), &f);
@@ -149,7 +149,7 @@ public:
     }
 
     // Removes a record; a missing one is not an error.
-    bool remove(const std::string& name, std::string* why) {
+    bool remove(const std::string& name, std::string* why) override {
         if (DeleteFileW(path(name).c_str())) return true;
         const DWORD e = GetLastError();
         if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) return true;
@@ -219,17 +219,6 @@ std::string app_folder() {
 }  // namespace
 
 std::unique_ptr<Store> make_file_store(std::string dir) { return std::make_unique<WinStore>(std::move(dir)); }
-
-std::vector<std::string> list_records(Store& store, const std::string& folder) {
-    auto* files = dynamic_cast<WinStore*>(&store);
-    return files ? files->list(folder) : std::vector<std::string>{};
-}
-
-bool remove_record(Store& store, const std::string& name, std::string* why) {
-    auto* files = dynamic_cast<WinStore*>(&store);
-    if (!files && why) *why = "not a store of files";
-    return files && files->remove(name, why);
-}
 
 std::string data_folder() { return app_folder(); }
 std::string config_folder() { return app_folder(); }

@@ -17,12 +17,6 @@ namespace zell {
 // Record names may hold one folder ("replays/NAME"): '/' is the path separator there.
 std::unique_ptr<Store> make_file_store(std::string dir);
 
-// The records of a folder ("replays/NAME" each) and removing one, on a store made above: the
-// store's list and remove (a missing record is not an error), until the storage interface
-// declares them for every store.
-std::vector<std::string> list_records(Store& store, const std::string& folder);
-bool remove_record(Store& store, const std::string& name, std::string* why);
-
 // %APPDATA%\zell-bowling for the Best 20 table and the settings alike; "" when APPDATA is unset.
 std::string data_folder();
 std::string config_folder();

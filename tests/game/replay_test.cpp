@@ -31,19 +31,22 @@ struct TwoGames {
     std::vector<std::string> over;     // the text screen at each game's end
     std::vector<uint32_t> midi;
     TwoGames() {
-        fs::remove_all(save);
-        std::string script = "clock 2026-12-07 10:11:12\nmidi 1\nsave " + save.string() +
-                             "\nkey Down\nkey Enter\nkey Left\nkey Enter\nkey Down\nkey Enter\nkey Right\nkey Enter\n"
-                             "key Up\nkey Up\n";
-        for (int game = 0; game < 2; ++game) {
-            script += "key Enter\n";
-            for (int t = 0; t < 24; ++t) {
-                const int x = 130 + (t * 37 + game * 11) % 140, dx = (t * 13) % 41 - 20;
-                script += "click left " + std::to_string(x) + " 680\ndrag " + std::to_string(x) + " 680 " +
-                          std::to_string(x + dx) + " " + std::to_string(430 + (t * 29) % 120) + "\n";
-            }
-            script += "text over" + std::to_string(game) + ".txt\nkey Space\nkey Space\n";
+        // A click ends the wait after a game: the games are played once with throws to spare, and
+        // again with as many throws as their replays hold, so that each game's end is seen.
+        std::vector<int> throws = {24, 24};
+        std::string script = play(throws);
+        testing::Scenario trial(script);
+        throws.clear();
+        for (const std::string& r : replays_in(save)) {
+            std::istringstream lines(slurp(r));
+            int n = 0;
+            for (std::string line; std::getline(lines, line);) n += line.rfind("throw ", 0) == 0;
+            throws.push_back(n);
         }
+        EXPECT_EQ(throws.size(), 2u) << trial.log();
+        throws.resize(2, 24);
+        fs::remove_all(save);
+        script = play(throws);
         testing::Scenario run(script);
         EXPECT_EQ(run.exit_code(), 0) << run.log();
         for (int game = 0; game < 2; ++game) over.push_back(slurp(run.dir / ("over" + std::to_string(game) + ".txt")));
@@ -51,9 +54,29 @@ struct TwoGames {
         for (std::string word, ms, hex; log >> word;)
             if (word == "midi" && log >> ms >> hex) midi.push_back(uint32_t(std::stoul(hex, nullptr, 16)));
             else std::getline(log, word);
+        replays = replays_in(save);
+    }
+    static std::vector<std::string> replays_in(const fs::path& save) {
+        std::vector<std::string> out;
         for (const auto& e : fs::directory_iterator(save / "replays"))
-            if (e.path().extension() == ".replay") replays.push_back(e.path().string());
-        std::sort(replays.begin(), replays.end());
+            if (e.path().extension() == ".replay") out.push_back(e.path().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::string play(const std::vector<int>& throws) const {
+        std::string script = "clock 2026-12-07 10:11:12\nmidi 1\nsave " + save.string() +
+                             "\nkey Down\nkey Enter\nkey Left\nkey Enter\nkey Down\nkey Enter\nkey Right\nkey Enter\n"
+                             "key Up\nkey Up\n";
+        for (int game = 0; game < 2; ++game) {
+            script += "key Enter\n";
+            for (int t = 0; t < throws[size_t(game)]; ++t) {
+                const int x = 130 + (t * 37 + game * 11) % 140, dx = (t * 13) % 41 - 20;
+                script += "click left " + std::to_string(x) + " 680\ndrag " + std::to_string(x) + " 680 " +
+                          std::to_string(x + dx) + " " + std::to_string(430 + (t * 29) % 120) + "\n";
+            }
+            script += "text over" + std::to_string(game) + ".txt\nkey Space\nkey Space\n";
+        }
+        return script;
     }
     ~TwoGames() { fs::remove_all(save); }
 };

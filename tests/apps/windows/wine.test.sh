@@ -2,6 +2,7 @@
 # make test-windows: the Windows build under Wine, on a private Xvfb display with a fresh WINEPREFIX.
 #  1. the unit tests, zell-tests.exe;
 #  2. every golden scenario through zell-script.exe: the same files, byte for byte, as on Linux;
+#     replays recorded on Linux verify under Wine, and one recorded under Wine verifies on Linux;
 #  3. the real window, zell-bowling.exe: its title picture and main menu equal the runner's pictures,
 #     the highlight moves with a key, F10 switches the scaling (and the settings are saved in the
 #     prefix's application-data folder), Enter starts a game, a click places the ball and a drag
@@ -65,6 +66,33 @@ for script in "$SRC"/tests/golden/*.script; do
   fi
 done
 echo "golden scenarios: $passed of $total byte-identical to Linux in $(seconds "$t0") s"
+
+# --- Replays across platforms --------------------------------------------------------------------
+# The replays made on Linux verify here, and a game recorded here by the runner verifies on Linux.
+t0=$(date +%s) verified=0
+for f in "$SRC"/docs/example.replay "$SRC"/tests/fuzz-corpus/*.replay; do
+  if timeout 120 wine "$WIN/zell-bowling.exe" --verify "$f" >"$TMP/verify.txt" 2>&1; then
+    verified=$((verified + 1))
+  else
+    cat "$TMP/verify.txt" >&2
+    fail "the Linux replay $(basename "$f") does not verify under Wine"
+  fi
+done
+{ echo "save $TMP/wine-save"; echo "key Enter"
+  for x in $(seq 140 5 250); do echo "click left $x 680"; echo "drag $x 680 $((x + 10)) 470"; done
+  echo "key Space"; echo "key Space"; } >"$TMP/record.script"
+mkdir -p "$TMP/record"
+timeout 300 wine "$WIN/zell-script.exe" "$TMP/record.script" "$TMP/record" >/dev/null 2>&1
+recorded=$(ls "$TMP"/wine-save/replays/*.replay 2>/dev/null | head -1)
+if [ -z "$recorded" ]; then
+  fail "the runner recorded no replay under Wine"
+elif env -u DISPLAY -u WAYLAND_DISPLAY "$HOST/zell-bowling" --verify "$recorded" >"$TMP/verify.txt" 2>&1; then
+  echo "replays: $verified from Linux verify under Wine; Wine's ($(wc -c <"$recorded") bytes) on Linux:" \
+       "$(grep '^final score' "$TMP/verify.txt") ($(seconds "$t0") s)"
+else
+  cat "$TMP/verify.txt" >&2
+  fail "the replay recorded under Wine does not verify on Linux"
+fi
 
 # --- 3. The real window --------------------------------------------------------------------------
 # The runner's pictures of the same inputs (window pixel (x, y) is the runner's (x, 702 - y)).

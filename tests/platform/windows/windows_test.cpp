@@ -78,12 +78,12 @@ TEST(WindowsStore, RecordsInAFolderAreListedRemovedAndSetAsideWithoutReplacing) 
     EXPECT_EQ(files->read("replays/b.txt").bytes, "three");
     ASSERT_TRUE(files->lock("replays/a.txt", &why)) << why;  // the lock file is no record
     files->unlock("replays/a.txt");
-    auto names = list_records(*files, "replays");
+    auto names = files->list("replays");
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"replays/a.txt", "replays/b.txt"}));
-    EXPECT_TRUE(list_records(*files, "none").empty());
-    EXPECT_TRUE(remove_record(*files, "replays/b.txt", &why)) << why;
-    EXPECT_TRUE(remove_record(*files, "replays/b.txt", &why)) << "a missing record is no error";
+    EXPECT_TRUE(files->list("none").empty());
+    EXPECT_TRUE(files->remove("replays/b.txt", &why)) << why;
+    EXPECT_TRUE(files->remove("replays/b.txt", &why)) << "a missing record is no error";
     EXPECT_EQ(files->read("replays/b.txt").status, Store::Status::Missing);
     const std::string first = files->set_aside("replays/a.txt", &why);
     ASSERT_FALSE(first.empty()) << why;
