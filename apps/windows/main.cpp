@@ -69,8 +69,8 @@ std::optional<std::string> read_replay_file(const std::string& path) {
     auto r = store->read(slash == std::string::npos ? path : path.substr(slash + 1));
     if (r.status == zell::Store::Status::Ok) return r.bytes;
     tell(STD_ERROR_HANDLE,
-         "zell-bowling: cannot read " + path + ": " + (r.status == zell::Store::Status::Missing ? "no such file" : r.why) +
-             "\n",
+         "zell-bowling: cannot read " + path + ": " +
+             (r.status == zell::Store::Status::Missing ? "no such file" : r.why) + "\n",
          "Zell Bowling");
     return std::nullopt;
 }
