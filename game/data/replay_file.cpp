@@ -207,7 +207,10 @@ std::string replay_record_name(const ReplayHeader& h, std::optional<int> score, 
     if (name.empty()) name = "player";
     std::string out = std::string(ReplayShelf::kFolder) + "/" + stamp + "-" +
                       (score ? std::to_string(*score) : std::string("gave-up")) + "-" + name;
-    if (suffix > 1) out += "-" + std::to_string(suffix);
+    if (suffix > 1) {
+        out += '-';  // appended, not `"-" + string`: GCC 12 warns of an overlap there (-Wrestrict)
+        out += std::to_string(suffix);
+    }
     return out + ".replay";
 }
 

@@ -127,7 +127,9 @@ std::optional<JournalEntry> parse_journal_line(std::string_view line, int line_n
     for (int a = 0; a < arguments; ++a) {
         std::optional<std::string> arg;
         if (!take_blank(line) || !(arg = decode_journal_value(line))) return fail("a read's channel is incomplete");
-        e.channel += " " + encode_journal_value(*arg);
+        // Appended piece by piece: GCC 12 takes `" " + string` for an overlapping copy (-Wrestrict).
+        e.channel += ' ';
+        e.channel += encode_journal_value(*arg);
     }
     std::optional<std::string> value;
     if (!take_blank(line) || !(value = decode_journal_value(line)) || !line.empty())
@@ -147,7 +149,13 @@ std::string JournalRecorder::read(const std::string& channel, std::string given)
         return given;
     }
     flush_same();
-    text_ += "@" + std::to_string(now_ms_() - start_ms_) + " " + channel + " " + encode_journal_value(given) + "\n";
+    text_ += '@';
+    text_ += std::to_string(now_ms_() - start_ms_);
+    text_ += ' ';
+    text_ += channel;
+    text_ += ' ';
+    text_ += encode_journal_value(given);
+    text_ += '\n';
     last_[channel] = given;
     return given;
 }
