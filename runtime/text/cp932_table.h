@@ -13,14 +13,17 @@ extern const int32_t kSingle[256];
 // bytes 0x81..0x9F then 0xE0..0xFC; 0 where the pair means nothing.
 extern const uint16_t kPair[60 * 256];
 
-// The CP932 form of one code point: `bytes` holds `length` bytes, the first in the high byte.
+// The CP932 form of one code point: `bytes` holds `length` bytes, the first in the high byte;
+// length 0: the code point has none.
 struct Encoded {
     uint32_t code_point;
     uint16_t bytes;
     uint8_t length;
 };
-// Sorted by code point.
-extern const Encoded kEncoded[];
-extern const size_t kEncodedCount;
+// A code point's form is its first code in byte order (single bytes, then pairs) that decodes
+// to it, except for these, sorted by code point: where iconv picks a later duplicate code, or
+// encodes a code point that no code decodes to, or none for one that a code decodes to.
+extern const Encoded kEncodeExceptions[];
+extern const size_t kEncodeExceptionCount;
 
 }  // namespace zell::cp932

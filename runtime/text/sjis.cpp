@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <map>
+#include <span>
+#include <vector>
 
 #include "runtime/text/cp932_table.h"
 
@@ -61,21 +63,50 @@ void append_utf8(std::string& out, uint32_t cp) {
     }
 }
 
-// Appends the CP932 form of one code point; false when it has none.
-bool append_sjis(std::string& out, uint32_t cp) {
-    const cp932::Encoded* end = cp932::kEncoded + cp932::kEncodedCount;
-    const cp932::Encoded* e = std::lower_bound(cp932::kEncoded, end, cp,
-                                               [](const cp932::Encoded& x, uint32_t v) { return x.code_point < v; });
-    if (e == end || e->code_point != cp) return false;
-    if (e->length == 2) out += char(e->bytes >> 8);
-    out += char(e->bytes & 0xFF);
-    return true;
-}
-
 // The code point of the double-byte code lead, trail; 0 when it means nothing.
 uint32_t pair_code(uint8_t lead, uint8_t trail) {
     const unsigned row = lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + 31;
     return cp932::kPair[row * 256 + trail];
+}
+
+// The entry of cp in a table sorted by code point, or nullptr.
+const cp932::Encoded* find_code_point(std::span<const cp932::Encoded> table, uint32_t cp) {
+    auto e = std::lower_bound(table.begin(), table.end(), cp,
+                              [](const cp932::Encoded& x, uint32_t v) { return x.code_point < v; });
+    return e == table.end() || e->code_point != cp ? nullptr : &*e;
+}
+
+// Every code point's first code in byte order, sorted by code point: inverted from the decoding
+// tables at the first conversion (the program carries one direction only).
+std::span<const cp932::Encoded> derived_encoding() {
+    static const std::vector<cp932::Encoded> table = [] {
+        std::vector<cp932::Encoded> t;
+        for (unsigned b = 0; b < 256; ++b)
+            if (cp932::kSingle[b] >= 0) t.push_back({uint32_t(cp932::kSingle[b]), uint16_t(b), 1});
+        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!is_sjis_lead(uint8_t(lead))) continue;
+            for (unsigned trail = 0; trail < 256; ++trail)
+                if (const uint32_t cp = pair_code(uint8_t(lead), uint8_t(trail)); cp != 0)
+                    t.push_back({cp, uint16_t(lead << 8 | trail), 2});
+        }
+        // Stable, so that the first code of a code point in byte order stays first; then the others go.
+        std::stable_sort(t.begin(), t.end(), [](const auto& a, const auto& b) { return a.code_point < b.code_point; });
+        t.erase(
+            std::unique(t.begin(), t.end(), [](const auto& a, const auto& b) { return a.code_point == b.code_point; }),
+            t.end());
+        return t;
+    }();
+    return table;
+}
+
+// Appends the CP932 form of one code point; false when it has none.
+bool append_sjis(std::string& out, uint32_t cp) {
+    const cp932::Encoded* e = find_code_point({cp932::kEncodeExceptions, cp932::kEncodeExceptionCount}, cp);
+    if (!e) e = find_code_point(derived_encoding(), cp);
+    if (!e || e->length == 0) return false;
+    if (e->length == 2) out += char(e->bytes >> 8);
+    out += char(e->bytes & 0xFF);
+    return true;
 }
 
 }  // namespace

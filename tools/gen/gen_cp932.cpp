@@ -6,14 +6,16 @@
 //
 // Decoding: every single byte and every lead/trail pair is converted alone; the
 // ones iconv accepts become table entries. Encoding: every Unicode scalar value is
-// converted alone; the ones iconv accepts become (code point, bytes) pairs sorted by
-// code point. Both directions are kept, because CP932 has duplicate codes (the two
-// vendors' extensions) whose encoding iconv picks, not the last decoded one.
+// converted alone. The program derives most of the encoding from the decoding table
+// (a code point's first code in byte order), so only the code points where iconv
+// encodes otherwise are written: CP932's duplicate codes (the two vendors'
+// extensions) where iconv picks a later one, and the one-way conversions.
 #include <iconv.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -84,11 +86,25 @@ int main(int argc, char** argv) {
             if (c >= 0) pair[row * 256 + trail] = long(le(uint32_t(c)));
         }
     }
+    // The derived encoding, as the program builds it: each code point's first code in byte
+    // order, single bytes before pairs.
+    std::map<uint32_t, std::string> derived;
+    for (unsigned b = 0; b < 256; ++b)
+        if (single[b] >= 0) derived.emplace(uint32_t(single[b]), std::string(1, char(b)));
+    for (unsigned lead = 0; lead < 256; ++lead) {
+        if (!is_lead(lead)) continue;
+        const unsigned row = lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31;
+        for (unsigned trail = 0; trail < 256; ++trail)
+            if (pair[row * 256 + trail] > 0)
+                derived.emplace(uint32_t(pair[row * 256 + trail]), std::string{char(lead), char(trail)});
+    }
+    // The exceptions: iconv's form where it differs from the derived one ("" where iconv has none).
     std::vector<std::pair<uint32_t, std::string>> encoded;
     for (uint32_t cp = 0; cp <= 0x10FFFF; ++cp) {
         if (cp >= 0xD800 && cp <= 0xDFFF) continue;
         std::string s = encode_one(enc, le(cp));
-        if (!s.empty()) encoded.emplace_back(cp, s);
+        auto it = derived.find(cp);
+        if (s != (it == derived.end() ? std::string() : it->second)) encoded.emplace_back(cp, s);
     }
     iconv_close(dec);
     iconv_close(enc);
@@ -108,16 +124,18 @@ int main(int argc, char** argv) {
         }
         out << (i % 16 ? "" : "\n") << (pair[i] < 0 ? 0 : pair[i]) << ',';
     }
-    out << "};\nconst Encoded kEncoded[] = {";
+    out << "};\nconst Encoded kEncodeExceptions[] = {";
     for (size_t i = 0; i < encoded.size(); ++i) {
         const auto& [cp, s] = encoded[i];
-        const unsigned bytes = s.size() == 1 ? uint8_t(s[0]) : unsigned(uint8_t(s[0])) << 8 | uint8_t(s[1]);
+        const unsigned bytes = s.size() == 2 ? unsigned(uint8_t(s[0])) << 8 | uint8_t(s[1])
+                               : s.empty()   ? 0
+                                             : uint8_t(s[0]);
         if (s.size() > 2) {
             std::fprintf(stderr, "gen-cp932: a code longer than two bytes\n");
             return 1;
         }
         out << (i % 8 ? "" : "\n") << '{' << cp << ',' << bytes << ',' << s.size() << "},";
     }
-    out << "};\nconst size_t kEncodedCount = " << encoded.size() << ";\n}\n";
+    out << "};\nconst size_t kEncodeExceptionCount = " << encoded.size() << ";\n}\n";
     return out ? 0 : 1;
 }
