@@ -259,13 +259,33 @@ int main(int argc, char** argv) {
         << "#include <cstdint>\n"
         << "namespace zell::glyphdata {\n"
         << "extern const uint8_t kSingle[256 * 16];\n"
-        << "extern const uint16_t kDoubleIndex[60 * 189];\n"
+        << "extern const uint8_t kDoublePresent[60 * 24];\n"
+        << "extern const uint16_t kRowFirstGlyph[60];\n"
         << "extern const uint16_t kDoubleGlyphs[];\n"
         << "extern const int kDoubleGlyphCount;\n"
         << "const uint8_t kSingle[256 * 16] = {\n"
         << single.str() << "};\n"
-        << "const uint16_t kDoubleIndex[60 * 189] = {\n";
-    for (size_t i = 0; i < index.size(); ++i) out << index[i] << ((i % 32 == 31) ? ",\n" : ",");
+        << "const uint8_t kDoublePresent[60 * 24] = {\n";
+    // The glyphs follow the codes in order, one a code that has one: a row's glyph numbers are its
+    // first one and then a count of the codes before that have one. So the index is stored as a
+    // bit a code (trail 0x40 + i at bit i % 8 of byte i / 8 of the row) and each row's first glyph.
+    std::vector<uint8_t> present(60 * 24, 0);
+    std::vector<uint16_t> row_first(60, 0);
+    uint16_t next = 1;
+    for (int li = 0; li < 60; ++li) {
+        row_first[li] = next;
+        for (int ti = 0; ti < 189; ++ti) {
+            if (index[li * 189 + ti] == 0) continue;
+            if (index[li * 189 + ti] != next++) {
+                std::cerr << "gen-glyphs: glyphs out of code order\n";
+                return 1;
+            }
+            present[li * 24 + ti / 8] |= uint8_t(1u << (ti % 8));
+        }
+    }
+    for (size_t i = 0; i < present.size(); ++i) out << int(present[i]) << ((i % 24 == 23) ? ",\n" : ",");
+    out << "};\nconst uint16_t kRowFirstGlyph[60] = {";
+    for (uint16_t f : row_first) out << f << ",";
     out << "};\nconst uint16_t kDoubleGlyphs[] = {\n";
     for (auto& g : glyphs) {
         for (auto r : g) out << r << ",";
