@@ -153,6 +153,8 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         {text.substr(0, text.rfind("end ")), "the file is cut short"},
         {text.substr(0, journal) + "@x key 13\n" + text.substr(journal), "line 13:"},
         {text.substr(0, journal) + "@0 joystick 1\n" + text.substr(journal), "line 13: unknown input service"},
+        {text.substr(0, journal) + "@99999999999999999999 key 13\n" + text.substr(journal), "line 13:"},
+        {text.substr(0, journal) + "same 99999999999999999999\n" + text.substr(journal), "line 13:"},
         {text.substr(0, journal) + "throw 1 3 0 00000000\n" + text.substr(journal), "line 13:"},
         {text + "@0 key 13\n", "nothing may follow the end line"},
     };

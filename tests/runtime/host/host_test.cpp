@@ -364,20 +364,26 @@ TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
 TEST(Pacing, AMinimizedWindowHoldsTheRunUntilItIsShownAgain) {
     HeadlessHost h;
     uint64_t minimized = 0, shown = 0;
+    int presents_when_shown = 0;
     h.backend.set_on_pump([&](HeadlessBackend& b) {
         if (!minimized && b.now_us() >= 1'200'000) b.set_suspended(true), minimized = b.now_us();
-        else if (!shown && minimized && b.now_us() >= minimized + 5'000'000) b.set_suspended(false), shown = b.now_us();
+        else if (!shown && minimized && b.now_us() >= minimized + 5'000'000) {
+            b.set_suspended(false), shown = b.now_us();
+            presents_when_shown = b.presents();
+        }
     });
     h.run([&](Host& rt) {
         std::vector<uint64_t> gaps;
         uint64_t last = rt.backend().now_us();
         const uint64_t t0 = last;
+        int presents_after_hold = 0;
         rt.pace_begin(4000);
         for (int i = 0; i < 1170; ++i) {
             rt.step();
             rt.backend().sleep_us(i % 3 == 0 ? 2500 : 100);
             rt.pace_step();
             gaps.push_back(rt.backend().now_us() - last);
+            if (gaps.back() > 4000) presents_after_hold = h.backend.presents();
             last = rt.backend().now_us();
         }
         ASSERT_GT(shown, minimized);
@@ -385,6 +391,8 @@ TEST(Pacing, AMinimizedWindowHoldsTheRunUntilItIsShownAgain) {
         EXPECT_EQ(std::count(gaps.begin(), gaps.end(), 4000u), 1169);
         EXPECT_EQ(std::count(gaps.begin(), gaps.end(), 4000u + held), 1);
         EXPECT_EQ(last - t0, 1170u * 4000u + held);
+        // The window shown again gets its picture at once, not at the next change.
+        EXPECT_GT(presents_after_hold, presents_when_shown);
     });
 }
 

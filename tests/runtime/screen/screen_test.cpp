@@ -253,6 +253,21 @@ TEST(Ellipses, FilledEllipsesSectorsArcsAndSteps) {
               (std::vector{kWhite, kWhite, kWhite, kBlack}));
 }
 
+// However thin and wherever it starts, a filled sector reaches its centre: the one pixel there,
+// or all four where the centre falls between pixels.
+TEST(Ellipses, EveryThinSectorReachesItsCentre) {
+    for (int k = 0; k < 32; ++k) {
+        const float start = float(k) / 32, end = start + 1.0f / 128;
+        Screen odd, even;
+        circle(odd, 100, 100, 10, 1, 15, 1, 15, start, end);
+        circle(even, 300.5f, 300.5f, 15.5f, 1, 15, 1, 15, start, end);
+        EXPECT_EQ(pixel(odd.buffer(), 100, 100), kWhite) << start;
+        EXPECT_EQ(pixels_at(even.buffer(), {{300, 300}, {301, 300}, {300, 301}, {301, 301}}),
+                  std::vector<Rgb>(4, kWhite))
+            << start;
+    }
+}
+
 TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
     Screen s;
     line(s, 1, 1, 2, 2, 15);

@@ -1,0 +1,44 @@
+// The POSIX store when the disk fills mid-save: a file size limit makes every write past a few
+// bytes fail, as a full disk does.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/posix/file_store.h"
+#include "tests/support/portable.h"
+
+namespace zell {
+namespace {
+
+// Each size is written over a small record in a child process limited to 64-byte files: what
+// fits is saved; what does not fails with a reason (never hangs retrying), and the record
+// keeps its old bytes with no temporary file left beside it.
+TEST(FileStore, AWriteThatCannotFinishFailsAndKeepsTheOldRecord) {
+    const std::filesystem::path dir = testing::make_temp_dir("zell-full");
+    auto child = [&dir](size_t size) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+        alarm(10);
+        const std::string old = "old", bytes(size, 'x');
+        auto store = make_file_store(dir.string());
+        std::string why;
+        bool ok = store->write("best", old, &why);
+        const rlimit limit{64, 64};
+        ok = ok && setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        const bool fits = size <= 64;
+        ok = ok && store->write("best", bytes, &why) == fits && why.empty() == fits;
+        ok = ok && store->read("best").bytes == (fits ? bytes : old);
+        for (const auto& e : std::filesystem::directory_iterator(dir)) ok = ok && e.path().filename() == "best";
+        std::exit(ok ? 0 : 1);
+    };
+    for (size_t size : {size_t(1), size_t(64), size_t(65), size_t(4096), size_t(1) << 20})
+        EXPECT_EXIT(child(size), ::testing::ExitedWithCode(0), "") << size;
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace zell
