@@ -141,6 +141,34 @@ TEST(Replay, AThrowChangedIsRefusedAtThatFrameAndThrow) {
     EXPECT_GE(checked, 5u);
 }
 
+// Each number of a throw's line (frame, throw, pins, checksum) changed alone, at several throws:
+// the throw is refused, and the message names where the game stood.
+TEST(Replay, AThrowLineChangedInAnyOfItsNumbersIsRefused) {
+    const TwoGames& g = two_games();
+    ASSERT_FALSE(g.replays.empty());
+    const std::string text = slurp(g.replays[0]);
+    int checked = 0;
+    for (size_t at = text.find("\nthrow "); at != std::string::npos && checked < 4;
+         at = text.find("\nthrow ", at + 1)) {
+        const size_t end = text.find('\n', at + 1);
+        const std::string line = text.substr(at + 1, end - at - 1);
+        int frame = 0, throw_no = 0, pins = 0;
+        std::sscanf(line.c_str(), "throw %d %d %d", &frame, &throw_no, &pins);
+        const std::string place = "frame " + std::to_string(frame) + " throw " + std::to_string(throw_no);
+        for (int field = 1; field <= 4; ++field) {
+            size_t from = at + 1;
+            for (int f = 0; f < field; ++f) from = text.find(' ', from) + 1;
+            std::string bad = text;
+            bad[from] = bad[from] == '1' ? '2' : '1';
+            const ReplayOutcome o = verify_replay(bad);
+            EXPECT_EQ(o.exit_code, 3) << line << ", number " << field;
+            EXPECT_NE(o.message.find(place), std::string::npos) << o.message;
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, 4);
+}
+
 TEST(Replay, AnUnreadableFileNamesItsLine) {
     const TwoGames& g = two_games();
     ASSERT_FALSE(g.replays.empty());

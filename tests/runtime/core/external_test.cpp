@@ -145,6 +145,12 @@ TEST(ExternalLibraries, AProvidedLibraryLoadsOncePerNameWhenItsFunctionIsFound) 
     libs.call("midiOutGetNumDevs", "Winmm", {});
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(libs.loaded_count(), 2u);
+    // Library names match without regard to the case of letters, and only of letters: the
+    // characters 32 codes from a letter's bounds are others.
+    libs.provide({"abcdefghijklmnopqrstuvwxyz", "@[`{"}, {{"midiOutGetNumDevs", [](auto) { return 7; }}});
+    EXPECT_EQ(libs.call("midiOutGetNumDevs", "ABCDEFGHIJKLMNOPQRSTUVWXYZ", {}), 7);
+    for (const char* other : {"`[@{", "@{`[", "@[`["})
+        EXPECT_EQ(error_number([&] { libs.call("midiOutGetNumDevs", other, {}); }), err::kIllegalCall) << other;
 }
 
 }  // namespace

@@ -359,6 +359,21 @@ TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
     });
 }
 
+// A busy run that is not paced (drawing with no waits) is shown at the display's pace, about
+// sixty pictures a second, not only at the few a second that keep a late paced run visible.
+TEST(Pacing, ABusyUnpacedRunIsShownAtTheDisplaysPace) {
+    HeadlessHost h;
+    h.run([&](Host& rt) {
+        const int before = h.backend.presents();
+        for (int i = 0; i < 4000; ++i) {  // two seconds
+            rt.draw_line(0, float(i % 600), 0, 0, float(i % 600), 10, 10, -1, 12, 2, 12, -1, 0xC);
+            rt.step();
+            h.backend.sleep_us(500);
+        }
+        EXPECT_GE(h.backend.presents() - before, 2 * 50);
+    });
+}
+
 // A minimized window holds the game's clock: no step is taken meanwhile, and the run goes on
 // from where it stood at its own pace, as if the minimized time had never passed.
 TEST(Pacing, AMinimizedWindowHoldsTheRunUntilItIsShownAgain) {
