@@ -467,11 +467,12 @@ void Screen::draw_cells(int row, int first, int last) {
             for (int y = y0; y < y0 + cell_h_; ++y) std::fill(visible_.row(y) + x0, visible_.row(y) + x0 + w, ink);
             ink = palette_[c.bg];
         }
+        const std::array<uint16_t, kGlyphRows> wide =
+            pair ? double_glyph(c.ch, line[col + 1].ch) : std::array<uint16_t, kGlyphRows>{};
         for (int r = 0; r < kGlyphRows; ++r) {
             int y = top + r;
             if (y < y0 || y >= y0 + cell_h_) continue;
-            uint32_t bits =
-                pair ? double_glyph(c.ch, line[col + 1].ch)[size_t(r)] : uint32_t(single_glyph(c.ch)[size_t(r)]) << 8;
+            uint32_t bits = pair ? wide[size_t(r)] : uint32_t(single_glyph(c.ch)[size_t(r)]) << 8;
             Rgb* px = visible_.row(y) + x0;
             for (int x = 0; x < std::min(w, 16); ++x)
                 if (bits & (0x8000u >> x)) px[x] = ink;

@@ -11,7 +11,9 @@ extern const uint8_t kSingle[256 * 16];
 // (trail - 0x40) % 8. The glyphs follow the codes in order; kRowFirstGlyph is each row's first.
 extern const uint8_t kDoublePresent[60 * 24];
 extern const uint16_t kRowFirstGlyph[60];
-extern const uint16_t kDoubleGlyphs[];
+// The glyphs' rows: the left eight columns of every glyph's rows, then the right eight.
+extern const uint8_t kDoubleLeft[];
+extern const uint8_t kDoubleRight[];
 }  // namespace zell::glyphdata
 
 namespace zell {
@@ -32,7 +34,7 @@ std::span<const uint8_t, kGlyphRows> single_glyph(uint8_t code) {
     return std::span<const uint8_t, kGlyphRows>(glyphdata::kSingle + size_t(code) * kGlyphRows, kGlyphRows);
 }
 
-std::span<const uint16_t, kGlyphRows> double_glyph(uint8_t lead, uint8_t trail) {
+std::array<uint16_t, kGlyphRows> double_glyph(uint8_t lead, uint8_t trail) {
     int slot = lead_slot(lead);
     size_t glyph = 0;  // glyph 0 is blank
     if (slot >= 0 && trail >= 0x40 && trail <= 0xFC) {
@@ -43,7 +45,11 @@ std::span<const uint16_t, kGlyphRows> double_glyph(uint8_t lead, uint8_t trail) 
             for (int i = 0; i < bit / 8; ++i) glyph += std::popcount(unsigned(row[i]));
         }
     }
-    return std::span<const uint16_t, kGlyphRows>(glyphdata::kDoubleGlyphs + glyph * kGlyphRows, kGlyphRows);
+    std::array<uint16_t, kGlyphRows> rows;
+    for (size_t r = 0; r < rows.size(); ++r)
+        rows[r] = uint16_t(glyphdata::kDoubleLeft[glyph * kGlyphRows + r] << 8 |
+                           glyphdata::kDoubleRight[glyph * kGlyphRows + r]);
+    return rows;
 }
 
 }  // namespace zell

@@ -2,6 +2,7 @@
 // glyphs for double-byte codes, from the table generated at build time.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -15,6 +16,6 @@ std::span<const uint8_t, kGlyphRows> single_glyph(uint8_t code);
 
 // The 16 x 16 glyph of a double-byte code: one word per row from the top, bit 15 the
 // leftmost pixel. A code outside the double-byte ranges or without a glyph is blank.
-std::span<const uint16_t, kGlyphRows> double_glyph(uint8_t lead, uint8_t trail);
+std::array<uint16_t, kGlyphRows> double_glyph(uint8_t lead, uint8_t trail);
 
 }  // namespace zell

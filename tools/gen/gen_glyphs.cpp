@@ -261,7 +261,8 @@ int main(int argc, char** argv) {
         << "extern const uint8_t kSingle[256 * 16];\n"
         << "extern const uint8_t kDoublePresent[60 * 24];\n"
         << "extern const uint16_t kRowFirstGlyph[60];\n"
-        << "extern const uint16_t kDoubleGlyphs[];\n"
+        << "extern const uint8_t kDoubleLeft[];\n"
+        << "extern const uint8_t kDoubleRight[];\n"
         << "extern const int kDoubleGlyphCount;\n"
         << "const uint8_t kSingle[256 * 16] = {\n"
         << single.str() << "};\n"
@@ -286,10 +287,14 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < present.size(); ++i) out << int(present[i]) << ((i % 24 == 23) ? ",\n" : ",");
     out << "};\nconst uint16_t kRowFirstGlyph[60] = {";
     for (uint16_t f : row_first) out << f << ",";
-    out << "};\nconst uint16_t kDoubleGlyphs[] = {\n";
-    for (auto& g : glyphs) {
-        for (auto r : g) out << r << ",";
-        out << "\n";
+    // The left halves of all glyphs, then the right halves: each compresses far better alone
+    // (the page's module is sent compressed).
+    for (int half : {8, 0}) {
+        out << (half ? "};\nconst uint8_t kDoubleLeft[] = {\n" : "};\nconst uint8_t kDoubleRight[] = {\n");
+        for (auto& g : glyphs) {
+            for (auto r : g) out << ((r >> half) & 0xFF) << ",";
+            out << "\n";
+        }
     }
     out << "};\nconst int kDoubleGlyphCount = " << glyphs.size() << ";\n}  // namespace zell::glyphdata\n";
     return out ? 0 : 1;
