@@ -10,7 +10,6 @@
 #include "game/data/saved_data.h"
 #include "game/program.h"
 #include "platform/browser/backend_browser.h"
-#include "resources/icon.h"
 #include "runtime/host/host.h"
 
 extern "C" {
@@ -22,7 +21,7 @@ int main() {
     zell::BrowserBackend backend;
     zell::Host::Options options;
     options.midi = zell::make_browser_midi_out();
-    options.icons.emplace_back(zell::resources::kIconName, zell::resources::program_icon());
+    // The page's icon is the icon files beside it (the same figure): the program carries none.
     auto report = [](const std::string& line) {
         std::fprintf(stderr, "zell-bowling: %s\n", line.c_str());
         zell::show_page_notice(line);

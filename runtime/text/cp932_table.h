@@ -9,9 +9,10 @@ namespace zell::cp932 {
 
 // Code point of each single byte; -1 where the byte is a lead byte or means nothing.
 extern const int32_t kSingle[256];
-// Code point of each double-byte code, indexed row * 256 + trail, the row counting the lead
-// bytes 0x81..0x9F then 0xE0..0xFC; 0 where the pair means nothing.
-extern const uint16_t kPair[60 * 256];
+// Code point of each double-byte code, its high byte and its low byte, indexed row * 256 + trail,
+// the row counting the lead bytes 0x81..0x9F then 0xE0..0xFC; 0 where the pair means nothing.
+extern const uint8_t kPairHigh[60 * 256];
+extern const uint8_t kPairLow[60 * 256];
 
 // The CP932 form of one code point: `bytes` holds `length` bytes, the first in the high byte;
 // length 0: the code point has none.

@@ -66,7 +66,7 @@ void append_utf8(std::string& out, uint32_t cp) {
 // The code point of the double-byte code lead, trail; 0 when it means nothing.
 uint32_t pair_code(uint8_t lead, uint8_t trail) {
     const unsigned row = lead <= 0x9F ? lead - 0x81u : lead - 0xE0u + 31;
-    return cp932::kPair[row * 256 + trail];
+    return uint32_t(cp932::kPairHigh[row * 256 + trail]) << 8 | cp932::kPairLow[row * 256 + trail];
 }
 
 // The entry of cp in a table sorted by code point, or nullptr.

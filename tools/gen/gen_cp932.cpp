@@ -115,14 +115,17 @@ int main(int argc, char** argv) {
            "namespace zell::cp932 {\n"
            "const int32_t kSingle[256] = {";
     for (unsigned b = 0; b < 256; ++b) out << (b % 16 ? "" : "\n") << single[b] << ',';
-    out << "};\nconst uint16_t kPair[60 * 256] = {";
-    for (size_t i = 0; i < pair.size(); ++i) {
-        // No CP932 character lies outside the Basic Multilingual Plane, and U+0000 is never a pair.
-        if (pair[i] > 0xFFFF) {
+    // No CP932 character lies outside the Basic Multilingual Plane, and U+0000 is never a pair.
+    for (long c : pair)
+        if (c > 0xFFFF) {
             std::fprintf(stderr, "gen-cp932: code beyond U+FFFF\n");
             return 1;
         }
-        out << (i % 16 ? "" : "\n") << (pair[i] < 0 ? 0 : pair[i]) << ',';
+    // The high bytes of all pairs' code points, then the low bytes: each compresses far better alone.
+    for (int shift : {8, 0}) {
+        out << (shift ? "};\nconst uint8_t kPairHigh[60 * 256] = {" : "};\nconst uint8_t kPairLow[60 * 256] = {");
+        for (size_t i = 0; i < pair.size(); ++i)
+            out << (i % 32 ? "" : "\n") << ((pair[i] < 0 ? 0 : pair[i]) >> shift & 0xFF) << ',';
     }
     out << "};\nconst Encoded kEncodeExceptions[] = {";
     for (size_t i = 0; i < encoded.size(); ++i) {
