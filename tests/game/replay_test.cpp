@@ -169,6 +169,22 @@ TEST(Replay, AThrowLineChangedInAnyOfItsNumbersIsRefused) {
     EXPECT_EQ(checked, 4);
 }
 
+// The journal cut before its end line, a few reads or more short: the game asks for what the
+// file no longer has, and the message says the file ended there.
+TEST(Replay, AJournalCutShortIsRefusedAtItsEnd) {
+    const TwoGames& g = two_games();
+    ASSERT_FALSE(g.replays.empty());
+    const std::string text = slurp(g.replays[0]);
+    const size_t end = text.rfind("\nend ") + 1;
+    size_t cut = end;
+    for (int lines : {1, 20}) {
+        while (lines-- > 0) cut = text.rfind('\n', cut - 2) + 1;
+        const ReplayOutcome o = verify_replay(text.substr(0, cut) + text.substr(end));
+        EXPECT_EQ(o.exit_code, 3) << cut;
+        EXPECT_NE(o.message.find("where the file has the end of the file"), std::string::npos) << o.message;
+    }
+}
+
 TEST(Replay, AnUnreadableFileNamesItsLine) {
     const TwoGames& g = two_games();
     ASSERT_FALSE(g.replays.empty());

@@ -40,5 +40,26 @@ TEST(FileStore, AWriteThatCannotFinishFailsAndKeepsTheOldRecord) {
     std::filesystem::remove_all(dir);
 }
 
+// Locking and unlocking records (every save does) leaves no descriptor open: the lowest free
+// descriptor is the same before and after, however many saves a long session makes.
+TEST(FileStore, LocksLeaveNoDescriptorOpen) {
+    const std::filesystem::path dir = testing::make_temp_dir("zell-locks");
+    auto store = make_file_store(dir.string());
+    auto lowest_free = [] {
+        const int fd = ::dup(0);
+        ::close(fd);
+        return fd;
+    };
+    const int before = lowest_free();
+    std::string why;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(store->lock("best", &why)) << why;
+        store->unlock("best");
+        store->unlock("best");  // a second unlock is harmless
+    }
+    EXPECT_EQ(lowest_free(), before);
+    std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace zell
