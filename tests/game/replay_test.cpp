@@ -199,6 +199,8 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         {text.substr(0, journal) + "@0 joystick 1\n" + text.substr(journal), "line 13: unknown input service"},
         {text.substr(0, journal) + "@99999999999999999999 key 13\n" + text.substr(journal), "line 13:"},
         {text.substr(0, journal) + "same 99999999999999999999\n" + text.substr(journal), "line 13:"},
+        {text.substr(0, journal) + "same 0\n" + text.substr(journal), "line 13:"},
+        {text.substr(0, journal) + "same 7x\n" + text.substr(journal), "line 13:"},
         {text.substr(0, journal) + "throw 1 3 0 00000000\n" + text.substr(journal), "line 13:"},
         {text + "@0 key 13\n", "nothing may follow the end line"},
     };
@@ -208,6 +210,10 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         EXPECT_EQ(o.exit_code, 2) << why;
         EXPECT_NE(o.message.find(why), std::string::npos) << o.message;
     }
+    // A repeat before anything was read: readable, but the game finds no value to repeat there.
+    const ReplayOutcome o = verify_replay(text.substr(0, journal) + "same 1\n" + text.substr(journal));
+    EXPECT_EQ(o.exit_code, 3);
+    EXPECT_NE(o.message.find("which the file has not given yet (line 13)"), std::string::npos) << o.message;
 }
 
 // Sixty games over some weeks; the table holds two of the oldest (one of them twice, as equal

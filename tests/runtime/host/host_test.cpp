@@ -426,15 +426,17 @@ const auto kCrashed = ::testing::KilledBySignal(SIGSEGV);
 
 TEST(FatalSignal, ReportsThePositionOfTheFailingStepOnStandardError) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The message names the line of the last step, whole.
+    const std::source_location at = std::source_location::current();
     EXPECT_EXIT(
         {
             testing::HeadlessHost h;
-            h.run([](Host& rt) {
-                rt.step();
+            h.run([&](Host& rt) {
+                rt.step(at);
                 std::raise(SIGSEGV);
             });
         },
-        kCrashed, "続行不可能なエラーが発生しました host_test\\.cpp \\[.+行\\]");
+        kCrashed, "続行不可能なエラーが発生しました host_test\\.cpp \\[" + std::to_string(at.line()) + "行\\]");
 }
 
 }  // namespace
