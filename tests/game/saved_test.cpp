@@ -237,6 +237,32 @@ TEST(SavedFiles, AFolderThatCannotBeWrittenLeavesTheGameGoingWithOneMessage) {
     EXPECT_EQ(dir.names(), std::vector<std::string>{"file"});
 }
 
+// F11 and F10 are remembered one by one: a switch saves what it switched and nothing else, over
+// every saved state of both (none yet, either value) and every switch of one, the other or both.
+TEST(SavedFiles, ADisplaySwitchKeepsWhatWasSwitchedAndLeavesTheRest) {
+    using Fs = std::optional<bool>;
+    using Mode = std::optional<ScaleMode>;
+    const DisplaySettings shown[] = {{false, ScaleMode::Sharp}, {true, ScaleMode::Sharp},
+                                     {false, ScaleMode::Integer}, {true, ScaleMode::Integer}};
+    TempDir dir;
+    Keeper k(dir.path);
+    for (Fs fs : {Fs{}, Fs{false}, Fs{true}})
+        for (Mode mode : {Mode{}, Mode{ScaleMode::Sharp}, Mode{ScaleMode::Integer}})
+            for (const DisplaySettings& before : shown)
+                for (const DisplaySettings& now : shown) {
+                    k.keeper.update_settings([&](SavedSettings& s) {
+                        s = SavedSettings{3, 2, 4, field("ab"), 6, fs, mode};
+                    });
+                    k.keeper.keep_display_switch(before, now);
+                    SavedSettings want{3, 2, 4, field("ab"), 6, fs, mode};
+                    if (now.fullscreen != before.fullscreen) want.fullscreen = now.fullscreen;
+                    if (now.scale_mode != before.scale_mode) want.scale_mode = now.scale_mode;
+                    EXPECT_EQ(k.keeper.load_settings(), want)
+                        << before.fullscreen << int(before.scale_mode) << " -> " << now.fullscreen << int(now.scale_mode);
+                }
+    EXPECT_TRUE(k.messages.empty());
+}
+
 // Two copies of the game running at once, saving in turns: each reads what the other saved.
 TEST(SavedFiles, TwoCopiesSavingInTurnsLoseNoEntryAndCountEveryGame) {
     TempDir dir;
