@@ -160,7 +160,15 @@ void BrowserBackend::pump(InputSink& sink, int wait_ms) {
 
 void BrowserBackend::present(const Image& visible) {
     if (!open_ || visible.width() <= 0 || visible.height() <= 0) return;
-    zell_page_present(visible.pixels().data(), visible.width(), visible.height());
+    // 0x00RRGGBB words to the canvas's R, G, B, A bytes (a little-endian 0xAABBGGRR word): here
+    // in compiled code, so the page only hands the bytes over.
+    const std::vector<Rgb>& from = visible.pixels();
+    frame_.resize(from.size());
+    for (size_t i = 0; i < from.size(); ++i) {
+        const uint32_t p = from[i];
+        frame_[i] = 0xFF000000u | (p & 0xFFu) << 16 | (p & 0xFF00u) | (p >> 16 & 0xFFu);
+    }
+    zell_page_present(frame_.data(), visible.width(), visible.height());
 }
 
 uint64_t BrowserBackend::now_us() { return uint64_t((emscripten_get_now() - origin_ms_) * 1000.0); }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/browser/browser_input.h"
 #include "runtime/backend.h"
@@ -53,6 +54,9 @@ private:
     double origin_ms_;
     double last_yield_ms_ = 0;
     Icon icon_;
+    // The last presented picture as the canvas takes it (R, G, B, A bytes), read by the page at
+    // its next display frame; a newer picture presented meanwhile simply replaces it.
+    std::vector<uint32_t> frame_;
 };
 
 // The page's sound: one device that plays through a Web MIDI output port where the browser

@@ -173,16 +173,10 @@ mergeInto(LibraryManager.library, {
       var src = ZellPage.canvas, pending = ZellPage.pending;
       if (pending) {
         ZellPage.pending = null;
-        var ctx = src.getContext('2d');
-        if (!ZellPage.image || ZellPage.image.width !== src.width || ZellPage.image.height !== src.height)
-          ZellPage.image = ctx.createImageData(src.width, src.height);
-        var out = new Uint32Array(ZellPage.image.data.buffer), n = out.length;
-        // 0x00RRGGBB words to the canvas's R, G, B, A bytes (a little-endian 0xAABBGGRR word).
-        for (var i = 0; i < n; ++i) {
-          var p = pending[i];
-          out[i] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
-        }
-        ctx.putImageData(ZellPage.image, 0, 0);
+        // The program's copy of the picture, already in the canvas's byte order; a view made
+        // now, as the program's memory may have grown since it was presented.
+        var bytes = new Uint8ClampedArray(HEAPU8.buffer, pending.pixels, pending.width * pending.height * 4);
+        src.getContext('2d').putImageData(new ImageData(bytes, pending.width, pending.height), 0, 0);
       }
       var shown = ZellPage.shown, sc = shown.getContext('2d');
       sc.imageSmoothingEnabled = false;
@@ -215,6 +209,8 @@ mergeInto(LibraryManager.library, {
   },
   zell_page_close__deps: ['$ZellPage'],
   zell_page_close: function() {
+    // The last picture is shown now: its bytes go with the program.
+    if (ZellPage.pending) ZellPage.frame();
     var ended = document.getElementById('ended');
     if (ended) ended.hidden = false;
   },
@@ -249,8 +245,8 @@ mergeInto(LibraryManager.library, {
   zell_page_present: function(pixels, width, height) {
     var src = ZellPage.canvas;
     if (src.width !== width || src.height !== height) { src.width = width; src.height = height; }
-    // A copy: the program goes on drawing into its picture before the frame is shown.
-    ZellPage.pending = HEAPU32.slice(pixels >> 2, (pixels >> 2) + width * height);
+    // The program keeps these bytes as they are until it presents the next picture.
+    ZellPage.pending = {pixels: pixels, width: width, height: height};
     // The first picture at once: the page has shown nothing yet.
     if (!ZellPage.firstFrame) ZellPage.frame();
     else ZellPage.requestFrame();
