@@ -242,23 +242,22 @@ TEST(SavedFiles, AFolderThatCannotBeWrittenLeavesTheGameGoingWithOneMessage) {
 TEST(SavedFiles, ADisplaySwitchKeepsWhatWasSwitchedAndLeavesTheRest) {
     using Fs = std::optional<bool>;
     using Mode = std::optional<ScaleMode>;
-    const DisplaySettings shown[] = {{false, ScaleMode::Sharp}, {true, ScaleMode::Sharp},
-                                     {false, ScaleMode::Integer}, {true, ScaleMode::Integer}};
+    const DisplaySettings shown[] = {
+        {false, ScaleMode::Sharp}, {true, ScaleMode::Sharp}, {false, ScaleMode::Integer}, {true, ScaleMode::Integer}};
     TempDir dir;
     Keeper k(dir.path);
     for (Fs fs : {Fs{}, Fs{false}, Fs{true}})
         for (Mode mode : {Mode{}, Mode{ScaleMode::Sharp}, Mode{ScaleMode::Integer}})
             for (const DisplaySettings& before : shown)
                 for (const DisplaySettings& now : shown) {
-                    k.keeper.update_settings([&](SavedSettings& s) {
-                        s = SavedSettings{3, 2, 4, field("ab"), 6, fs, mode};
-                    });
+                    k.keeper.update_settings(
+                        [&](SavedSettings& s) { s = SavedSettings{3, 2, 4, field("ab"), 6, fs, mode}; });
                     k.keeper.keep_display_switch(before, now);
                     SavedSettings want{3, 2, 4, field("ab"), 6, fs, mode};
                     if (now.fullscreen != before.fullscreen) want.fullscreen = now.fullscreen;
                     if (now.scale_mode != before.scale_mode) want.scale_mode = now.scale_mode;
-                    EXPECT_EQ(k.keeper.load_settings(), want)
-                        << before.fullscreen << int(before.scale_mode) << " -> " << now.fullscreen << int(now.scale_mode);
+                    EXPECT_EQ(k.keeper.load_settings(), want) << before.fullscreen << int(before.scale_mode) << " -> "
+                                                              << now.fullscreen << int(now.scale_mode);
                 }
     EXPECT_TRUE(k.messages.empty());
 }
