@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -312,6 +313,20 @@ TEST_F(SdlBackendTest, SharpScalingFillsAnySizeAndF10SwitchesToWholeFactors) {
     pump({down(SDLK_F10), up(SDLK_F10)});
     EXPECT_TRUE(block_centres_match({461, 0}, 997, 1080));
     EXPECT_TRUE(log_.lines.empty());
+}
+
+// The first beep opens audio and its blip plays out; a program that has stopped beeping keeps no
+// audio running: the device and SDL's audio part are let go soon after the last blip has played.
+TEST_F(SdlBackendTest, AudioOpensForABeepAndIsLetGoOnceTheBeepHasPlayed) {
+    open();
+    ASSERT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    backend_->beep();
+    backend_->pump(log_, 0);
+    EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "the blip was cut short";
+    const auto start = std::chrono::steady_clock::now();
+    while (SDL_WasInit(SDL_INIT_AUDIO) != 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
+        backend_->pump(log_, 20);
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "audio still running 10 s after the last beep";
 }
 
 }  // namespace
