@@ -166,8 +166,9 @@ private:
         long long x1, y1, x2, y2;  // inclusive, sorted
     };
 
-    TextCell* row_cells(int row) { return cells_.data() + size_t(row) * cols_; }
-    const TextCell* row_cells(int row) const { return cells_.data() + size_t(row) * cols_; }
+    // By index, so that a row past the grid stops the program where the C++ library checks.
+    TextCell* row_cells(int row) { return &cells_[size_t(row) * cols_]; }
+    const TextCell* row_cells(int row) const { return &cells_[size_t(row) * cols_]; }
     TextCell blank_cell() const;
     int viewport_last() const { return view_first_ + view_count_ - 1; }
 

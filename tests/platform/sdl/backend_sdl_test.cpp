@@ -316,7 +316,8 @@ TEST_F(SdlBackendTest, SharpScalingFillsAnySizeAndF10SwitchesToWholeFactors) {
 }
 
 // The first beep opens audio and its blip plays out; a program that has stopped beeping keeps no
-// audio running: the device and SDL's audio part are let go soon after the last blip has played.
+// audio running: the device and SDL's audio part are let go soon after the last blip has played,
+// or when the backend goes.
 TEST_F(SdlBackendTest, AudioOpensForABeepAndIsLetGoOnceTheBeepHasPlayed) {
     open();
     ASSERT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
@@ -327,6 +328,9 @@ TEST_F(SdlBackendTest, AudioOpensForABeepAndIsLetGoOnceTheBeepHasPlayed) {
     while (SDL_WasInit(SDL_INIT_AUDIO) != 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(10))
         backend_->pump(log_, 20);
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "audio still running 10 s after the last beep";
+    backend_->beep();  // and a backend that goes while its beep plays takes its audio with it
+    backend_.reset();
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
 }
 
 }  // namespace

@@ -479,6 +479,28 @@ TEST(Text, TheViewportScrollsButTheBufferDoesNot) {
     EXPECT_EQ(ink(s, 0, 5, 37, kWhite), bottom_ink);
 }
 
+// Each clearing mode blanks exactly its rows (the viewport's, those above or below it, all) and
+// leaves the graphics, for viewports at the top, in the middle, at the bottom and over every row.
+TEST(Text, EachClearingModeBlanksExactlyItsRowsAndKeepsTheGraphics) {
+    for (auto [first, count] : {std::pair{0, 5}, {10, 3}, {30, 9}, {0, 39}})
+        for (int mode = 1; mode <= 4; ++mode) {
+            Screen s;
+            box(s, 0, 0, 40, 20, 12);
+            for (int r = 0; r < s.rows(); ++r) print_at(s, 0, r, std::string(1, char('A' + r % 26)));
+            const Image buffer = s.buffer();
+            s.set_viewport(first, count);
+            s.cls(mode);
+            const int last = first + count - 1;
+            for (int r = 0; r < s.rows(); ++r) {
+                const bool cleared = mode == 4 || (mode == 1 && r >= first && r <= last) || (mode == 2 && r < first) ||
+                                     (mode == 3 && r > last);
+                EXPECT_EQ(s.row_bytes(r)[0], cleared ? ' ' : char('A' + r % 26))
+                    << "mode " << mode << ", viewport " << first << "+" << count << ", row " << r;
+            }
+            EXPECT_EQ(s.buffer(), buffer) << "mode " << mode;
+        }
+}
+
 TEST(Blocks, GetStoresAHeaderAndBottomUpPaddedRowsWithBlackBeyondTheBuffer) {
     Screen s;
     line(s, 0, 0, 0, 0, 5);      // red at the bottom-left corner
