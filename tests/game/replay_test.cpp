@@ -201,7 +201,6 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         {text.substr(0, journal) + "same 99999999999999999999\n" + text.substr(journal), "line 13:"},
         {text.substr(0, journal) + "same 0\n" + text.substr(journal), "line 13:"},
         {text.substr(0, journal) + "same 7x\n" + text.substr(journal), "line 13:"},
-        {text.substr(0, journal) + "throw 1 3 0 00000000\n" + text.substr(journal), "line 13:"},
         {text + "@0 key 13\n", "nothing may follow the end line"},
     };
     // clang-format on
@@ -210,10 +209,35 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         EXPECT_EQ(o.exit_code, 2) << why;
         EXPECT_NE(o.message.find(why), std::string::npos) << o.message;
     }
+    // A key's value that is no key code, or Ctrl+C (which ends a game, so no recorded game reads
+    // it), is refused at the read; a number followed by more is no number.
+    size_t key = text.find(" key ", journal);
+    while (key != std::string::npos && !std::isdigit(uint8_t(text[key + 5]))) key = text.find(" key ", key + 1);
+    ASSERT_NE(key, std::string::npos);
+    const size_t eol = text.find('\n', key);
+    for (const std::string& value : {text.substr(key + 5, eol - key - 5) + "x", std::string("256"), std::string("3")}) {
+        const ReplayOutcome o = verify_replay(text.substr(0, key + 5) + value + text.substr(eol));
+        EXPECT_EQ(o.exit_code, 3) << value;
+        EXPECT_NE(o.message.find("to a read of key"), std::string::npos) << o.message;
+    }
     // A repeat before anything was read: readable, but the game finds no value to repeat there.
     const ReplayOutcome o = verify_replay(text.substr(0, journal) + "same 1\n" + text.substr(journal));
     EXPECT_EQ(o.exit_code, 3);
     EXPECT_NE(o.message.find("which the file has not given yet (line 13)"), std::string::npos) << o.message;
+}
+// A throw line's numbers at and just past both ends of their ranges: only a line with every
+// number in its range is read.
+TEST(Replay, AThrowLineIsReadOnlyWithEveryNumberInItsRange) {
+    for (int frame : {0, 1, 12, 13})
+        for (int throw_no : {0, 1, 2, 3})
+            for (int pins : {-1, 0, 10, 11})
+                for (std::string sum : {"fedcba9", "fedcba98", "0000000a0"}) {
+                    const std::string line = "throw " + std::to_string(frame) + " " + std::to_string(throw_no) + " " +
+                                             std::to_string(pins) + " " + sum;
+                    const bool in_range = frame >= 1 && frame <= 12 && throw_no >= 1 && throw_no <= 2 && pins >= 0 &&
+                                          pins <= 10 && sum.size() == 8;
+                    EXPECT_EQ(parse_throw_mark(line).has_value(), in_range) << line;
+                }
 }
 
 // Sixty games over some weeks; the table holds two of the oldest (one of them twice, as equal

@@ -299,11 +299,16 @@ TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
         {[&] { s.set_color(1, 1, 1, 6, 15); }, err::kIllegalCall},
         {[&] { s.set_palette(16, 2); }, err::kIllegalCall},
         {[&] { s.set_palette(3, 8); }, err::kIllegalCall},
-        {[&] { s.set_viewport(30, 10); }, err::kIllegalCall},
         {[&] { s.cls(6); }, err::kIllegalCall},
         {[&] { s.tab_to(256); }, err::kIllegalCall},
     };
     for (size_t k = 0; k < calls.size(); ++k) EXPECT_EQ(error_number(calls[k].first), calls[k].second) << "call " << k;
+    for (int first = -1; first <= 40; ++first)  // every viewport that leaves the grid
+        for (int count = -1; count <= 41; ++count)
+            if (first < 0 || count < 1 || first + count > 39) {
+                EXPECT_EQ(error_number([&] { s.set_viewport(first, count); }), err::kIllegalCall)
+                    << first << "+" << count;
+            }
     EXPECT_EQ(s.buffer(), before);
     EXPECT_EQ(cursor(s), (std::array{80, 38}));
     EXPECT_EQ((std::array{s.foreground(), s.background(), s.colour_mode(), s.graphics_colour(), s.viewport_rows()}),
