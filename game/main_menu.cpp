@@ -1,5 +1,6 @@
 // The game's main program: start-up in its fixed order, the title, and the
 // main menu loop with the screens behind its eight items.
+#include <array>
 #include <string>
 
 #include "game/game.h"
@@ -22,7 +23,8 @@ const std::vector<std::pair<int, std::string>>& constant_lists() {
 
 const std::string& menu_line(int n) {
     // clang-format off
-    static const std::string lines[] = {
+    // A std::array, so that a line past the eight stops the program where the library checks.
+    static const std::array<std::string, 8> lines = {
         to_sjis(" A  スタート      :  Start Throwing    "),
         to_sjis(" B  レベル        :  Level             "),
         to_sjis(" C  ピンレイアウト:  Change Pin Layout "),
@@ -33,7 +35,7 @@ const std::string& menu_line(int n) {
         to_sjis(" H  終  了        :  End               "),
     };
     // clang-format on
-    return lines[n - 1];
+    return lines[size_t(n - 1)];
 }
 
 }  // namespace
