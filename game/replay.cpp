@@ -101,10 +101,9 @@ void Game::replay_throw_mark() {
 
 void Game::end_replay(std::optional<int> score) {
     if (playback_) {
-        const JournalEntry* next = playback_->next_mark();
-        if (!playback_->at_end() || next)
-            playback_->diverge("the game ended (" + format_replay_end(score) + ") where the file has more (line " +
-                               std::to_string(next ? next->line : 0) + ")");
+        if (!playback_->at_end())
+            playback_->diverge("the game ended (" + format_replay_end(score) + ") where the file has " +
+                               playback_->what_is_next());
         if (replay_ && replay_->score != score)
             playback_->diverge("the game ended with \"" + format_replay_end(score) + "\", the file with \"" +
                                format_replay_end(replay_->score) + "\"");

@@ -186,6 +186,7 @@ JournalPlayer::JournalPlayer(std::vector<JournalEntry> entries, std::function<vo
 }
 
 std::string JournalPlayer::what_is_next() const {
+    if (same_left_ > 0) return std::to_string(same_left_) + " more reads (line " + std::to_string(same_line_) + ")";
     if (next_ == entries_.size()) return "the end of the file";
     const JournalEntry& e = entries_[next_];
     const std::string at = " (line " + std::to_string(e.line) + ")";

@@ -98,6 +98,8 @@ public:
     // The next mark without taking it; nullptr when only reads or nothing follow before the end.
     const JournalEntry* next_mark() const;
     bool at_end() const { return next_ == entries_.size() && same_left_ == 0; }
+    // What the file has next, with its line, for a message: "the end of the file" at its end.
+    std::string what_is_next() const;
     // Diverges: sets the reason and ends the program (exit code 3). place: where the program is,
     // when it is not what the place function says.
     [[noreturn]] void diverge(const std::string& why, const std::string& place = {});
@@ -106,7 +108,6 @@ public:
     void set_place(std::function<std::string()> place) { place_ = std::move(place); }
 
 private:
-    std::string what_is_next() const;
     std::vector<JournalEntry> entries_;
     size_t next_ = 0;
     uint64_t same_left_ = 0;

@@ -185,6 +185,22 @@ TEST(Replay, AJournalCutShortIsRefusedAtItsEnd) {
     }
 }
 
+// Reads to spare before the end line, repeated or given: the game ended before the file did, and
+// the message names the line that was not used.
+TEST(Replay, ReadsToSpareBeforeTheEndLineAreRefused) {
+    const TwoGames& g = two_games();
+    ASSERT_FALSE(g.replays.empty());
+    const std::string text = slurp(g.replays[0]);
+    const size_t end = text.rfind("\nend ") + 1, last = text.rfind("\n@", end - 2) + 1;
+    const int line = int(std::count(text.begin(), text.begin() + long(end), '\n')) + 1;
+    for (const std::string& extra : {std::string("same 2\n"), text.substr(last, end - last)}) {
+        const ReplayOutcome o = verify_replay(text.substr(0, end) + extra + text.substr(end));
+        EXPECT_EQ(o.exit_code, 3) << extra;
+        EXPECT_NE(o.message.find("where the file has "), std::string::npos) << o.message;
+        EXPECT_NE(o.message.find("(line " + std::to_string(line) + ")"), std::string::npos) << o.message;
+    }
+}
+
 TEST(Replay, AnUnreadableFileNamesItsLine) {
     const TwoGames& g = two_games();
     ASSERT_FALSE(g.replays.empty());

@@ -236,8 +236,12 @@ TEST(Synthesizer, TakesTheFirstSoundFontThatLoads) {
     EXPECT_EQ(at("/usr/share/sounds/sf2/FluidR3_GM.sf2"), std::ptrdiff_t(list.size()) - 1);
 }
 
+// Every start, failed or not, keeps the library's messages off the console (the game's terminal).
 TEST(Synthesizer, PlaysThroughTheFirstAudioOutputThatOpensOrFails) {
     std::string why;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(open_synthesizer({{"/nonexistent.sf2", "/etc/hostname"}, {}}, &why), nullptr);
     EXPECT_EQ(open_synthesizer({default_soundfonts(), {"no-such-driver"}}, &why), nullptr);
     EXPECT_NE(why.find("no audio output"), std::string::npos) << why;
     EXPECT_NE(why.find("no-such-driver"), std::string::npos) << why;
@@ -245,6 +249,9 @@ TEST(Synthesizer, PlaysThroughTheFirstAudioOutputThatOpensOrFails) {
     auto synth = open_synthesizer({{kGmSoundFont}, {"no-such-driver", "alsa:null"}}, &why);
     ASSERT_NE(synth, nullptr) << why;
     EXPECT_EQ(synth->audio_driver(), "alsa:null");
+    synth.reset();
+    EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(), "");
+    synth = open_synthesizer({{kGmSoundFont}, {"alsa:null"}}, &why);
     std::vector<float> left(64), right(64);
     EXPECT_THROW(synth->render(left, right), std::logic_error) << "the audio output renders it";
 }
