@@ -302,12 +302,6 @@ TEST(SavedFiles, TwoCopiesSavingInTurnsLoseNoEntryAndCountEveryGame) {
     EXPECT_EQ(t->entries[3].score, 100);
 }
 
-}  // namespace
-}  // namespace zell
-
-namespace zell {
-namespace {
-
 // The whole program, run by the scripted runner: what one run saves, the next one shows.
 TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothing) {
     TempDir dir, untouched;

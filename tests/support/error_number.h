@@ -1,7 +1,9 @@
-// The number of the run-time error a call raises, or 0 when it raises none.
+// The number of the run-time error a call raises, or 0 when it raises none; and the place the
+// error names as where it was raised.
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "runtime/core/errors.h"
 
@@ -14,6 +16,16 @@ inline int error_number(const std::function<void()>& f) {
         return e.number();
     }
     return 0;
+}
+
+// "file.cpp:line" of the error a call raises (the caller's position it was given), or "" for none.
+inline std::string error_place(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return Position::of(e.where()).file + ":" + std::to_string(e.where().line());
+    }
+    return "";
 }
 
 }  // namespace zell::testing

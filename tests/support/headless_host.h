@@ -2,9 +2,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/headless/backend_headless.h"
 #include "runtime/host/host.h"
+#include "runtime/text/sjis.h"
 
 namespace zell::testing {
 
@@ -21,6 +23,12 @@ struct HeadlessHost {
     }
     int run(const Host::MainProgram& main) { return host->run(main); }
     Screen& screen() { return host->screen(); }
+    // The text screen in UTF-8, a line a row.
+    std::string text() {
+        std::string all;
+        for (int r = 0; r < screen().rows(); ++r) all += to_utf8(screen().row_bytes(r)) + "\n";
+        return all;
+    }
 };
 
 }  // namespace zell::testing

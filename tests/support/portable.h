@@ -1,11 +1,12 @@
 // What the tests need of the operating system, on Linux and on Windows (the MinGW build run
-// under Wine): environment variables, fresh temporary folders, the process id, and the variable
+// under Wine): environment variables (set for a while), fresh temporary folders, the process id, and the variable
 // that names the folder of the run-time error log.
 #pragma once
 
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #ifdef _WIN32
@@ -16,13 +17,30 @@
 
 namespace zell::testing {
 
-inline void set_env(const char* name, const std::string& value) {
+// Sets an environment variable, or removes it for nullopt.
+inline void set_env(const char* name, const std::optional<std::string>& value) {
 #ifdef _WIN32
-    _putenv_s(name, value.c_str());
+    _putenv_s(name, value ? value->c_str() : "");
 #else
-    ::setenv(name, value.c_str(), 1);
+    value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
 #endif
 }
+
+// Sets (or with nullopt removes) an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        set_env(name, value);
+    }
+    ~ScopedEnv() { set_env(name_, old_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 inline int process_id() {
 #ifdef _WIN32

@@ -2,34 +2,16 @@
 // path, else its usual place under an absolute HOME, else nowhere.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "platform/posix/file_store.h"
 #include "runtime/shell/error_log.h"
+#include "tests/support/portable.h"
 
 namespace zell {
 namespace {
-
-// Sets (or with nullopt unsets) an environment variable for the life of the object.
-class EnvVar {
-public:
-    EnvVar(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value->c_str(), 1);
-        else ::unsetenv(name);
-    }
-    ~EnvVar() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(XdgFolders, TheVariableWhenAbsoluteElseUnderAnAbsoluteHomeElseNone) {
     struct Folder {
@@ -57,7 +39,7 @@ TEST(XdgFolders, TheVariableWhenAbsoluteElseUnderAnAbsoluteHomeElseNone) {
     };
     for (const Folder& f : folders)
         for (const Case& c : cases) {
-            EnvVar var(f.variable, c.variable), home("HOME", c.home);
+            testing::ScopedEnv var(f.variable, c.variable), home("HOME", c.home);
             const std::string want = c.from_variable ? "/x/zell-bowling" : c.from_home ? f.under_home : "";
             EXPECT_EQ(f.path(), want) << f.variable << "=" << c.variable.value_or("(unset)")
                                       << " HOME=" << c.home.value_or("(unset)");

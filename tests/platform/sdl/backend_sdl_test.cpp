@@ -7,15 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "tests/support/event_log.h"
 #include "tests/support/pattern.h"
+#include "tests/support/portable.h"
 
 namespace zell {
 namespace {
@@ -24,10 +23,8 @@ using Lines = std::vector<std::string>;
 
 SDL_Event key_event(Uint32 type, SDL_Keycode sym, Uint16 mod = KMOD_NONE) {
     SDL_Event e{};
-    e.type = type;
-    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.key.keysym.sym = sym;
-    e.key.keysym.mod = mod;
+    const Uint8 state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key = {.type = type, .state = state, .keysym = {.sym = sym, .mod = mod}};
     return e;
 }
 SDL_Event down(SDL_Keycode sym, Uint16 mod = KMOD_NONE) { return key_event(SDL_KEYDOWN, sym, mod); }
@@ -42,11 +39,7 @@ SDL_Event text_event(const char* utf8) {
 
 SDL_Event button_event(Uint32 type, Uint8 button, int x, int y, Uint32 timestamp = 0) {
     SDL_Event e{};
-    e.type = type;
-    e.button.button = button;
-    e.button.x = x;
-    e.button.y = y;
-    e.button.timestamp = timestamp;
+    e.button = {.type = type, .timestamp = timestamp, .button = button, .x = x, .y = y};
     return e;
 }
 SDL_Event press(Uint8 button, int x, int y, Uint32 timestamp = 0) {
@@ -56,10 +49,7 @@ SDL_Event release(Uint8 button, int x, int y) { return button_event(SDL_MOUSEBUT
 
 SDL_Event motion_event(int x, int y, Uint32 state) {
     SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = x;
-    e.motion.y = y;
-    e.motion.state = state;
+    e.motion = {.type = SDL_MOUSEMOTION, .state = state, .x = x, .y = y};
     return e;
 }
 
@@ -80,17 +70,15 @@ Lines translate(const std::vector<SDL_Event>& events, const WindowScale& view = 
     return log.lines;
 }
 
-TEST(SdlInputTranslation, ControlKeysTypeTheirCharacterCodesOnTheirPressOnly) {
-    EXPECT_EQ(translate({down(SDLK_RETURN), down(SDLK_KP_ENTER), down(SDLK_ESCAPE), down(SDLK_BACKSPACE),
-                         down(SDLK_TAB, KMOD_LSHIFT), down(SDLK_c, KMOD_LCTRL), down(SDLK_c, KMOD_RCTRL | KMOD_LSHIFT),
-                         up(SDLK_RETURN), up(SDLK_ESCAPE), up(SDLK_c, KMOD_LCTRL)}),
-              (Lines{"char 13", "char 13", "char 27", "char 8", "char 9", "char 3", "char 3"}));
-}
-
-TEST(SdlInputTranslation, CtrlAndALetterTypesItsControlCode) {
-    EXPECT_EQ(translate({down(SDLK_m, KMOD_LCTRL), down(SDLK_h, KMOD_RCTRL), down(SDLK_i, KMOD_LCTRL),
-                         down(SDLK_a, KMOD_LCTRL | KMOD_LSHIFT), down(SDLK_z, KMOD_LCTRL), down(SDLK_1, KMOD_LCTRL)}),
-              (Lines{"char 13", "char 8", "char 9", "char 1", "char 26"}));
+// Ctrl and a letter types its control code (Ctrl+M is Enter, Ctrl+H Backspace, Ctrl+I Tab).
+TEST(SdlInputTranslation, ControlKeysAndCtrlLettersTypeTheirCharacterCodesOnTheirPressOnly) {
+    EXPECT_EQ(
+        translate({down(SDLK_RETURN), down(SDLK_KP_ENTER), down(SDLK_ESCAPE), down(SDLK_BACKSPACE),
+                   down(SDLK_TAB, KMOD_LSHIFT), down(SDLK_c, KMOD_LCTRL), up(SDLK_RETURN), up(SDLK_ESCAPE),
+                   up(SDLK_c, KMOD_LCTRL), down(SDLK_m, KMOD_LCTRL), down(SDLK_h, KMOD_RCTRL), down(SDLK_i, KMOD_LCTRL),
+                   down(SDLK_a, KMOD_LCTRL | KMOD_LSHIFT), down(SDLK_z, KMOD_LCTRL), down(SDLK_1, KMOD_LCTRL)}),
+        (Lines{"char 13", "char 13", "char 27", "char 8", "char 9", "char 3", "char 13", "char 8", "char 9", "char 1",
+               "char 26"}));
 }
 
 TEST(SdlInputTranslation, PrintableCharactersArriveOnlyAsText) {
@@ -175,23 +163,6 @@ TEST(SdlInputTranslation, FullScreenKeysAreF11AndAltEnterAndQuitIsACloseRequest)
     EXPECT_TRUE(log.lines.empty());
 }
 
-// Sets an environment variable (or removes it, for nullptr) and restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        set(value);
-    }
-    ~ScopedEnv() { set(old_ ? old_->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    void set(const char* value) { value ? setenv(name_, value, 1) : unsetenv(name_); }
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 // The image scaled by a whole factor: every pixel a factor x factor square, centred on black,
 // or from the top-left corner in a direction without room for it.
 Image scaled(const Image& img, int factor, int window_w, int window_h) {
@@ -207,8 +178,8 @@ Image scaled(const Image& img, int factor, int window_w, int window_h) {
 // whose output stays in the window's surface.
 class SdlBackendTest : public ::testing::Test {
 protected:
-    ScopedEnv video_{"SDL_VIDEODRIVER", "dummy"};
-    ScopedEnv audio_{"SDL_AUDIODRIVER", "dummy"};
+    testing::ScopedEnv video_{"SDL_VIDEODRIVER", "dummy"};
+    testing::ScopedEnv audio_{"SDL_AUDIODRIVER", "dummy"};
     std::unique_ptr<Backend> backend_;
     EventLog log_;
 

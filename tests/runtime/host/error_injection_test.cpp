@@ -8,7 +8,6 @@
 #include <string>
 
 #include "game/game.h"
-#include "runtime/text/sjis.h"
 #include "tests/support/error_log.h"
 #include "tests/support/headless_host.h"
 
@@ -26,12 +25,6 @@ unsigned line_of(const std::string& file, const std::string& text) {
         if (line.find(text) != std::string::npos) return n;
     ADD_FAILURE() << "no '" << text << "' in " << file;
     return 0;
-}
-
-std::string screen_text(Screen& s) {
-    std::string all;
-    for (int r = 0; r < s.rows(); ++r) all += to_utf8(s.row_bytes(r)) + "\n";
-    return all;
 }
 
 // Feeds one input per wait of the program; once they are used up, counts the waits that follow
@@ -90,7 +83,7 @@ TEST(ErrorInjection, AnIndexOutOfRangeDeepInTheGameIsReportedLoggedAndEndsAfterA
     EXPECT_EQ(pos.file, "pins.cpp");
     EXPECT_EQ(pos.line, line);
 
-    std::string text = screen_text(h.screen());
+    std::string text = h.text();
     EXPECT_NE(text.find("pins.cpp [" + std::to_string(line) + "行]:エラー[9]"), std::string::npos) << text;
 
     // The prompt waited until the key came at its third wait, and the program ended then.

@@ -9,21 +9,16 @@
 #include <map>
 #include <sstream>
 
+#include "game/program.h"
 #include "runtime/core/tables.h"
-#include "runtime/text/sjis.h"
 #include "tests/support/error_log.h"
 #include "tests/support/headless_host.h"
+#include "tools/icon/icon.h"
 
 namespace zell {
 namespace {
 
 using testing::HeadlessHost;
-
-std::string screen_text(Screen& s) {
-    std::string all;
-    for (int r = 0; r < s.rows(); ++r) all += to_utf8(s.row_bytes(r)) + "\n";
-    return all;
-}
 
 // A program that only computes pumps at its first step and then whenever kPumpPeriodUs has passed
 // by the clock, never waiting; where the clock stands still, every kBackstopSteps steps.
@@ -209,7 +204,7 @@ TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
     EXPECT_EQ(code, 1);
     EXPECT_TRUE(waited);
     EXPECT_EQ(h.host->ending(), Host::Ending::Error);
-    std::string text = screen_text(h.screen());
+    std::string text = h.text();
     std::string expected = "host_test.cpp [" + std::to_string(line) + "行]:エラー[9]";
     // The report is written at the cursor (row 6 after "before" ended its line) and begins
     // with a line break, so it stands at the start of row 7.
@@ -225,12 +220,8 @@ TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
     EXPECT_EQ(v["INFO"], "1");
     EXPECT_EQ(v["TIME"].rfind("2026/12/06 09:05:", 0), 0u) << v["TIME"];
     // Written atomically: no temporary file is left behind.
-    int files = 0;
-    for (auto& e : std::filesystem::directory_iterator(log_.log_folder())) {
-        (void)e;
-        ++files;
-    }
-    EXPECT_EQ(files, 1);
+    using Files = std::filesystem::directory_iterator;
+    EXPECT_EQ(std::distance(Files(log_.log_folder()), Files()), 1);
 }
 
 // The report's wait ends at a click (a tap) as at a key, but not at a click made before it.
@@ -411,12 +402,6 @@ TEST(Pacing, AMinimizedWindowHoldsTheRunUntilItIsShownAgain) {
     });
 }
 
-}  // namespace
-}  // namespace zell
-
-namespace zell {
-namespace {
-
 // How a SIGSEGV ends the process: killed by it, or on Windows the C runtime's exit code 3.
 #ifdef _WIN32
 const auto kCrashed = ::testing::ExitedWithCode(3);
@@ -438,14 +423,6 @@ TEST(FatalSignal, ReportsThePositionOfTheFailingStepOnStandardError) {
         },
         kCrashed, "続行不可能なエラーが発生しました host_test\\.cpp \\[" + std::to_string(at.line()) + "行\\]");
 }
-
-}  // namespace
-}  // namespace zell
-
-#include "tools/icon/icon.h"
-
-namespace zell {
-namespace {
 
 // At every desktop size the white figure is ringed by the outline: no white pixel touches the
 // transparent background (it would vanish on a light panel), and the figure spans the icon's width.
@@ -483,14 +460,6 @@ TEST(Icon, TheHostSetsTheIconTheFormNames) {
     h.run([](Host& rt) { rt.step(); });
     EXPECT_EQ(h.backend.icon().image, icon.image);
 }
-
-}  // namespace
-}  // namespace zell
-
-#include "game/program.h"
-
-namespace zell {
-namespace {
 
 // The game's own throw of a ball dropped at rest (1170 steps of 4 ms at animation speed 3) on a
 // display whose every present takes the given time: the steps keep their deadlines, and the

@@ -77,17 +77,12 @@ bool shows_buffer(const Screen& s, int c1, int c2, int r) {
     return true;
 }
 
-TEST(Screen, StartsBlankAndHasTheGlyphsOfItsFont) {
+TEST(Screen, StartsBlankAndCutsEachGlyphToItsCell) {
     Screen s;
     EXPECT_EQ(drawn(s.visible()).count, 0);
     EXPECT_EQ(Screen(10, 5, 8, 18, 7, 0, 3).buffer(), Image(80, 90, kBlue));
     EXPECT_THROW(Screen(1, 5), std::invalid_argument);
     EXPECT_THROW(Screen(81, 39, 8, 18, 16), std::invalid_argument);
-    EXPECT_FALSE(std::equal(single_glyph('A').begin(), single_glyph('A').end(), single_glyph('B').begin()));
-    const std::string me = to_sjis("メ");
-    uint16_t all = 0;
-    for (uint16_t r : double_glyph(uint8_t(me[0]), uint8_t(me[1]))) all |= r;
-    EXPECT_TRUE((all & 0xFF00) && (all & 0x00FF)) << "a Japanese glyph uses both halves of its 16 columns";
     Screen low(10, 5, 8, 10);  // cells lower than the glyphs: each glyph is cut to its own row
     print_at(low, 0, 1, to_sjis("│"));
     const Extent cut = drawn(low.visible());  // the line fills rows 10 to 19 from the top and no more

@@ -47,22 +47,10 @@ TEST(MidiMessage, DecodesTheGamesPairAndEveryKindWithItsOwnDataBytes) {
         EXPECT_FALSE(decode_short_message(message, uint8_t(running))) << std::hex << message;
 }
 
-TEST(RecordingMidiOut, LogsTheDeliveredMessagesWithTheirTimes) {
-    uint64_t now = 100;
-    RecordingMidiOut out(1, [&] { return now; });
-    EXPECT_EQ(out.num_devs(), 1u);
-    uint32_t handle = 0;
-    ASSERT_EQ(out.open(&handle, kMidiMapper), mmsys::kOk);
-    EXPECT_EQ(out.short_msg(handle, strike(7)), mmsys::kOk);
-    now = 104;
-    EXPECT_EQ(out.short_msg(handle, release(7)), mmsys::kOk);
-    ASSERT_EQ(out.log().size(), 2u);
-    EXPECT_EQ(std::tuple(out.log()[0].ms, out.log()[0].message, out.log()[1].ms, out.log()[1].message),
-              std::tuple(100u, strike(7), 104u, release(7)));
-    EXPECT_EQ(std::pair(out.num_devs_calls(), out.open_calls()), std::pair(1u, 1u));
-
+// What it logs with one device, and when, the golden scenarios' logs show message by message.
+TEST(RecordingMidiOut, WithoutADeviceNothingOpensAndNothingIsLogged) {
+    uint32_t handle = 12345;
     RecordingMidiOut none(0, [] { return uint64_t(0); });
-    handle = 12345;
     EXPECT_EQ(none.open(&handle, kMidiMapper), mmsys::kNoDevice);
     EXPECT_EQ(handle, 0u) << "no stale value that could pass for a handle";
     EXPECT_EQ(none.short_msg(12345, strike(0)), mmsys::kInvalidHandle);
