@@ -7,7 +7,7 @@ mergeInto(LibraryManager.library, {
     queue: [],
     wake: null,        // ends the current wait early when an event arrives
     held: 0,           // pointer buttons pressed on the canvas and not yet released
-    canvas: null, shown: null, ime: null, pending: null, framePending: false,
+    canvas: null, shown: null, ime: null, pending: null, framePending: false, factor: 1,
     audio: null, midiOut: null, midiAccess: null,
     init: function() {
       if (typeof document === 'undefined') return;
@@ -170,24 +170,38 @@ mergeInto(LibraryManager.library, {
     // Once per display frame at most, however often the program presents.
     frame: function() {
       ZellPage.framePending = false;
-      var src = ZellPage.canvas, pending = ZellPage.pending;
+      var src = ZellPage.canvas, shown = ZellPage.shown, pending = ZellPage.pending;
+      // The program's copy of the picture, already in the canvas's byte order; a view made now,
+      // as the program's memory may have grown since it was presented.
+      var image = pending && new ImageData(new Uint8ClampedArray(HEAPU8.buffer, pending.pixels,
+          pending.width * pending.height * 4), pending.width, pending.height);
+      if (pending && !ZellPage.firstFrame) {
+        // The very first picture goes straight onto the canvas at its own size, which the page
+        // scales: drawing it up by the whole factor would cost as much again while the player
+        // waits for anything to show. The next display frame draws it again the sharp way.
+        shown.width = pending.width;
+        shown.height = pending.height;
+        shown.getContext('2d').putImageData(image, 0, 0);
+        ZellPage.firstFrame = performance.now();
+        document.body.dataset.firstFrameMs = String(Math.round(ZellPage.firstFrame));
+        document.dispatchEvent(new Event('zellfirstframe'));
+        ZellPage.requestFrame();
+        return;
+      }
       if (pending) {
         ZellPage.pending = null;
-        // The program's copy of the picture, already in the canvas's byte order; a view made
-        // now, as the program's memory may have grown since it was presented.
-        var bytes = new Uint8ClampedArray(HEAPU8.buffer, pending.pixels, pending.width * pending.height * 4);
-        src.getContext('2d').putImageData(new ImageData(bytes, pending.width, pending.height), 0, 0);
+        src.getContext('2d').putImageData(image, 0, 0);
       }
-      var shown = ZellPage.shown, sc = shown.getContext('2d');
+      // The backing store: the picture times the whole factor the program chose.
+      if (shown.width !== src.width * ZellPage.factor || shown.height !== src.height * ZellPage.factor) {
+        shown.width = src.width * ZellPage.factor;
+        shown.height = src.height * ZellPage.factor;
+      }
+      var sc = shown.getContext('2d');
       sc.imageSmoothingEnabled = false;
       sc.drawImage(src, 0, 0, shown.width, shown.height);
       // A page that embeds or tests the game may watch the frames.
       if (pending && typeof window.zellOnPresent === 'function') window.zellOnPresent(src);
-      if (pending && !ZellPage.firstFrame) {
-        ZellPage.firstFrame = performance.now();
-        document.body.dataset.firstFrameMs = String(Math.round(ZellPage.firstFrame));
-        document.dispatchEvent(new Event('zellfirstframe'));
-      }
     },
     requestFrame: function() {
       if (ZellPage.framePending) return;
@@ -210,7 +224,7 @@ mergeInto(LibraryManager.library, {
   zell_page_close__deps: ['$ZellPage'],
   zell_page_close: function() {
     // The last picture is shown now: its bytes go with the program.
-    if (ZellPage.pending) ZellPage.frame();
+    while (ZellPage.pending) ZellPage.frame();
     var ended = document.getElementById('ended');
     if (ended) ended.hidden = false;
   },
@@ -231,14 +245,12 @@ mergeInto(LibraryManager.library, {
   zell_page_notice: function(text) { ZellPage.notice(UTF8ToString(text)); },
   zell_page_place_canvas__deps: ['$ZellPage'],
   zell_page_place_canvas: function(cssX, cssY, cssW, cssH, factor) {
-    var shown = ZellPage.shown, src = ZellPage.canvas;
+    var shown = ZellPage.shown;
     shown.style.left = cssX + 'px';
     shown.style.top = cssY + 'px';
     shown.style.width = cssW + 'px';
     shown.style.height = cssH + 'px';
-    // The backing store: the picture times the whole factor the program chose.
-    shown.width = src.width * factor;
-    shown.height = src.height * factor;
+    ZellPage.factor = factor;
     ZellPage.requestFrame();
   },
   zell_page_present__deps: ['$ZellPage'],
