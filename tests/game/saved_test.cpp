@@ -307,7 +307,8 @@ TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothi
     TempDir dir, untouched;
     std::string play = "key Enter\n";  // a game of twenty throws dropped beside the pins
     for (int i = 0; i < 40; ++i) play += "click left 100 680\n";
-    play += "key Enter\nkey Enter\nkey Down\nkey Enter\nkey Left\nkey Enter\n";  // Game Over, Best 20, level 3
+    play += "key Enter\nkey Enter\nkey Down\nkey Enter\nkey Left\nkey Enter\n";           // Game Over, Best 20, level 3
+    play += "key Down\nkey Down\nkey Down\nkey Enter\nkey Enter\nkey Left\nkey Enter\n";  // the name kept, mascot 6
     {
         testing::Scenario no_save("save " + untouched.path.string() + "\nargs --no-save --window\n" + play);
         EXPECT_TRUE(no_save.result.ended_normally()) << no_save.log();
@@ -317,6 +318,7 @@ TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothi
     EXPECT_TRUE(first.result.ended_normally()) << first.log();
     EXPECT_NE(dir.file("best20.txt").find("games 1\nentry 0 4 bowling \"\"\n"), std::string::npos);
     EXPECT_NE(dir.file("settings.txt").find("level 3\n"), std::string::npos);
+    EXPECT_NE(dir.file("settings.txt").find("mascot 6\n"), std::string::npos);
 
     testing::Scenario second("save " + dir.path.string() +
                              "\nkey Down\nkey Down\nkey Down\nkey Enter\ntext best.txt\n");

@@ -4,9 +4,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/posix/file_store.h"
@@ -42,6 +44,25 @@ TEST(FileStore, AWriteThatCannotFinishFailsAndKeepsTheOldRecord) {
 
 // Locking and unlocking records (every save does) leaves no descriptor open: the lowest free
 // descriptor is the same before and after, however many saves a long session makes.
+// A folder's listing holds its records only: no lock file, no temporary file of a save in
+// progress or killed, no hidden file, folder or link.
+TEST(FileStore, AFolderListsItsRecordsOnly) {
+    const std::filesystem::path dir = testing::make_temp_dir("zell-list"), folder = dir / "replays";
+    auto store = make_file_store(dir.string());
+    std::string why;
+    for (const char* name : {"replays/a.replay", "replays/b.txt"}) ASSERT_TRUE(store->write(name, "x", &why)) << why;
+    ASSERT_TRUE(store->lock("replays/a.replay", &why)) << why;
+    for (const char* junk : {".hidden", "c.replay.tmp123", "c.replay.tmp"}) std::ofstream(folder / junk) << "x";
+    std::filesystem::create_directory(folder / "sub");
+    std::filesystem::create_symlink(folder / "b.txt", folder / "link.txt");
+    auto names = store->list("replays");
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"replays/a.replay", "replays/b.txt"}));
+    EXPECT_TRUE(store->list("none").empty());
+    store->unlock("replays/a.replay");
+    std::filesystem::remove_all(dir);
+}
+
 TEST(FileStore, LocksLeaveNoDescriptorOpen) {
     const std::filesystem::path dir = testing::make_temp_dir("zell-locks");
     auto store = make_file_store(dir.string());
