@@ -60,6 +60,10 @@ TEST(FileStore, AFolderListsItsRecordsOnly) {
     EXPECT_EQ(names, (std::vector<std::string>{"replays/a.replay", "replays/b.txt"}));
     EXPECT_TRUE(store->list("none").empty());
     store->unlock("replays/a.replay");
+    // A record that cannot be opened (a link to itself) is a failed read with its reason.
+    std::filesystem::create_symlink(dir / "loop", dir / "loop");
+    const Store::ReadResult r = store->read("loop");
+    EXPECT_EQ((std::pair{r.status, r.why.empty()}), (std::pair{Store::Status::Failed, false}));
     std::filesystem::remove_all(dir);
 }
 

@@ -11,7 +11,9 @@
 
 #include "game/program.h"
 #include "runtime/core/tables.h"
+#include "runtime/host/watch_backend.h"
 #include "tests/support/error_log.h"
+#include "tests/support/event_log.h"
 #include "tests/support/headless_host.h"
 #include "tools/icon/icon.h"
 
@@ -565,6 +567,44 @@ TEST(Placing, ATapOrBothButtonsAtOncePlaceTheBallTheRightButtonAloneGivesUp) {
         h.run([](Host& rt) { game_main(rt, nullptr); });
         EXPECT_NE(after.find(c.waits_in), std::string::npos) << c.what << " waits elsewhere: " << after;
     }
+}
+
+// The controls of a watched replay, each input before and after the replay's end: before it only
+// Esc or a close ends the watching, Space pauses, Right switches the speed and nothing else does
+// anything; after it any key, text or click but a lone modifier (or Right) ends it.
+TEST(WatchBackend, EachInputBeforeAndAfterTheReplaysEnd) {
+    struct Case {
+        const char* what;
+        std::function<void(HeadlessBackend&)> inject;
+        bool ends_before, ends_after;
+        unsigned speed = 1;
+        bool paused = false;
+    };
+    const std::vector<Case> cases = {
+        {"Right", [](HeadlessBackend& b) { b.inject_key(Key::Right); }, false, false, WatchBackend::kFastFactor},
+        {"Space", [](HeadlessBackend& b) { b.inject_char(' '); }, false, true, 1, true},
+        {"Esc", [](HeadlessBackend& b) { b.inject_char(keycode::kEscape); }, true, true},
+        {"close", [](HeadlessBackend& b) { b.inject_close(); }, true, true},
+        {"Left", [](HeadlessBackend& b) { b.inject_key(Key::Left); }, false, true},
+        {"Enter", [](HeadlessBackend& b) { b.inject_char(keycode::kEnter); }, false, true},
+        {"Shift", [](HeadlessBackend& b) { b.inject_key(Key::Shift, true); }, false, false},
+        {"Ctrl", [](HeadlessBackend& b) { b.inject_key(Key::Ctrl); }, false, false},
+        {"text", [](HeadlessBackend& b) { b.inject_text("a"); }, false, true},
+        {"press", [](HeadlessBackend& b) { b.inject_press(MouseButton::Right, 5, 5); }, false, true},
+        {"move", [](HeadlessBackend& b) { b.inject_move(5, 5); }, false, false},
+    };
+    for (const Case& c : cases)
+        for (bool ended : {false, true}) {
+            HeadlessBackend window;
+            WatchBackend watch(window);
+            if (ended) watch.finish();
+            c.inject(window);
+            EventLog program;
+            watch.pump(program, 0);
+            EXPECT_EQ(program.closed, ended ? c.ends_after : c.ends_before) << c.what << (ended ? " after" : " before");
+            EXPECT_EQ(program.lines.size(), size_t(program.closed)) << "the program sees no input but a close";
+            EXPECT_EQ((std::pair{watch.speed(), watch.paused()}), (std::pair{c.speed, c.paused})) << c.what;
+        }
 }
 
 }  // namespace

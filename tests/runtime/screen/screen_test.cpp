@@ -158,6 +158,8 @@ TEST(Boxes, CoverBothCornersInEitherOrderAndClipAtTheEdges) {
     EXPECT_EQ(pixels_of(s.buffer(), rgb(0, 0, 128)).size(), size_t(648) * 702);
     box(s, -50, -50, 5, 5, 15);
     EXPECT_EQ(pixels_of(s.buffer(), kWhite).size(), 36u);
+    box(s, 642, 696, 900, 900, 12);  // past the right and top edges: no row runs into the next
+    EXPECT_EQ(pixels_of(s.buffer(), kOlive).size(), 36u);
 }
 
 TEST(Boxes, RasterFunctionsCombineWithWhatIsOnTheScreen) {
