@@ -87,9 +87,6 @@ TEST(Screen, StartsBlankAndCutsEachGlyphToItsCell) {
     print_at(low, 0, 1, to_sjis("│"));
     const Extent cut = drawn(low.visible());  // the line fills rows 10 to 19 from the top and no more
     EXPECT_EQ((std::array{cut.y1, cut.y2, cut.count}), (std::array{30, 39, 10}));
-    Image dst(4, 2, kBlack), src(4, 2, kWhite);
-    dst.copy_rect(src, -3, -1, 2, 9);  // a rectangle reaching past both images is cut to them
-    EXPECT_EQ(drawn(dst), (Extent{0, 0, 1, 1, 4}));
 }
 
 TEST(Settings, LocateAndSetColorSetTheSelectedValues) {

@@ -69,17 +69,6 @@ TEST(WindowScale, MapsEveryWindowPixelAtFactorsOneTwoAndThreeWithBorders) {
     }
 }
 
-TEST(WindowScale, ClampsBorderAndOutsidePositionsToTheScreensEdge) {
-    const WindowScale two = WindowScale::fit(1400, 1500, kW, kH);  // origin (52, 48)
-    EXPECT_EQ(two.to_screen_clamped({0, 0}), (Point{0, 0}));
-    EXPECT_EQ(two.to_screen_clamped({-300, 700}), (Point{0, (700 - 48) / 2}));
-    EXPECT_EQ(two.to_screen_clamped({1399, 1499}), (Point{647, 701}));
-    EXPECT_EQ(two.to_screen_clamped({5000, -20}), (Point{647, 0}));
-    for (Point p : {Point{52, 48}, Point{53, 49}, Point{700, 700}, Point{52 + 1295, 48 + 1403}})
-        EXPECT_EQ(two.to_screen_clamped(p), two.to_screen(p));
-    EXPECT_EQ(WindowScale::fit(kW, kH, kW, kH).to_screen_clamped({-5, 710}), (Point{0, 701}));
-}
-
 // Sharp scaling fills the limiting side at any size and keeps the aspect; every window pixel
 // over the image maps to one screen pixel, each screen pixel owns a whole run of window pixels
 // as wide and high as the scale rounded down or up, and the border maps to nothing.
