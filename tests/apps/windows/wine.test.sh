@@ -39,6 +39,8 @@ t0=$(date +%s)
 wineboot -i >"$TMP/wineboot.log" 2>&1 || { cat "$TMP/wineboot.log" >&2; echo "FAIL: wineboot" >&2; exit 1; }
 wineserver -p  # one server for every program below
 echo "wine prefix ready in $(seconds "$t0") s"
+# Wine's server can drop its clients under load ("wine client error"): such a step runs once more.
+lost_server() { grep -q "wine client error" "$1" && { wineserver -k; wineserver -p; } 2>/dev/null; }
 
 # --- 1. Unit tests -------------------------------------------------------------------------------
 t0=$(date +%s)
@@ -58,7 +60,8 @@ t0=$(date +%s) passed=0 total=0
 for script in "$SRC"/tests/golden/*.script; do
   name=$(basename "$script" .script)
   total=$((total + 1))
-  if bash "$SRC/tests/support/golden.sh" "$TMP/golden" "$SRC" "$name" >"$TMP/golden-$name.txt" 2>&1; then
+  run() { bash "$SRC/tests/support/golden.sh" "$TMP/golden" "$SRC" "$name" >"$TMP/golden-$name.txt" 2>&1; }
+  if run || { lost_server "$TMP/golden-$name.txt" && run; }; then
     passed=$((passed + 1))
   else
     cat "$TMP/golden-$name.txt" >&2
@@ -82,7 +85,8 @@ done
   for x in $(seq 140 5 250); do echo "click left $x 680"; echo "drag $x 680 $((x + 10)) 470"; done
   echo "key Space"; echo "key Space"; } >"$TMP/record.script"
 mkdir -p "$TMP/record"
-timeout 300 wine "$WIN/zell-script.exe" "$TMP/record.script" "$TMP/record" >/dev/null 2>&1
+record() { timeout 300 wine "$WIN/zell-script.exe" "$TMP/record.script" "$TMP/record" >"$TMP/record.log" 2>&1; }
+record || { lost_server "$TMP/record.log" && rm -rf "$TMP/wine-save" && record; }
 recorded=$(ls "$TMP"/wine-save/replays/*.replay 2>/dev/null | head -1)
 if [ -z "$recorded" ]; then
   fail "the runner recorded no replay under Wine"
