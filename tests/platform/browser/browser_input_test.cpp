@@ -15,24 +15,22 @@ TEST(BrowserInput, KeyDownsMeanWhatTheDesktopKeysMean) {
         Key k;
         int code;
     } rows[] = {
+        // clang-format off
         {"Enter", false, false, false, K::Char, Key::None, 13},
         {"Escape", false, false, false, K::Char, Key::None, 27},
         {"Backspace", false, false, false, K::Char, Key::None, 8},
-        {"Tab", false, false, false, K::Char, Key::None, 9},
-        {"c", true, false, false, K::Char, Key::None, 3},
+        {"Tab", false, false, false, K::Char, Key::None, 9}, {"c", true, false, false, K::Char, Key::None, 3},
         {"c", false, false, false, K::Ignore, Key::None, 0},  // printable: arrives as text
         {"ArrowUp", false, false, false, K::Key, Key::Up, 0},
         {"Clear", false, false, false, K::Key, Key::Clear, 0},  // keypad 5 without NumLock
-        {"Control", false, false, false, K::Key, Key::Ctrl, 0},
-        {"F1", false, false, false, K::Key, Key::F1, 0},
-        {"F12", false, false, false, K::Key, Key::F12, 0},
-        {"F13", false, false, false, K::Ignore, Key::None, 0},
+        {"Control", false, false, false, K::Key, Key::Ctrl, 0}, {"F1", false, false, false, K::Key, Key::F1, 0},
+        {"F12", false, false, false, K::Key, Key::F12, 0}, {"F13", false, false, false, K::Ignore, Key::None, 0},
         {"F11", false, false, false, K::FullScreen, Key::None, 0},
         {"Enter", false, true, false, K::FullScreen, Key::None, 0},
         {"F10", false, false, false, K::ScaleMode, Key::None, 0},
         {"Enter", false, false, true, K::Ignore, Key::None, 0},  // the input method's Enter
         {"Process", false, false, false, K::Ignore, Key::None, 0},
-    };
+    };  // clang-format on
     for (const Row& r : rows) {
         const BrowserKey b = browser_key_down(r.key, false, r.ctrl, r.alt, r.composing);
         EXPECT_EQ(b.kind, r.kind) << r.key;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "runtime/core/errors.h"
 #include "runtime/text/sjis.h"
 #include "tests/support/error_number.h"
@@ -207,25 +209,32 @@ TEST_F(InputTest, BadFunctionsOrButtonsRaiseError5AtTheCallersLine) {
     EXPECT_EQ(error_place(raise), "input_test.cpp:" + std::to_string(__LINE__ - 1));
 }
 
+// Reads of every kind count up while nothing new arrives; every kind of event is counted once
+// and resets the count, and so does a read that finds a key.
 TEST_F(InputTest, ReadsThatFindNothingNewCountAsIdle) {
-    in.next_key();
-    in.mouse_button(2, 0);
-    in.mouse_pos(0);
-    EXPECT_EQ(in.idle_reads(), 3);
-    in.mouse_move(1, 1, 0);  // an event resets the count
-    EXPECT_EQ(in.idle_reads(), 0);
-    in.mouse_button(2, 0);  // the first read after it found something new
-    EXPECT_EQ(in.idle_reads(), 0);
-    in.mouse_button(2, 0);
-    EXPECT_EQ(in.idle_reads(), 1);
-    in.keys().push('a');  // a key that was waiting, with no event since the last read
-    in.next_key();
-    EXPECT_EQ(in.idle_reads(), 0);
-    in.next_key();
-    EXPECT_EQ(in.idle_reads(), 1);
-    in.close_requested();
-    EXPECT_TRUE(in.close_requested_flag());
-    EXPECT_EQ(in.idle_reads(), 0);
+    // clang-format off
+    const std::function<void()> events[] = {
+        [&] { in.key_down(Key::Shift, true, false); }, [&] { in.key_up(Key::Shift); }, [&] { in.key_up(Key::Home); },
+        [&] { in.char_typed('q'); }, [&] { in.text_typed("\xF0\x9F\x98\x80"); }, [&] { in.mouse_move(5, 5, 0); },
+        [&] { in.mouse_down(MouseButton::Right, 5, 5, 9000); }, [&] { in.mouse_up(MouseButton::Right, 5, 5); },
+        [&] { in.close_requested(); }, [&] { in.keys().push('a'); }};
+    // clang-format on
+    for (size_t i = 0; i < std::size(events); ++i) {
+        in.flush_keys();
+        in.next_key();
+        in.mouse_button(2, 0);
+        in.mouse_pos(0);
+        const int idle = in.idle_reads();
+        EXPECT_GE(idle, 3);
+        const uint64_t before = in.events();
+        events[i]();
+        const bool event = i + 1 < std::size(events);  // the last only puts a key in the buffer
+        EXPECT_EQ(std::pair(in.idle_reads(), in.events()), std::pair(event ? 0 : idle, before + event)) << i;
+        (event ? in.mouse_pos(1) : in.next_key().value_or(0));
+        EXPECT_EQ(in.idle_reads(), 0) << "event " << i;
+        in.mouse_button(2, 1);
+        EXPECT_EQ(in.idle_reads(), 1) << "event " << i;
+    }
 }
 
 TEST(LineEditor, EchoesCharactersErasesWholeCharactersAndEndsWithEnter) {

@@ -266,37 +266,31 @@ TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
     s.get_block(0, 0, 1, 39, 19, block);
     BlockBuffer cut(block.begin(), block.begin() + 2000), garbage(2440, 0xFF), empty;
     const Image before = s.buffer();
-    const std::vector<std::pair<std::function<void()>, int>> calls = {
-        {[&] { line(s, 0, 0, 40000, 0, 15); }, err::kOverflow},
-        {[&] { line(s, 0, NAN, 3, 0, 15); }, err::kOverflow},
-        {[&] { line(s, 0, 0, 5, 5, 16); }, err::kIllegalCall},
-        {[&] { s.draw_line(0, 0, 0, 0, 5, 5, 0, 1, 2, -1, -1, kLineStart | kLineFill); }, err::kIllegalCall},
-        {[&] { line(s, 0, 0, 5, 5, 1, 0, 3); }, err::kIllegalCall},  // no such kind
-        {[&] { circle(s, 10, 10, -1, 1, 15); }, err::kIllegalCall},
-        {[&] { circle(s, 10, 10, 5, -0.5f, 15); }, err::kIllegalCall},
-        {[&] { circle(s, 10, 10, 5, 1, 15, 0, 0, 1.5f, 0); }, err::kIllegalCall},
-        {[&] { circle(s, 10, 10, 5, 1, 16); }, err::kIllegalCall},
-        {[&] { circle(s, 10, 10, 1e6f, 1, 15); }, err::kOverflow},
-        {[&] { s.get_block(0, 0, 1, 39, 19, small); }, err::kIllegalCall},
-        {[&] { s.get_block(5, 5, 1, -6, 0, block); }, err::kIllegalCall},
-        {[&] { s.get_block(0, 0, 1, 40000, 0, block); }, err::kOverflow},
-        {[&] { s.get_block(40000, 0, 0, 0, 10, block); }, err::kOverflow},
-        {[&] { s.put_block(0, 0, 1, 39, 19, block, 6); }, err::kIllegalCall},
-        {[&] { s.put_block(-3, 0, 1, 39, 19, block, 0); }, err::kIllegalCall},
-        {[&] { s.put_block(0, 0, 1, 39, 19, cut, 0); }, err::kIllegalCall},
-        {[&] { s.put_block(0, 0, 1, 39, 19, garbage, 0); }, err::kIllegalCall},
-        {[&] { s.put_block(0, 0, 1, 39, 19, empty, 0); }, err::kIllegalCall},
-        {[&] { s.locate(81, 0, 0, 1); }, err::kIllegalCall},
-        {[&] { s.locate(0, 39, 0, 2); }, err::kIllegalCall},
-        {[&] { s.locate(500, -7, 9, 0); }, 0},  // nothing selected, nothing checked
-        {[&] { s.set_color(16, 0, 0, 0, 1); }, err::kIllegalCall},
-        {[&] { s.set_color(1, 1, 1, 6, 15); }, err::kIllegalCall},
-        {[&] { s.set_palette(16, 2); }, err::kIllegalCall},
-        {[&] { s.set_palette(3, 8); }, err::kIllegalCall},
-        {[&] { s.cls(6); }, err::kIllegalCall},
-        {[&] { s.tab_to(256); }, err::kIllegalCall},
+    // clang-format off
+    const std::vector<std::pair<int, std::vector<std::function<void()>>>> calls = {
+      {err::kIllegalCall, {
+        [&] { line(s, 0, 0, 5, 5, 16); },
+        [&] { s.draw_line(0, 0, 0, 0, 5, 5, 0, 1, 2, -1, -1, kLineStart | kLineFill); },
+        [&] { line(s, 0, 0, 5, 5, 1, 0, 3); },  // no such kind
+        [&] { circle(s, 10, 10, -1, 1, 15); }, [&] { circle(s, 10, 10, 5, -0.5f, 15); },
+        [&] { circle(s, 10, 10, 5, 1, 15, 0, 0, 1.5f, 0); }, [&] { circle(s, 10, 10, 5, 1, 16); },
+        [&] { s.get_block(0, 0, 1, 39, 19, small); }, [&] { s.get_block(5, 5, 1, -6, 0, block); },
+        [&] { s.put_block(0, 0, 1, 39, 19, block, 6); }, [&] { s.put_block(-3, 0, 1, 39, 19, block, 0); },
+        [&] { s.put_block(0, 0, 1, 39, 19, cut, 0); }, [&] { s.put_block(0, 0, 1, 39, 19, garbage, 0); },
+        [&] { s.put_block(0, 0, 1, 39, 19, empty, 0); }, [&] { s.locate(81, 0, 0, 1); }, [&] { s.locate(0, 39, 0, 2); },
+        [&] { s.set_color(16, 0, 0, 0, 1); }, [&] { s.set_color(1, 1, 1, 6, 15); }, [&] { s.set_palette(16, 2); },
+        [&] { s.set_palette(3, 8); }, [&] { s.cls(6); }, [&] { s.tab_to(256); },
+      }},
+      {err::kOverflow, {
+        [&] { line(s, 0, 0, 40000, 0, 15); }, [&] { line(s, 0, NAN, 3, 0, 15); },
+        [&] { circle(s, 10, 10, 1e6f, 1, 15); }, [&] { s.get_block(0, 0, 1, 40000, 0, block); },
+        [&] { s.get_block(40000, 0, 0, 0, 10, block); },
+      }},
+      {0, {[&] { s.locate(500, -7, 9, 0); }}},  // nothing selected, nothing checked
     };
-    for (size_t k = 0; k < calls.size(); ++k) EXPECT_EQ(error_number(calls[k].first), calls[k].second) << "call " << k;
+    // clang-format on
+    for (const auto& [number, group] : calls)
+        for (size_t k = 0; k < group.size(); ++k) EXPECT_EQ(error_number(group[k]), number) << "call " << k;
     for (int first = -1; first <= 40; ++first)  // every viewport that leaves the grid
         for (int count = -1; count <= 41; ++count)
             if (first < 0 || count < 1 || first + count > 39) {
@@ -410,6 +404,10 @@ TEST(Text, DoubleByteCharactersTakeTwoCellsAndAreNeverSplit) {
     print_at(s, 11, 8, "A");  // overwriting one half leaves a space in the other
     print_at(s, 20, 8, me);
     print_at(s, 20, 8, "B");
+    print_at(s, 30, 8, me);  // its neighbours written on both sides leave it whole
+    print_at(s, 29, 8, "C");
+    print_at(s, 32, 8, "D");
+    EXPECT_EQ(s.row_bytes(8).substr(29, 4), "C" + me + "D");
     s.repaint();
     for (int c : {10, 21}) {
         EXPECT_EQ(s.cell(c, 8), (TextCell{' ', 7, 0, 4, 0})) << c;
@@ -474,23 +472,28 @@ TEST(Text, TheViewportScrollsButTheBufferDoesNot) {
     EXPECT_EQ(ink(s, 0, 5, 37, kWhite), bottom_ink);
 }
 
-// Each clearing mode blanks exactly its rows (the viewport's, those above or below it, all) and
-// leaves the graphics, for viewports at the top, in the middle, at the bottom and over every row.
+// Each clearing mode blanks exactly its rows (the viewport's, those above or below it, all; 0 also
+// the graphics, 5 only those) for viewports at the top, middle, bottom and over every row, and the
+// text goes on at column 0 of the cleared part's first row (after 5: where it was).
 TEST(Text, EachClearingModeBlanksExactlyItsRowsAndKeepsTheGraphics) {
     for (auto [first, count] : {std::pair{0, 5}, {10, 3}, {30, 9}, {0, 39}})
-        for (int mode = 1; mode <= 4; ++mode) {
+        for (int mode = 0; mode <= 5; ++mode) {
             Screen s;
             box(s, 0, 0, 40, 20, 12);
             for (int r = 0; r < s.rows(); ++r) print_at(s, 0, r, std::string(1, char('A' + r % 26)));
             const Image buffer = s.buffer();
             s.set_viewport(first, count);
+            s.locate(7, first + count - 1, 0, 3);
             s.cls(mode);
             for (int r = 0; r < s.rows(); ++r) {
                 const int place = r < first ? 2 : r < first + count ? 1 : 3;  // the mode that clears it
-                EXPECT_EQ(s.row_bytes(r)[0], mode == 4 || mode == place ? ' ' : char('A' + r % 26))
+                EXPECT_EQ(s.row_bytes(r)[0], mode % 4 == 0 || mode == place ? ' ' : char('A' + r % 26))
                     << "mode " << mode << ", viewport " << first << "+" << count << ", row " << r;
             }
-            EXPECT_EQ(s.buffer(), buffer) << "mode " << mode;
+            const std::array home{first, first, 0, std::min(first + count, 38), first, first + count - 1};
+            EXPECT_EQ(std::pair(s.cursor_column(), s.cursor_row()), std::pair(mode == 5 ? 7 : 0, home[size_t(mode)]))
+                << "mode " << mode << ", viewport " << first << "+" << count;
+            EXPECT_TRUE(mode % 5 == 0 || s.buffer() == buffer) << "mode " << mode;
         }
 }
 

@@ -17,23 +17,17 @@ TEST(WindowScale, TakesTheLargestWholeFactorThatFitsAndCentresIt) {
         int window_w, window_h, factor;
         Point origin;
     };
+    // clang-format off
     const std::vector<Case> cases = {
-        {648, 702, 1, {0, 0}},
-        {700, 800, 1, {26, 49}},
+        {648, 702, 1, {0, 0}}, {700, 800, 1, {26, 49}},
         {1295, 1403, 1, {323, 350}},  // one pixel short of twice
-        {1296, 1404, 2, {0, 0}},
-        {1400, 1500, 2, {52, 48}},
-        {2000, 1404, 2, {352, 0}},
-        {1296, 3000, 2, {0, 798}},
-        {2100, 2200, 3, {78, 47}},
-        {3840, 2160, 3, {948, 27}},
+        {1296, 1404, 2, {0, 0}}, {1400, 1500, 2, {52, 48}}, {2000, 1404, 2, {352, 0}}, {1296, 3000, 2, {0, 798}},
+        {2100, 2200, 3, {78, 47}}, {3840, 2160, 3, {948, 27}},
         {649, 703, 1, {0, 0}},  // an odd spare pixel goes to the right and bottom border
         // Smaller than the image: the top-left 1:1, centred only in a direction with room.
-        {320, 200, 1, {0, 0}},
-        {320, 800, 1, {0, 49}},
-        {900, 500, 1, {126, 0}},
-        {0, 0, 1, {0, 0}},
+        {320, 200, 1, {0, 0}}, {320, 800, 1, {0, 49}}, {900, 500, 1, {126, 0}}, {0, 0, 1, {0, 0}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const WindowScale v = WindowScale::fit(c.window_w, c.window_h, kW, kH);
         SCOPED_TRACE(::testing::Message() << c.window_w << "x" << c.window_h);
