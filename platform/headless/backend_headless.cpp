@@ -101,8 +101,6 @@ void HeadlessBackend::inject_text(std::string utf8) {
 void HeadlessBackend::inject_press(MouseButton b, int x, int y) {
     inject([this, b, x, y](InputSink& s) {
         buttons_ |= 1u << int(b);
-        mouse_x_ = x;
-        mouse_y_ = y;
         s.mouse_move(x, y, buttons_);
         s.mouse_down(b, x, y, now_us_ / 1000);
     });
@@ -111,19 +109,13 @@ void HeadlessBackend::inject_press(MouseButton b, int x, int y) {
 void HeadlessBackend::inject_release(MouseButton b, int x, int y) {
     inject([this, b, x, y](InputSink& s) {
         buttons_ &= ~(1u << int(b));
-        mouse_x_ = x;
-        mouse_y_ = y;
         s.mouse_move(x, y, buttons_);
         s.mouse_up(b, x, y);
     });
 }
 
 void HeadlessBackend::inject_move(int x, int y) {
-    inject([this, x, y](InputSink& s) {
-        mouse_x_ = x;
-        mouse_y_ = y;
-        s.mouse_move(x, y, buttons_);
-    });
+    inject([this, x, y](InputSink& s) { s.mouse_move(x, y, buttons_); });
 }
 
 void HeadlessBackend::inject_close() {

@@ -82,7 +82,6 @@ private:
     std::function<bool(HeadlessBackend&)> on_wait_;
     std::function<void(HeadlessBackend&)> on_pump_;
     unsigned buttons_ = 0;
-    int mouse_x_ = 0, mouse_y_ = 0;
     int pumps_ = 0, waits_ = 0, presents_ = 0, beeps_ = 0;
     Image presented_;
     Icon icon_;
