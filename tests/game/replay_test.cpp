@@ -3,25 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "apps/replay/replay_run.h"
 #include "game/data/replay_file.h"
 #include "platform/headless/backend_headless.h"
 #include "platform/posix/file_store.h"
+#include "tests/support/portable.h"
 #include "tests/support/scenario.h"
 
 namespace zell {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& p) {
-    std::ostringstream s;
-    s << std::ifstream(p, std::ios::binary).rdbuf();
-    return s.str();
-}
 
 // Two games in one run, level 3 and random layouts, thrown from many places; the text of each
 // game's end, the replays kept and the MIDI messages of the whole run.
@@ -38,7 +31,7 @@ struct TwoGames {
         testing::Scenario trial(script);
         throws.clear();
         for (const std::string& r : replays_in(save)) {
-            std::istringstream lines(slurp(r));
+            std::istringstream lines(testing::read_file(r));
             int n = 0;
             for (std::string line; std::getline(lines, line);) n += line.rfind("throw ", 0) == 0;
             throws.push_back(n);
@@ -49,7 +42,8 @@ struct TwoGames {
         script = play(throws);
         testing::Scenario run(script);
         EXPECT_EQ(run.exit_code(), 0) << run.log();
-        for (int game = 0; game < 2; ++game) over.push_back(slurp(run.dir / ("over" + std::to_string(game) + ".txt")));
+        for (int game = 0; game < 2; ++game)
+            over.push_back(testing::read_file(run.dir / ("over" + std::to_string(game) + ".txt")));
         std::istringstream log(run.log());
         for (std::string word, ms, hex; log >> word;)
             if (word == "midi" && log >> ms >> hex) midi.push_back(uint32_t(std::stoul(hex, nullptr, 16)));
@@ -89,9 +83,9 @@ const TwoGames& two_games() {
 TEST(Replay, EveryGameIsRecordedAndVerifiesWithItsScore) {
     const TwoGames& g = two_games();
     ASSERT_EQ(g.replays.size(), 2u);
-    const std::string best = slurp(fs::path(g.replays[0]).parent_path().parent_path() / "best20.txt");
+    const std::string best = testing::read_file(fs::path(g.replays[0]).parent_path().parent_path() / "best20.txt");
     for (size_t i = 0; i < 2; ++i) {
-        const std::string text = slurp(g.replays[i]);
+        const std::string text = testing::read_file(g.replays[i]);
         EXPECT_LT(text.size(), 16'000u);
         const ReplayOutcome o = verify_replay(text);
         EXPECT_EQ(o.exit_code, 0) << o.message;
@@ -107,7 +101,7 @@ TEST(Replay, WatchedHeadlessItShowsTheSameEndAndPlaysTheSameNotes) {
     std::vector<uint32_t> midi;
     for (size_t i = 0; i < 2; ++i) {
         HeadlessBackend window;
-        const ReplayOutcome o = watch_replay(slurp(g.replays[i]), window, Host::Options{}, false);
+        const ReplayOutcome o = watch_replay(testing::read_file(g.replays[i]), window, Host::Options{}, false);
         EXPECT_EQ(o.exit_code, 0) << o.message;
         EXPECT_EQ(o.screen, g.over[i]);
         midi.insert(midi.end(), o.midi.begin(), o.midi.end());
@@ -120,7 +114,7 @@ TEST(Replay, WatchedHeadlessItShowsTheSameEndAndPlaysTheSameNotes) {
 TEST(Replay, AThrowChangedIsRefusedAtThatFrameAndThrow) {
     const TwoGames& g = two_games();
     ASSERT_FALSE(g.replays.empty());
-    const std::string text = slurp(g.replays[0]);
+    const std::string text = testing::read_file(g.replays[0]);
     size_t checked = 0;
     for (size_t at = text.find(" position "); at != std::string::npos && checked < 6;
          at = text.find(" position ", at + 1)) {
@@ -146,7 +140,7 @@ TEST(Replay, AThrowChangedIsRefusedAtThatFrameAndThrow) {
 TEST(Replay, AThrowLineChangedInAnyOfItsNumbersIsRefused) {
     const TwoGames& g = two_games();
     ASSERT_FALSE(g.replays.empty());
-    const std::string text = slurp(g.replays[0]);
+    const std::string text = testing::read_file(g.replays[0]);
     int checked = 0;
     for (size_t at = text.find("\nthrow "); at != std::string::npos && checked < 4;
          at = text.find("\nthrow ", at + 1)) {
@@ -174,7 +168,7 @@ TEST(Replay, AThrowLineChangedInAnyOfItsNumbersIsRefused) {
 TEST(Replay, AJournalCutShortOrWithReadsToSpareIsRefusedAtItsEnd) {
     const TwoGames& g = two_games();
     ASSERT_FALSE(g.replays.empty());
-    const std::string text = slurp(g.replays[0]);
+    const std::string text = testing::read_file(g.replays[0]);
     const size_t end = text.rfind("\nend ") + 1;
     size_t cut = end;
     for (int lines : {1, 20}) {
@@ -192,12 +186,17 @@ TEST(Replay, AJournalCutShortOrWithReadsToSpareIsRefusedAtItsEnd) {
         EXPECT_NE(o.message.find("where the file has "), std::string::npos) << o.message;
         EXPECT_NE(o.message.find("(line " + std::to_string(line) + ")"), std::string::npos) << o.message;
     }
+    // A throw line left out: the game reaches that throw where the file has the next throw's read.
+    const size_t at = text.find("\nthrow ") + 1;
+    const ReplayOutcome o = verify_replay(text.substr(0, at) + text.substr(text.find('\n', at) + 1));
+    EXPECT_EQ(o.exit_code, 3);
+    EXPECT_NE(o.message.find("the game reached the throw's end where the file has"), std::string::npos) << o.message;
 }
 
 TEST(Replay, AnUnreadableFileNamesItsLine) {
     const TwoGames& g = two_games();
     ASSERT_FALSE(g.replays.empty());
-    const std::string text = slurp(g.replays[0]);
+    const std::string text = testing::read_file(g.replays[0]);
     const size_t journal = text.find("journal\n") + 8;
     const std::string cut = text.substr(0, text.rfind("end "));
     // clang-format off
@@ -219,6 +218,14 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         EXPECT_EQ(o.exit_code, 2) << why;
         EXPECT_NE(o.message.find(why), std::string::npos) << o.message;
     }
+    // Each small number of the header at and just past both ends of its range.
+    for (auto [key, low, high] : {std::tuple{"level", 1, 4}, {"speed", 1, 6}, {"mascot", 1, 7}})
+        for (int v : {low - 1, low, high, high + 1}) {
+            const size_t at = text.find(std::string("\n") + key + " ") + 1, eol = text.find('\n', at);
+            const ReplayOutcome o =
+                verify_replay(text.substr(0, at) + key + " " + std::to_string(v) + text.substr(eol));
+            EXPECT_EQ(o.exit_code == 2, v < low || v > high) << key << " " << v << ": " << o.message;
+        }
     // A key's value that is no key code, or Ctrl+C (which ends a game, so no recorded game reads
     // it), is refused at the read; a number followed by more is no number.
     size_t key = text.find(" key ", journal);
@@ -279,7 +286,7 @@ TEST(Replay, PruningKeepsTheTablesGamesAndTheLastFifty) {
     std::string why;
     const std::string text = format_replay_header(again) + format_replay_end(0) + "\n";
     EXPECT_EQ(shelf.keep(again, 0, text, &why), "replays/20261101-000000-0-Bo-2.replay");
-    EXPECT_EQ(slurp(dir / kept[0]).substr(0, 20), "zell-bowling replay ");
+    EXPECT_EQ(testing::read_file(dir / kept[0]).substr(0, 20), "zell-bowling replay ");
 
     std::ofstream(dir / "replays" / "20261101-000000-0-Bo.replay.tmp4242") << "a save killed";
     BestTable table;

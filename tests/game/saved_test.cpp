@@ -8,7 +8,6 @@
 #include <functional>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,12 +32,7 @@ struct TempDir {
     fs::path path;
     TempDir() { path = testing::make_temp_dir("zell-saved"); }
     ~TempDir() { fs::remove_all(path); }
-    std::string file(const std::string& name) const {
-        std::ifstream in(path / name);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
+    std::string file(const std::string& name) const { return testing::read_file(path / name); }
     std::vector<std::string> names() const {
         std::vector<std::string> v;
         for (const auto& e : fs::directory_iterator(path)) v.push_back(e.path().filename().string());

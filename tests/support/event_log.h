@@ -3,7 +3,6 @@
 // "move 10 20 1", "down left 10 20", "up right 5 6", "close".
 #pragma once
 
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>

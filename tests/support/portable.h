@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #ifdef _WIN32
@@ -58,6 +60,13 @@ inline std::filesystem::path make_temp_dir(const std::string& prefix) {
                    (prefix + "-" + std::to_string(process_id()) + "-" + std::to_string(counter++));
         if (std::filesystem::create_directory(dir)) return dir;
     }
+}
+
+// What a file holds, bytes as they are; empty where there is no file.
+inline std::string read_file(const std::filesystem::path& p) {
+    std::ostringstream s;
+    s << std::ifstream(p, std::ios::binary).rdbuf();
+    return s.str();
 }
 
 // The variable naming the folder that holds zell-bowling/runtime-error.

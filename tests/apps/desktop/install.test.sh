@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Installation: `cmake --install` into a fresh prefix, and staged below DESTDIR,
-# puts exactly the program, its desktop entry, metainfo, manual page, documents and
-# icons in their places; the installed program runs, and the desktop entry starts it
-# by the installed name (the package test validates the entry). The uninstall then
-# removes all of it, leaving nothing behind.
+# `cmake --install` into a fresh prefix, and staged below DESTDIR, puts exactly the program, desktop
+# entry, metainfo, manual page, documents and icons in their places; the installed program runs, the
+# entry starts it by its installed name; the uninstall removes all of it, leaving nothing behind.
 #
 # Usage: bash install.test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -15,11 +13,7 @@ SIZES="16 32 48 64 128 256"
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 
-FAILURES=0
-fail() {
-    echo "FAIL: $*" >&2
-    FAILURES=$((FAILURES + 1))
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../../support/checks.sh"
 
 # The files an installation below ROOT with prefix PREFIX must hold, sorted.
 expected_files() {
@@ -96,8 +90,4 @@ check_uninstall "DESTDIR" "$TMP/stage2" "$TMP/stage2/usr/bin"
 [ -d "$TMP/stage2/usr/share" ] && [ -z "$(ls -A "$TMP/stage2/usr/share")" ] ||
     fail "DESTDIR: the uninstall removed a folder it had not created, or left files in it"
 
-if [ $FAILURES -ne 0 ]; then
-    echo "$FAILURES check(s) failed" >&2
-    exit 1
-fi
-echo "all install checks passed"
+finish install

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package: CPack builds it from this build tree into a temporary folder;
-# it holds exactly the installed files, the program stripped, the version of the
-# build, dependencies computed from the program plus the SoundFont recommendation;
-# lintian finds no error in it, and its metainfo, desktop entry and manual page
-# pass their validators. Skipped (exit 77) where the Debian tools are missing.
+# The Debian package CPack builds from this build tree holds exactly the installed files, the program
+# stripped, the build's version, dependencies computed from the program plus the SoundFont
+# recommendation; lintian finds no error, and its metainfo, desktop entry and manual page pass
+# their validators. Skipped (exit 77) where the Debian tools are missing.
 #
 # Usage: bash package.test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -18,11 +17,7 @@ trap 'rm -rf "$TMP"' EXIT
 export HOME=$TMP XDG_CACHE_HOME=$TMP/cache XDG_CONFIG_HOME=$TMP/config XDG_DATA_HOME=$TMP/data \
     XDG_STATE_HOME=$TMP/state
 
-FAILURES=0
-fail() {
-    echo "FAIL: $*" >&2
-    FAILURES=$((FAILURES + 1))
-}
+. "$(dirname "${BASH_SOURCE[0]}")/../../support/checks.sh"
 
 VERSION=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
 [ -n "$VERSION" ] || { echo "FAIL: no project version in $BUILD/CMakeCache.txt" >&2; exit 1; }
@@ -86,8 +81,4 @@ warnings=$(zcat "$page" | groff -ww -man -Tutf8 -z 2>&1)
 [ -z "$warnings" ] || fail "groff -ww warns: $warnings"
 zcat "$page" | grep -qF "$VERSION" || fail "the manual page does not give version $VERSION"
 
-if [ $FAILURES -ne 0 ]; then
-    echo "$FAILURES check(s) failed" >&2
-    exit 1
-fi
-echo "all package checks passed"
+finish package

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,11 +34,7 @@ TEST(FuzzCorpus, EveryScriptEndsNormallyWithinItsLimit) {
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         testing::ErrorLogDir state;  // a failure must not write into the user's state folder
-        std::ifstream in(kCorpus / file);
-        ASSERT_TRUE(in);
-        std::stringstream text;
-        text << in.rdbuf();
-        testing::Scenario run(text.str());
+        testing::Scenario run(testing::read_file(kCorpus / file));
         EXPECT_TRUE(run.result.ended_normally()) << run.log();
         EXPECT_EQ(run.exit_code(), 0) << run.log();
         EXPECT_FALSE(run.result.error) << run.log();

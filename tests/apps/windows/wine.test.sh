@@ -1,13 +1,9 @@
 #!/usr/bin/env bash
 # make test-windows: the Windows build under Wine, on a private Xvfb display with a fresh WINEPREFIX.
-#  1. the unit tests, zell-tests.exe;
-#  2. every golden scenario through zell-script.exe: the same files, byte for byte, as on Linux;
-#     replays recorded on Linux verify under Wine, and one recorded under Wine verifies on Linux;
-#  3. the real window, zell-bowling.exe: its title picture and main menu equal the runner's pictures,
-#     the highlight moves with a key, F10 switches the scaling (and the settings are saved in the
-#     prefix's application-data folder), Enter starts a game, a click places the ball and a drag
-#     throws it, each picture equal to the runner's of the same input; closing the window ends it
-#     with exit code 0.
+#  1. the unit tests; 2. every golden scenario through zell-script.exe, byte for byte as on Linux,
+#     and replays recorded on Linux verify under Wine and one recorded under Wine on Linux;
+#  3. the real window: title, menu, a key, F10 (saved in the prefix's %APPDATA%), Enter, a click and a
+#     drag each show the runner's picture of the same input; a close ends it with exit code 0.
 # Usage: wine.test.sh WIN_BUILD HOST_BUILD [SOURCE_DIR]
 set -uo pipefail
 WIN=$(cd "$1" && pwd) HOST=$(cd "$2" && pwd) SRC=$(cd "${3:-.}" && pwd)
@@ -21,16 +17,11 @@ cleanup() {
   rm -rf "$TMP"
 }
 trap cleanup EXIT
-FAILURES=0
-fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
+. "$(dirname "${BASH_SOURCE[0]}")/../../support/checks.sh"
 xw() { "$XWIN" "$1" "$TITLE" "${@:2}"; }
 seconds() { echo $(( $(date +%s) - $1 )); }
 
-Xvfb -displayfd 3 -screen 0 1600x1500x24 -nolisten tcp 3>"$TMP/display" 2>"$TMP/xvfb.log" &
-XVFB_PID=$!
-for _ in $(seq 300); do [ -s "$TMP/display" ] && break; sleep 0.1; done
-[ -s "$TMP/display" ] || { cat "$TMP/xvfb.log" >&2; echo "FAIL: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$TMP/display")"
+start_xvfb "$TMP"
 # A fresh 64-bit prefix; no .NET or HTML engine to offer, no sound drivers to probe (so the
 # program sees no MIDI device, as on a machine without one).
 export WINEPREFIX=$TMP/prefix WINEARCH=win64 WINEDEBUG=-all
@@ -165,5 +156,4 @@ else
   fail "zell-bowling.exe opened no window"
   cat "$TMP/game.err" >&2
 fi
-[ $FAILURES -eq 0 ] || { echo "$FAILURES check(s) failed" >&2; exit 1; }
-echo "all Windows checks passed"
+finish Windows

@@ -2,6 +2,7 @@
 // bytes fail, as a full disk does.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -58,10 +59,22 @@ TEST(FileStore, AFolderListsItsRecordsOnly) {
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"replays/a.replay", "replays/b.txt"}));
     store->unlock("replays/a.replay");
-    // A record that cannot be opened (a link to itself) is a failed read with its reason.
+    // A read finds the record, nothing (no such name, a file where a folder would be), or fails
+    // with its reason (a folder, a FIFO, a link to itself).
     std::filesystem::create_symlink(dir / "loop", dir / "loop");
-    const Store::ReadResult r = store->read("loop");
-    EXPECT_EQ((std::pair{r.status, r.why.empty()}), (std::pair{Store::Status::Failed, false}));
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    using S = Store::Status;
+    for (auto [name, status] : {std::pair{"replays/b.txt", S::Ok},
+                                {"none", S::Missing},
+                                {"replays/b.txt/x", S::Missing},
+                                {"replays", S::Failed},
+                                {"fifo", S::Failed},
+                                {"loop", S::Failed}}) {
+        const Store::ReadResult r = store->read(name);
+        EXPECT_EQ((std::tuple{r.status, r.why.empty(), r.bytes}),
+                  (std::tuple{status, status != S::Failed, status == S::Ok ? "x" : ""}))
+            << name;
+    }
     std::filesystem::remove_all(dir);
 }
 

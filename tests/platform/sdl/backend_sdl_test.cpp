@@ -242,6 +242,13 @@ TEST_F(SdlBackendTest, ShowsTheLastImageScaledByWholeFactorsCentredOnBlackAtEver
     const Image small = test_pattern(100, 50);
     backend_->present(small);
     EXPECT_EQ(shown(), scaled(small, 12, 1296, 1404));
+    for (auto what : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN}) {
+        SDL_FillRect(SDL_GetWindowSurface(window()), nullptr, 0);  // uncovered, restored or shown: drawn again
+        SDL_Event e = event_of_type(SDL_WINDOWEVENT);
+        e.window.event = Uint8(what);
+        pump({e});
+        EXPECT_EQ(shown(), scaled(small, 12, 1296, 1404)) << what;
+    }
     EXPECT_TRUE(log_.lines.empty());
 }
 
@@ -294,6 +301,14 @@ TEST_F(SdlBackendTest, AMessageBoxIsAlsoWrittenToStandardError) {
     ::testing::internal::CaptureStderr();
     backend_->message_box("Zell Bowling", "the saved table was set aside");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Zell Bowling: the saved table was set aside\n");
+}
+
+// The clock goes on with real time and never back, across whole seconds too.
+TEST_F(SdlBackendTest, TheClockFollowsRealTime) {
+    for (uint64_t i = 0, last = backend_->now_us(); i < 8; ++i, last = backend_->now_us()) {
+        backend_->sleep_us(150'000);
+        EXPECT_GE(backend_->now_us(), last + 150'000) << i;
+    }
 }
 
 // The first beep opens audio and its blip plays out; a program that has stopped beeping keeps no

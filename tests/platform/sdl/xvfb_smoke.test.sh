@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # The real SDL window on a private Xvfb display: only what the real window can show.
-# For the game and for the window probe (build/zell-sdl-probe: a test pattern, input echoed): the
-# window titled "Zell Bowling" opens with a client area of 648 x 702 and shows something, and a
-# WM_DELETE_WINDOW close (what a window manager sends) ends the program with exit code 0. With the
-# probe also: resized to twice its size, every screen pixel is a 2 x 2 square and a click on a square
-# arrives as that pixel; with a border around the image, a click on the border arrives not at all.
+# The game and the probe (zell-sdl-probe: a test pattern, input echoed) open "Zell Bowling" at 648 x 702
+# and a window manager's close ends them with code 0. The probe at twice its size shows each pixel as
+# a 2 x 2 square that a click reaches as that pixel; a click on a border around the image arrives not.
 # Every wait is for a condition, with a deadline far beyond what a loaded machine needs.
 # Usage: bash xvfb_smoke.test.sh BUILD_DIR SOURCE_DIR
 set -uo pipefail
@@ -14,16 +12,10 @@ TITLE="Zell Bowling"
 TMP=$(mktemp -d)
 XVFB_PID="" APP_PID=""
 trap '[ -n "$APP_PID" ] && kill $APP_PID; [ -n "$XVFB_PID" ] && kill $XVFB_PID; rm -rf "$TMP"' EXIT
-FAILURES=0
-fail() { echo "FAIL: $*" >&2; FAILURES=$((FAILURES + 1)); }
+. "$(dirname "${BASH_SOURCE[0]}")/../../support/checks.sh"
 xw() { "$XWIN" "$1" "$TITLE" "${@:2}"; }  # by title: a window replaced meanwhile is found anew
 
-# Xvfb picks a free display number itself and reports it through -displayfd.
-Xvfb -displayfd 3 -screen 0 1600x1500x24 -nolisten tcp 3>"$TMP/display" 2>"$TMP/xvfb.log" &
-XVFB_PID=$!
-for _ in $(seq 300); do [ -s "$TMP/display" ] && break; sleep 0.1; done
-[ -s "$TMP/display" ] || { cat "$TMP/xvfb.log" >&2; echo "FAIL: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -n1 "$TMP/display")"
+start_xvfb "$TMP"
 unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 export SDL_AUDIODRIVER=dummy
 # The real window loads and unloads the X11 and GL client libraries, whose allocations LeakSanitizer
@@ -113,5 +105,4 @@ if [ -x "$BUILD/zell-bowling" ]; then
     grep -q "does not fit the desktop (1600 x 1500); it opens 2 times the size" "$TMP/big.err" ||
         fail "big: no word of the factor that fits: $(cat "$TMP/big.err")"
 fi
-[ $FAILURES -eq 0 ] || { echo "$FAILURES check(s) failed" >&2; exit 1; }
-echo "all window checks passed"
+finish window

@@ -58,6 +58,7 @@ TEST(HelpPanel, ALongPathKeepsItsEnd) {
     EXPECT_FALSE(draw_help_panel(picture, std::string(20, 'a')) ==
                  draw_help_panel(picture, "b" + std::string(19, 'a')));
     EXPECT_FALSE(draw_help_panel(picture, "") == draw_help_panel(picture, "x"));
+    EXPECT_FALSE(draw_help_panel(picture, "/ゼル") == draw_help_panel(picture, "/ルゼ")) << "each in its own place";
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <functional>
 #include <map>
-#include <sstream>
 
 #include "game/program.h"
 #include "runtime/core/tables.h"
@@ -215,12 +214,12 @@ TEST_F(ErrorReport, IsWrittenAtTheCursorLoggedAndEndsAfterAKeyWithCodeOne) {
     EXPECT_NE(text.find("任意のキーを押してください"), std::string::npos);
 
     auto v = log_values();
-    EXPECT_EQ(v["MODL"], "host_test.cpp");
-    EXPECT_EQ(v["LINE"], std::to_string(line));
-    EXPECT_EQ(v["CODE"], "9");
-    EXPECT_EQ(v["FUNC"], "26");  // 0x1A01 >> 8
-    EXPECT_EQ(v["INFO"], "1");
     EXPECT_EQ(v["TIME"].rfind("2026/12/06 09:05:", 0), 0u) << v["TIME"];
+    v.erase("TIME");
+    EXPECT_EQ(
+        v,
+        (std::map<std::string, std::string>{
+            {"MODL", "host_test.cpp"}, {"LINE", std::to_string(line)}, {"CODE", "9"}, {"FUNC", "26"}, {"INFO", "1"}}));
     // Written atomically: no temporary file is left behind.
     using Files = std::filesystem::directory_iterator;
     EXPECT_EQ(std::distance(Files(log_.log_folder()), Files()), 1);
@@ -264,19 +263,19 @@ TEST_F(ErrorReport, ServicesThatSharedANumberLogTheirOwnFunc) {
     EXPECT_NE(func["locate"], func["mouse_pos"]);
 }
 
-TEST_F(ErrorReport, ClosingTheWindowAtThePromptEndsAtOnce) {
-    HeadlessHost h;
-    int code = h.run([](Host& rt) { rt.sleep_10ms(70000); });  // nothing injected: the prompt's wait closes
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(h.host->last_error()->number(), 5);
+// Closing the window at the report's prompt ends the run at once (nothing is injected); a log that
+// cannot be written (a file in its folder's place) is silent; another window than the main one is
+// error 1000.
+TEST_F(ErrorReport, EndsWithCodeOneWhenTheWindowClosesOrTheLogCannotBeWritten) {
+    HeadlessHost closed;
+    EXPECT_EQ(closed.run([](Host& rt) { rt.sleep_10ms(70000); }), 1);
     EXPECT_EQ(log_values()["CODE"], "5");
-}
-
-TEST_F(ErrorReport, AnUnwritableLogIsSilent) {
-    std::ofstream(log_.dir()) << "x";  // a file in the folder's place: the log's folder can never be made
-    HeadlessHost h;
-    EXPECT_EQ(h.run([](Host& rt) { rt.cls(0, 6); }), 1);
-    EXPECT_EQ(h.host->last_error()->number(), 5);
+    std::ofstream(log_.dir()) << "x";
+    HeadlessHost unwritable, other_window;
+    EXPECT_EQ(unwritable.run([](Host& rt) { rt.cls(0, 6); }) + other_window.run([](Host& rt) { rt.cls(1, 0); }), 2);
+    EXPECT_EQ((std::array{closed.host->last_error()->number(), unwritable.host->last_error()->number(),
+                          other_window.host->last_error()->number()}),
+              (std::array{5, 5, 1000}));
 }
 
 TEST(LineInput, BackspaceRightAfterTheLineWrappedErasesOnTheRowAbove) {
@@ -309,13 +308,6 @@ TEST(Services, ATabInAFormattedOutputTemplateGoesToTheNextMultipleOfEightOnTheSc
         });
         EXPECT_EQ(h.screen().row_bytes(0).substr(0, c.row.size() + 1), c.row + " ") << c.tmpl;
     }
-}
-
-TEST(Services, AWindowOtherThanTheMainOneIsError1000) {
-    HeadlessHost h;
-    h.run([](Host& rt) { rt.cls(1, 0); });
-    ASSERT_TRUE(h.host->last_error());
-    EXPECT_EQ(h.host->last_error()->number(), 1000);
 }
 
 TEST(Services, SleepAdvancesTheClockShowsTheScreenAndPumpsNothing) {

@@ -537,6 +537,12 @@ TEST(Blocks, PutRestoresTheImageWithItsBottomLeftAtTheCornerStretchedAndClipped)
     EXPECT_EQ(s.visible(), s.buffer());
     s.put_block(620, 300, 0, 699, 339, b, 0);  // stretched twice and cut at the right edge
     for (int x = 620; x < 648; ++x) ASSERT_EQ(pixel(s.buffer(), x, 301), pixel(original, (x - 620) / 2, 0)) << x;
+    BlockBuffer all(Screen::block_size(s.width(), s.height()));  // sizes beyond 16 bits in the header
+    s.get_block(0, 0, 1, s.width() - 1, s.height() - 1, all);
+    const Image before = s.buffer();
+    s.cls(0);
+    s.put_block(0, 0, 1, s.width() - 1, s.height() - 1, all, 0);
+    EXPECT_EQ(s.buffer(), before);
 }
 
 TEST(Blocks, PutModesCombineWithWhatIsOnTheScreen) {
