@@ -202,6 +202,7 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
     // clang-format off
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "line 1:"},
+        {text.substr(0, text.find("\ndate ") + 6) + "x" + text.substr(text.find("\ndate ") + 7), "line 3: expected \"date"},
         {"zell-bowling replay 2" + text.substr(text.find('\n')), "line 1: format version 2 is newer"},
         {cut, "line " + std::to_string(std::count(cut.begin(), cut.end(), '\n')) + ": the file is cut short"},
         {text.substr(0, journal) + "@x key 13\n" + text.substr(journal), "line 13:"},

@@ -1,7 +1,5 @@
 // The run-time error log redirected into a fresh temporary folder (XDG_STATE_HOME, on Windows
-// LOCALAPPDATA) for the
-// life of the object, so that a test never writes into the user's state folder, and the
-// values of the log written there.
+// LOCALAPPDATA) for the life of the object, and the values of the log written there.
 #pragma once
 
 #include <cstdlib>

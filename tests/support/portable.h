@@ -1,6 +1,5 @@
-// What the tests need of the operating system, on Linux and on Windows (the MinGW build run
-// under Wine): environment variables (set for a while), fresh temporary folders, the process id, and the variable
-// that names the folder of the run-time error log.
+// What the tests need of the system on Linux and Windows (the MinGW build under Wine): environment
+// variables, temporary folders and files, the process id, the run-time error log's folder variable.
 #pragma once
 
 #include <atomic>

@@ -1,7 +1,6 @@
-// Test entry point: GoogleTest with the process's locale left at "C" so that
-// number formatting in the runtime is the same on every machine. Home and the XDG
-// folders point into a temporary folder for the whole run, so that no test can write
-// an error log, saved data or settings into the user's own folders.
+// GoogleTest with the locale left at "C" (number formatting the same on every machine), and Home
+// and the XDG folders in a temporary folder for the whole run: no test can write an error log, saved
+// data or settings into the user's own folders.
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>

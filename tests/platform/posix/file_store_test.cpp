@@ -60,16 +60,15 @@ TEST(FileStore, AFolderListsItsRecordsOnly) {
     EXPECT_EQ(names, (std::vector<std::string>{"replays/a.replay", "replays/b.txt"}));
     store->unlock("replays/a.replay");
     // A read finds the record, nothing (no such name, a file where a folder would be), or fails
-    // with its reason (a folder, a FIFO, a link to itself).
+    // with its reason (a folder, a FIFO, a link to itself, a file whose every read fails).
     std::filesystem::create_symlink(dir / "loop", dir / "loop");
+    std::filesystem::create_symlink("/proc/self/mem", dir / "eio");
     ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
     using S = Store::Status;
-    for (auto [name, status] : {std::pair{"replays/b.txt", S::Ok},
-                                {"none", S::Missing},
-                                {"replays/b.txt/x", S::Missing},
-                                {"replays", S::Failed},
-                                {"fifo", S::Failed},
-                                {"loop", S::Failed}}) {
+    // clang-format off
+    for (auto [name, status] : {std::pair{"replays/b.txt", S::Ok}, {"none", S::Missing}, {"replays/b.txt/x", S::Missing},
+                                {"replays", S::Failed}, {"fifo", S::Failed}, {"loop", S::Failed}, {"eio", S::Failed}}) {
+        // clang-format on
         const Store::ReadResult r = store->read(name);
         EXPECT_EQ((std::tuple{r.status, r.why.empty(), r.bytes}),
                   (std::tuple{status, status != S::Failed, status == S::Ok ? "x" : ""}))

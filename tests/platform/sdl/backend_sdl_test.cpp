@@ -256,10 +256,12 @@ TEST_F(SdlBackendTest, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
     open();
     SDL_Event repeated = down(SDLK_F11);
     repeated.key.repeat = 1;  // an auto-repeated F11 changes nothing
+    ::testing::internal::CaptureStderr();
     pump({down(SDLK_F11), up(SDLK_F11), repeated});
     EXPECT_TRUE(SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN);
     pump({down(SDLK_RETURN, KMOD_LALT), up(SDLK_RETURN, KMOD_LALT)});
     EXPECT_FALSE(SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << "both switches succeeded";
     pump({down(SDLK_RETURN)});
     EXPECT_EQ(log_.lines, Lines{"char 13"}) << "Enter alone is the program's";
 }

@@ -1,9 +1,6 @@
-// A test program for the SDL window: opens the window as the game does, shows a
-// test pattern once, then only pumps events (waiting a few milliseconds when there
-// are none) and prints every input it receives, one line each, until the window
-// is closed; exits with code 0 then.
-//
-// The smoke test checks the pattern's pixels on the screen.
+// A test program for the SDL window: opens the window as the game does, shows a test pattern once
+// (the smoke test checks its pixels), then only pumps events (waiting a few milliseconds when there
+// are none) and prints every input, a line each, until the window is closed; exits with code 0 then.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -81,7 +81,8 @@ TEST(Screen, StartsBlankAndCutsEachGlyphToItsCell) {
     Screen s;
     EXPECT_EQ(drawn(s.visible()).count, 0);
     EXPECT_EQ(Screen(10, 5, 8, 18, 7, 0, 3).buffer(), Image(80, 90, kBlue));
-    EXPECT_THROW(Screen(1, 5), std::invalid_argument);
+    for (int columns : {1, 133}) EXPECT_THROW(Screen(columns, 5), std::invalid_argument) << columns;
+    EXPECT_EQ(Screen(132, 1).columns(), 132);
     EXPECT_THROW(Screen(81, 39, 8, 18, 16), std::invalid_argument);
     Screen low(10, 5, 8, 10);  // cells lower than the glyphs: each glyph is cut to its own row
     print_at(low, 0, 1, to_sjis("│"));
@@ -491,7 +492,8 @@ TEST(Text, EachClearingModeBlanksExactlyItsRowsAndKeepsTheGraphics) {
                     << "mode " << mode << ", viewport " << first << "+" << count << ", row " << r;
             }
             const std::array home{first, first, 0, std::min(first + count, 38), first, first + count - 1};
-            EXPECT_EQ(std::pair(s.cursor_column(), s.cursor_row()), std::pair(mode == 5 ? 7 : 0, home[size_t(mode)]))
+            EXPECT_EQ(std::tuple(s.cursor_column(), s.cursor_row(), s.viewport_first(), s.viewport_rows()),
+                      std::tuple(mode == 5 ? 7 : 0, home[size_t(mode)], mode ? first : 0, mode ? count : s.rows()))
                 << "mode " << mode << ", viewport " << first << "+" << count;
             EXPECT_TRUE(mode % 5 == 0 || s.buffer() == buffer) << "mode " << mode;
         }
