@@ -219,14 +219,19 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         EXPECT_EQ(o.exit_code, 2) << why;
         EXPECT_NE(o.message.find(why), std::string::npos) << o.message;
     }
-    // Each small number of the header at and just past both ends of its range.
-    for (auto [key, low, high] : {std::tuple{"level", 1, 4}, {"speed", 1, 6}, {"mascot", 1, 7}})
+    // Each small number of the header, and the score, at and just past both ends of its range; each
+    // number with a letter after it.
+    for (auto [key, low, high] : {std::tuple{"level", 1, 4}, {"speed", 1, 6}, {"mascot", 1, 7}, {"end", 0, 300}})
         for (int v : {low - 1, low, high, high + 1}) {
             const size_t at = text.find(std::string("\n") + key + " ") + 1, eol = text.find('\n', at);
             const ReplayOutcome o =
                 verify_replay(text.substr(0, at) + key + " " + std::to_string(v) + text.substr(eol));
             EXPECT_EQ(o.exit_code == 2, v < low || v > high) << key << " " << v << ": " << o.message;
         }
+    for (const char* key : {"level", "speed", "mascot", "seed", "random", "end"}) {
+        const size_t eol = text.find('\n', text.find(std::string("\n") + key + " ") + 1);
+        EXPECT_EQ(verify_replay(text.substr(0, eol) + "x" + text.substr(eol)).exit_code, 2) << key;
+    }
     // A key's value that is no key code, or Ctrl+C (which ends a game, so no recorded game reads
     // it), is refused at the read; a number followed by more is no number.
     size_t key = text.find(" key ", journal);

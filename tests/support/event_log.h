@@ -1,6 +1,5 @@
-// An InputSink that writes every input it receives as one line of text, for
-// tests and the window probe: "key_down Home shift", "char 13", "text a",
-// "move 10 20 1", "down left 10 20", "up right 5 6", "close".
+// An InputSink writing each input as a line, for tests and the window probe: "key_down Home shift",
+// "char 13", "text a", "move 10 20 1", "down left 10 20", "up right 5 6", "close".
 #pragma once
 
 #include <string>

@@ -18,9 +18,8 @@
 namespace zell {
 namespace {
 
-// Each size is written over a small record in a child process limited to 64-byte files: what
-// fits is saved; what does not fails with a reason (never hangs retrying), and the record
-// keeps its old bytes with no temporary file left beside it.
+// Each size written over a small record by a child limited to 64-byte files: what fits is saved; the
+// rest fails with a reason (never hangs), the record keeps its old bytes and no temporary file stays.
 TEST(FileStore, AWriteThatCannotFinishFailsAndKeepsTheOldRecord) {
     const std::filesystem::path dir = testing::make_temp_dir("zell-full");
     auto child = [&dir](size_t size) {

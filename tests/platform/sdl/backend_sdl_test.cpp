@@ -266,9 +266,8 @@ TEST_F(SdlBackendTest, F11AndAltEnterSwitchFullScreenAndNeverReachTheProgram) {
     EXPECT_EQ(log_.lines, Lines{"char 13"}) << "Enter alone is the program's";
 }
 
-// Sharp scaling at a size no whole factor reaches: the image fills the height, each screen pixel's
-// middle shows its own colour (blocks of 8 x 8 pixels, so filtering never mixes them there) and
-// the rest is black. F10 switches to whole factors and back, and never reaches the program.
+// Sharp scaling at a size no whole factor reaches fills the height, each screen pixel's middle its
+// colour (8 x 8 blocks: no filtering there), the rest black; F10 switches, never reaching the program.
 TEST_F(SdlBackendTest, SharpScalingFillsAnySizeAndF10SwitchesToWholeFactors) {
     open();
     Image blocks(648, 702);

@@ -142,8 +142,8 @@ void expect_outputs(const std::vector<UsingCase>& cases) {
 }
 
 // clang-format off
-// Each item returns its field with the literal text around it up to the next field, and items past
-// the last field start the template again. (The golden scenarios show the game's own templates.)
+// Each item returns its field with the text around it up to the next field; items past the last
+// field start the template again.
 TEST(Using, EachItemReturnsItsFieldAndTheTemplateRestartsWhenItemsOutrunTheFields) {
     UsingFormatter u(to_sjis("[##|◆|##]"));
     EXPECT_EQ(to_utf8(u.number(4)), "[ 4|◆|");

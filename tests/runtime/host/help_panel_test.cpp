@@ -41,9 +41,8 @@ TEST(HelpPanel, AnOpaqueFramedBoxCentredOverAPictureKeptElsewhere) {
         }
 }
 
-// Two paths that differ in their first character look different while they fit and the same
-// once both are too long to show whole (and for every longer length); a difference in the last
-// character always shows.
+// Paths that differ in their first character look different while they fit, the same once both are
+// too long to show whole (at every longer length); a difference in the last character always shows.
 TEST(HelpPanel, ALongPathKeepsItsEnd) {
     const Image picture(648, 702);
     bool cut = false;

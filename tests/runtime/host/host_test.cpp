@@ -84,9 +84,8 @@ TEST(StatementPoll, APollingLoopWaitsAtItsReadAndGetsWhatArrivesThere) {
     }
 }
 
-// Steps that do nothing change nothing the program sees: the same program with 0, 1 or 7 more
-// steps in each pass reads the same inputs at the same times, a key it polls for (delivered
-// where it waits) and a mouse move made by the clock during an animation (delivered by a pump).
+// Idle steps change nothing the program sees: with 0, 1 or 7 more steps a pass it reads the same
+// inputs at the same times (a polled key, delivered where it waits; a move made during an animation).
 TEST(StatementPoll, StepsThatDoNothingChangeNothingTheProgramSees) {
     using Seen = std::vector<std::pair<int, uint64_t>>;
     auto run = [](int extra) {

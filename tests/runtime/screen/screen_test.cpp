@@ -388,6 +388,8 @@ TEST(Text, AnItemThatDoesNotFitStartsOnTheNextRowUnlessItFollowsTabTo) {
     EXPECT_EQ(cursor(s), (std::array{10, 22}));
     EXPECT_EQ(s.tab_to(90).size(), 9u) << "reduced modulo the width (after a line break)";
     EXPECT_EQ(s.tab_to(81).size(), 81u);
+    s.locate(0, 23, 0, 3);
+    EXPECT_EQ(s.tab_to(0) + s.tab_to(255), std::string(12, ' ')) << "both ends of the range; 255 is column 12";
 }
 
 TEST(Text, DoubleByteCharactersTakeTwoCellsAndAreNeverSplit) {

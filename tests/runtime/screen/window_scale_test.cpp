@@ -63,9 +63,9 @@ TEST(WindowScale, MapsEveryWindowPixelAtFactorsOneTwoAndThreeWithBorders) {
     }
 }
 
-// Sharp scaling fills the limiting side at any size and keeps the aspect; every window pixel
-// over the image maps to one screen pixel, each screen pixel owns a whole run of window pixels
-// as wide and high as the scale rounded down or up, and the border maps to nothing.
+// Sharp scaling fills the limiting side at any size, keeping the aspect; each window pixel over the
+// image maps to one screen pixel, which owns a run of them as long as the scale rounded down or up,
+// and the border maps to nothing.
 TEST(WindowScale, SharpFillsTheDisplayAndMapsEveryWindowPixelAtAnySize) {
     struct Case {
         int window_w, window_h, width, height, factor;

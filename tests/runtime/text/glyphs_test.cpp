@@ -1,6 +1,5 @@
-// The screen font's double-byte glyphs, looked up by code: every code of every row against the
-// codes' own meaning. A lookup that lands on a neighbour's glyph gives a code without a character
-// a glyph, two codes of one kanji different glyphs, or two kanji one glyph.
+// The double-byte glyphs looked up by code, every code of every row against its meaning: a lookup that
+// lands on a neighbour gives a code without a character a glyph, or one kanji two glyphs, or two one.
 #include <gtest/gtest.h>
 
 #include <algorithm>

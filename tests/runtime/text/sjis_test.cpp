@@ -1,6 +1,5 @@
-// Shift-JIS conversion against the system's iconv. The tables are generated from iconv at build
-// time, so this checks the code that walks them: every code point one way, every single byte and
-// every byte pair the other, each followed by a letter that must come through unharmed.
+// Shift-JIS conversion against iconv, whose tables the build uses: the code that walks them, for every
+// code point, single byte and byte pair, each followed by a letter that must come through unharmed.
 #include <gtest/gtest.h>
 
 #include <optional>
