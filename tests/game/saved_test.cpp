@@ -32,7 +32,7 @@ struct TempDir {
     fs::path path;
     TempDir() { path = testing::make_temp_dir("zell-saved"); }
     ~TempDir() { fs::remove_all(path); }
-    std::string file(const std::string& name) const { return testing::read_file(path / name); }
+    std::string file(const std::string& name) const { return testing::read_file(path / name, true); }
     std::vector<std::string> names() const {
         std::vector<std::string> v;
         for (const auto& e : fs::directory_iterator(path)) v.push_back(e.path().filename().string());

@@ -1,5 +1,5 @@
-// What the tests need of the system on Linux and Windows (the MinGW build under Wine): environment
-// variables, temporary folders and files, the process id, the run-time error log's folder variable.
+// What the tests need of the system on Linux and Windows (MinGW under Wine): environment variables,
+// temporary folders, reading files, the process id, the run-time error log's folder variable.
 #pragma once
 
 #include <atomic>
@@ -61,10 +61,10 @@ inline std::filesystem::path make_temp_dir(const std::string& prefix) {
     }
 }
 
-// What a file holds, bytes as they are; empty where there is no file.
-inline std::string read_file(const std::filesystem::path& p) {
+// What a file holds, as bytes or as text (Windows' line ends undone); empty where there is none.
+inline std::string read_file(const std::filesystem::path& p, bool text = false) {
     std::ostringstream s;
-    s << std::ifstream(p, std::ios::binary).rdbuf();
+    s << std::ifstream(p, text ? std::ios::in : std::ios::in | std::ios::binary).rdbuf();
     return s.str();
 }
 
