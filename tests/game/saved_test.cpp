@@ -159,11 +159,7 @@ TEST(SavedFiles, ASaveRemovesWhatKilledSavesLeftBehind) {
 
 TEST(SavedFormat, TextThatIsNoValidTableIsRefusedWithAReason) {
     const std::string head = "zell-bowling best20 1\ngames 3\n";
-    struct Case {
-        const char* what;
-        std::string text;
-    };
-    for (const Case& c : std::vector<Case>{
+    for (const auto& [what, text] : std::vector<std::pair<const char*, std::string>>{
              {"empty", ""},
              {"another file", "[section]\nkey=value\n"},
              {"newer version", "zell-bowling best20 3\ngames 3\nend\n"},
@@ -177,19 +173,15 @@ TEST(SavedFormat, TextThatIsNoValidTableIsRefusedWithAReason) {
              {"unknown item", head + "colour 3\n"},
          }) {
         std::string why;
-        EXPECT_FALSE(parse_best_table(c.text, &why)) << c.what;
-        EXPECT_FALSE(why.empty()) << c.what;
+        EXPECT_FALSE(parse_best_table(text, &why)) << what;
+        EXPECT_FALSE(why.empty()) << what;
     }
 }
 
 // The unreadable record is set aside and kept, the game starts with an empty table, and the
 // next save writes a new one beside it.
 TEST(SavedFiles, AnUnreadableTableIsKeptAsideAndTheGameStartsAfresh) {
-    struct Case {
-        const char* what;
-        std::function<void(const fs::path&)> make;
-    };
-    for (const Case& c : std::vector<Case>{
+    for (const auto& [what, make] : std::vector<std::pair<const char*, std::function<void(const fs::path&)>>>{
              {"corrupt", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 1\ngames x\n"; }},
              {"newer", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 9\ngames 1\n"; }},
              {"not a file", [](const fs::path& p) { fs::create_directory(p); }},
@@ -197,9 +189,9 @@ TEST(SavedFiles, AnUnreadableTableIsKeptAsideAndTheGameStartsAfresh) {
              {"a FIFO", [](const fs::path& p) { ::mkfifo(p.c_str(), 0644); }},
 #endif
          }) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(what);
         TempDir dir;
-        c.make(dir.path / "best20.txt");
+        make(dir.path / "best20.txt");
         Keeper k(dir.path);
         EXPECT_EQ(k.keeper.load_best(), BestTable{});
         ASSERT_EQ(k.messages.size(), 1u);
@@ -320,6 +312,19 @@ TEST(SavedGame, ARunSavesItsGameAndOptionsAndTheNextShowsThem_NoSaveTouchesNothi
     std::string row;
     for (int i = 0; i <= 4; ++i) std::getline(dump, row);
     EXPECT_EQ(row, std::string(21, ' ') + "4      Bowling        0");
+}
+
+// A saved speed takes effect at start-up, as if it had been chosen in the menu.
+TEST(SavedGame, ASavedSpeedStepsAsIfChosenInTheMenu) {
+    for (int speed = 1; speed <= 6; ++speed) {
+        TempDir dir;
+        std::ofstream(dir.path / "settings.txt") << "zell-bowling settings 2\nspeed " << speed << "\nend\n";
+        Keeper k(dir.path);
+        testing::HeadlessHost h;
+        Game saved(*h.host, &k.keeper), chosen(*h.host, nullptr);
+        h.run([&](Host&) { saved.set_defaults(), chosen.set_defaults(), chosen.set_time_step(float(speed)); });
+        EXPECT_EQ(saved.s.dt, chosen.s.dt) << "speed " << speed;
+    }
 }
 
 // Delete Best 20 asks first: Enter or Y deletes the saved table, any other key keeps it; a click on

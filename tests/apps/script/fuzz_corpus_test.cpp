@@ -1,7 +1,5 @@
-// Replays the scripts kept from fuzzing (tests/fuzz-corpus/*.script): random keys, floods of keys,
-// raw bytes that are not Shift-JIS, text with characters that have none, clicks and drags far outside
-// the window, double-clicks and closes at odd moments. Every one must end through a normal path
-// (End or a closed window, exit code 0, no run-time error) before its virtual time limit.
+// Replays the scripts kept from fuzzing (tests/fuzz-corpus/*.script): keys, bytes, text, clicks and
+// closes at odd moments. Each must end normally (exit code 0, no run-time error) within its limit.
 #include <gtest/gtest.h>
 
 #include <algorithm>

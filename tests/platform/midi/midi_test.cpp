@@ -79,9 +79,8 @@ float render_peak(Synthesizer& synth, int ms) {
     return p;
 }
 
-// The system output over a presented port list, its synthesizer started with the SoundFonts given
-// and no audio output (so that it can be rendered), and the reasons it reports. It waits far longer
-// than the game for the start, which on a busy machine can take seconds (the timeout has its case).
+// The system output over a presented port list, its synthesizer started with the given SoundFonts and
+// no audio output (to be rendered), and its reasons. It waits far longer than the game for the start.
 struct System {
     std::shared_ptr<Presented> seen = std::make_shared<Presented>();
     Synthesizer* synth = nullptr;

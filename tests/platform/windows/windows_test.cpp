@@ -19,11 +19,9 @@
 namespace zell {
 namespace {
 
-// Typed text enters the key buffer by the runtime's tables (from iconv's CP932) on Windows too, so a
-// name is the same bytes everywhere. For every BMP character they give what Windows' code page 932
-// gives but for the known few: iconv also takes the JIS forms of nine characters (cent, pound, yen,
-// not, em dash, double bar, overline, minus, wave dash), Windows alone has single bytes for U+0080
-// and U+F8F0..U+F8F3.
+// Typed text becomes the same bytes everywhere: the runtime's tables (iconv's CP932) give what Windows
+// gives for every BMP character but the known few: iconv also takes the JIS forms of nine characters
+// (cent, pound, yen, not, em dash, double bar, overline, minus, wave dash); U+0080, U+F8F0..F3 differ.
 TEST(WindowsCodePage932, TheRuntimeConvertsEveryCharacterAsWindowsDoesButTheKnownFew) {
     const std::vector<int> only_ours = {0xA2, 0xA3, 0xA5, 0xAC, 0x2014, 0x2016, 0x203E, 0x2212, 0x301C};
     const std::vector<int> only_windows = {0x80, 0xF8F0, 0xF8F1, 0xF8F2, 0xF8F3};

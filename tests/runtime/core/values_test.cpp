@@ -164,10 +164,8 @@ TEST(Using, WidthRoundingAndSignificantDigits) {
     EXPECT_EQ(UsingFormatter("#.########## ").number(double(0.1f)), "0.1000000000 ");
 }
 
-// Plain fields ("###.##") against printf, where the two agree: numbers up to one digit more than
-// the field holds (within a single's 6 significant digits), each rounded once (the next digit is a
-// 3 or a 7, never a tie), every carry through all the digits (9.997 to 10.00) among them; one that
-// does not fit is printed after "%".
+// Plain fields ("###.##") against printf: numbers up to one digit wider than the field (within 6
+// digits), rounded once (next digit 3 or 7), every carry (9.997 to 10.00); too wide prints after "%".
 TEST(Using, PlainFieldsRoundAndOverflowAsPrintfDoes) {
     char want[64];
     for (int ints = 1; ints <= 4; ++ints)

@@ -262,9 +262,8 @@ TEST_F(ErrorReport, ServicesThatSharedANumberLogTheirOwnFunc) {
     EXPECT_NE(func["locate"], func["mouse_pos"]);
 }
 
-// Closing the window at the report's prompt ends the run at once (nothing is injected); a log that
-// cannot be written (a file in its folder's place) is silent; another window than the main one is
-// error 1000.
+// Closing the window at the report's prompt ends the run at once; a log that cannot be written (a
+// file in its folder's place) is silent; another window than the main one is error 1000.
 TEST_F(ErrorReport, EndsWithCodeOneWhenTheWindowClosesOrTheLogCannotBeWritten) {
     HeadlessHost closed;
     EXPECT_EQ(closed.run([](Host& rt) { rt.sleep_10ms(70000); }), 1);
@@ -330,14 +329,19 @@ TEST(Services, SleepAdvancesTheClockShowsTheScreenAndPumpsNothing) {
 // After a hold-up of a second the steps keep deadlines again, counted from the step that was late.
 TEST(Pacing, StepsFollowDeadlinesWithoutDriftAndStartAfreshAfterAHoldUp) {
     HeadlessHost h;
-    h.run([](Host& rt) {
+    h.run([&](Host& rt) {
         uint64_t t0 = rt.backend().now_us(), late = 0;
         rt.pace_begin(4000);
+        int shown = 0;  // pictures shown by the steps themselves, before their waits
         for (int i = 0; i < 1170; ++i) {
+            rt.screen().draw_line(0, float(i % 600), 0, 0, float(i % 600), 10, -1, 12, 2, 12, -1, 0xD);  // no pump
             rt.backend().sleep_us(i == 600 ? 1'000'000 : i % 3 == 0 ? 2500 : 100);  // work of uneven length
+            const int before = h.backend.presents();
             rt.pace_step();
+            shown += h.backend.presents() - before;
             if (i == 600) late = rt.backend().now_us();
         }
+        EXPECT_GE(shown, 220) << "an on-time run is shown about fifty times a second";
         EXPECT_EQ(late - t0, 600u * 4000u + 1'000'000u);  // no wait at the late step, no rush after it
         EXPECT_EQ(rt.backend().now_us() - late, 569u * 4000u);
     });
@@ -562,6 +566,7 @@ TEST(Placing, ATapOrBothButtonsAtOncePlaceTheBallTheRightButtonAloneGivesUp) {
 
 // A watched replay's controls before and after its end: before it only Esc or a close ends it, Space
 // pauses, Right switches the speed; after it any key, text or click but a modifier or Right ends it.
+// A sleep then lasts its whole length on the program's clock, in the real time its speed gives.
 TEST(WatchBackend, EachInputBeforeAndAfterTheReplaysEnd) {
     struct Case {
         const char* what;
@@ -583,6 +588,7 @@ TEST(WatchBackend, EachInputBeforeAndAfterTheReplaysEnd) {
     for (const Case& c : cases)
         for (bool ended : {false, true}) {
             HeadlessBackend window;
+            ASSERT_TRUE(window.open_window({}));
             WatchBackend watch(window);
             if (ended) watch.finish();
             c.inject(window);
@@ -591,6 +597,12 @@ TEST(WatchBackend, EachInputBeforeAndAfterTheReplaysEnd) {
             EXPECT_EQ(program.closed, ended ? c.ends_after : c.ends_before) << c.what << (ended ? " after" : " before");
             EXPECT_EQ(program.lines.size(), size_t(program.closed)) << "the program sees no input but a close";
             EXPECT_EQ((std::pair{watch.speed(), watch.paused()}), (std::pair{c.speed, c.paused})) << c.what;
+            if (program.closed || c.paused) continue;
+            const uint64_t real = window.now_us(), watched = watch.now_us();
+            watch.sleep_us(100'000);
+            EXPECT_EQ((std::pair{watch.now_us() - watched, window.now_us() - real}),
+                      (std::pair{uint64_t(100'000), uint64_t(100'000 / c.speed)}))
+                << c.what;
         }
 }
 

@@ -332,9 +332,7 @@ TEST(Text, ForegroundsOfEightAndAboveSwitchToReverseVideoAndBack) {
         st.fg < 0 ? s.set_color(0, 0, 0, st.mode, 8) : s.set_color(st.fg, 0, 0, 0, 1);
         print_at(s, k, 0, "X");
         EXPECT_EQ(s.colour_mode(), st.mode) << "step " << k;
-        if (st.count >= 0) {
-            EXPECT_EQ(ink(s, k, k, 0, st.colour), st.count) << "step " << k;
-        }
+        if (st.count >= 0) EXPECT_EQ(ink(s, k, k, 0, st.colour), st.count) << "step " << k;
     }
     s.set_color(15, 0, 0, 2, 9);  // modes 2 and 3 are not switched
     s.set_color(4, 0, 0, 0, 1);

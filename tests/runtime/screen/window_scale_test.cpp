@@ -64,8 +64,7 @@ TEST(WindowScale, MapsEveryWindowPixelAtFactorsOneTwoAndThreeWithBorders) {
 }
 
 // Sharp scaling fills the limiting side at any size, keeping the aspect; each window pixel over the
-// image maps to one screen pixel, which owns a run of them as long as the scale rounded down or up,
-// and the border maps to nothing.
+// image maps to one screen pixel, owning a run as long as the scale rounded; the border to nothing.
 TEST(WindowScale, SharpFillsTheDisplayAndMapsEveryWindowPixelAtAnySize) {
     struct Case {
         int window_w, window_h, width, height, factor;

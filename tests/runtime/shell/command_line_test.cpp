@@ -71,11 +71,7 @@ TEST(CommandLineParse, TheCommandLineWinsOverSavedSettingsItemByItem) {
 // F1 opens the panel over the picture; the key or click that closes it never reaches the
 // game, and the time it was open is not counted against a running animation's deadlines.
 TEST(HelpPanel, ShownOverThePictureClosedByAnyKeyOrClickThatTheGameNeverSees) {
-    struct Case {
-        const char* what;
-        std::function<void(HeadlessBackend&)> close;
-    };
-    for (const Case& c : std::vector<Case>{
+    for (const auto& [what, close] : std::vector<std::pair<const char*, std::function<void(HeadlessBackend&)>>>{
              {"a character", [](HeadlessBackend& b) { b.inject_char('a'); }},
              {"a key", [](HeadlessBackend& b) { b.inject_key(Key::Down); }},
              {"a click",
@@ -84,7 +80,7 @@ TEST(HelpPanel, ShownOverThePictureClosedByAnyKeyOrClickThatTheGameNeverSees) {
                   b.inject_release(MouseButton::Left, 10, 10);
               }},
          }) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(what);
         testing::HeadlessHost h;
         int waits = 0;
         bool panel_differs = false;
@@ -94,7 +90,7 @@ TEST(HelpPanel, ShownOverThePictureClosedByAnyKeyOrClickThatTheGameNeverSees) {
             if (waits == 2) {
                 panel_differs = h.host->help_shown() && !(h.backend.presented() == h.screen().visible());
                 b.sleep_us(190'000);
-                c.close(b);
+                close(b);
             }
             if (waits == 3) b.inject_char('z');
             return waits <= 3;
