@@ -186,11 +186,12 @@ TEST(Replay, AJournalCutShortOrWithReadsToSpareIsRefusedAtItsEnd) {
         EXPECT_NE(o.message.find("where the file has "), std::string::npos) << o.message;
         EXPECT_NE(o.message.find("(line " + std::to_string(line) + ")"), std::string::npos) << o.message;
     }
-    // A throw line left out: the game reaches that throw where the file has the next throw's read.
+    // A throw line left out: the game reaches that throw where the file has the next throw's reads.
     const size_t at = text.find("\nthrow ") + 1;
     const ReplayOutcome o = verify_replay(text.substr(0, at) + text.substr(text.find('\n', at) + 1));
     EXPECT_EQ(o.exit_code, 3);
-    EXPECT_NE(o.message.find("the game reached the throw's end where the file has"), std::string::npos) << o.message;
+    EXPECT_NE(o.message.find("the game reached the throw's end where the file has more reads"), std::string::npos)
+        << o.message;
 }
 
 TEST(Replay, AnUnreadableFileNamesItsLine) {

@@ -1,6 +1,5 @@
-// GoogleTest with the locale left at "C" (number formatting the same on every machine), and Home
-// and the XDG folders in a temporary folder for the whole run: no test can write an error log, saved
-// data or settings into the user's own folders.
+// GoogleTest with the locale at "C" (the same number formatting everywhere), and Home and the XDG
+// folders in a temporary folder for the whole run: no test writes into the user's own folders.
 #include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,5 @@
-// The scripted runner's bounds and inputs, with small main programs in place of the game:
-// every run ends, raw bytes arrive as typed, a timed close lands in the
-// middle of an animation, and the result tells a normal ending from the others.
+// The scripted runner's bounds and inputs, with small programs in place of the game: every run ends,
+// raw bytes arrive as typed, a timed close lands mid-animation, the result tells how it ended.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,6 +1,5 @@
-// zell-title-shots OUTDIR: the pictures a real window shows when nobody touches it, from the game
-// on the headless backend: the title's last picture (title.png, held for 1.5 s before the menu)
-// and the main menu (menu.png). The Windows test compares the window under Wine with them.
+// zell-title-shots OUTDIR: what an untouched window shows, from the game on the headless backend: the
+// title's last picture (title.png) and the main menu (menu.png), for the Windows test to compare.
 #include <cstdio>
 #include <optional>
 #include <string>

@@ -307,9 +307,8 @@ TEST_F(SdlBackendTest, TheClockFollowsRealTime) {
     }
 }
 
-// The first beep opens audio and its blip plays out; a program that has stopped beeping keeps no
-// audio running: the device and SDL's audio part are let go soon after the last blip has played,
-// or when the backend goes.
+// The first beep opens audio and its blip plays out; the device and SDL's audio part are let go
+// soon after the last blip has played, or when the backend goes.
 TEST_F(SdlBackendTest, AudioOpensForABeepAndIsLetGoOnceTheBeepHasPlayed) {
     open();
     ASSERT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);

@@ -1,6 +1,5 @@
-// A test program for the SDL window: opens the window as the game does, shows a test pattern once
-// (the smoke test checks its pixels), then only pumps events (waiting a few milliseconds when there
-// are none) and prints every input, a line each, until the window is closed; exits with code 0 then.
+// A test program for the SDL window: opens it as the game does, shows a test pattern once (the smoke
+// test checks its pixels), then prints every input, a line each, until the window is closed (code 0).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

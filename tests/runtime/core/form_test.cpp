@@ -32,7 +32,7 @@ TEST(Form, TheStoredDescriptionBuildsTheMainWindow) {
     EXPECT_TRUE(f->has_caption() && f->sizable() && f->system_menu() && f->minimizable());
     EXPECT_FALSE(f->maximizable());
     const WindowSpec w = f->window_spec(8, 18);
-    EXPECT_EQ((std::array{w.client_width, w.client_height}), (std::array{648, 702}));
+    EXPECT_EQ((std::array{w.client_width, w.client_height, w.x, w.y}), (std::array{648, 702, f->left, f->top}));
     EXPECT_EQ(w.title, "Zell Bowling");
 }
 

@@ -55,9 +55,8 @@ TEST(ErrorInjection, AnIndexOutOfRangeDeepInTheGameIsReportedLoggedAndEndsAfterA
     ErrorLogDir log;
     HeadlessHost h;
     Game* game = nullptr;
-    // At the main menu the level is corrupted to 11 (its wall table ends at 10); then item C,
-    // the Random layout and Enter: the layouts are rebuilt, and the walls of the random lane
-    // are looked up by level three procedures below the menu loop.
+    // At the main menu the level is corrupted to 11 (its wall table ends at 10); then item C, Random
+    // and Enter: the walls of the random lane are looked up three procedures below the menu loop.
     Feed feed(h.backend,
               {
                   [&](HeadlessBackend& b) {

@@ -458,9 +458,8 @@ TEST(Icon, TheHostSetsTheIconTheFormNames) {
     EXPECT_EQ(h.backend.icon().image, icon.image);
 }
 
-// The game's own throw of a ball dropped at rest (1170 steps of 4 ms at animation speed 3) on a
-// display whose every present takes the given time: the steps keep their deadlines, and the
-// slower the display, the fewer pictures it is shown.
+// The game's own drop (1170 steps of 4 ms at speed 3) on a display whose every present takes the
+// given time: the steps keep their deadlines, and the slower the display, the fewer pictures.
 TEST(Pacing, ASlowDisplayNeitherStretchesTheDropNorHidesIt) {
     struct Row {
         int present_ms;
