@@ -101,8 +101,10 @@ TEST(Replay, WatchedHeadlessItShowsTheSameEndAndPlaysTheSameNotes) {
     std::vector<uint32_t> midi;
     for (size_t i = 0; i < 2; ++i) {
         HeadlessBackend window;
-        const ReplayOutcome o = watch_replay(testing::read_file(g.replays[i]), window, Host::Options{}, false);
+        const std::string text = testing::read_file(g.replays[i]);
+        const ReplayOutcome o = watch_replay(text, window, Host::Options{}, false);
         EXPECT_EQ(o.exit_code, 0) << o.message;
+        EXPECT_GE(window.now_us() / 1000, std::stoull(text.substr(text.rfind("\n@") + 2))) << "the player's pace";
         EXPECT_EQ(o.screen, g.over[i]);
         midi.insert(midi.end(), o.midi.begin(), o.midi.end());
     }

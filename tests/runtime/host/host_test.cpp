@@ -142,15 +142,6 @@ TEST(StatementPoll, ClosingTheWindowEndsALongComputationWithCodeZero) {
     EXPECT_FALSE(h.backend.has_window());
 }
 
-TEST(ProgramEnd, ExitCodes) {
-    HeadlessHost a;
-    EXPECT_EQ(a.run([](Host& rt) { rt.end_program(7); }), 7);
-    EXPECT_EQ(a.host->ending(), Host::Ending::End);
-    HeadlessHost b;
-    EXPECT_EQ(b.run([](Host& rt) { rt.step(); }), 0);
-    EXPECT_EQ(b.host->ending(), Host::Ending::Returned);
-}
-
 // A description that does not parse, or parses but makes no screen: the program never runs.
 TEST(ProgramEnd, AFormThatIsInvalidOrMakesNoScreenShowsItsStartupMessageAndFails) {
     struct Case {
@@ -397,6 +388,21 @@ TEST(Pacing, AMinimizedWindowHoldsTheRunUntilItIsShownAgain) {
         // The window shown again gets its picture at once, not at the next change.
         EXPECT_GT(presents_after_hold, presents_when_shown);
     });
+}
+
+// A window closed while minimized ends the program at once, not once it is shown again.
+TEST(Pacing, AWindowClosedWhileMinimizedEndsTheRunAtOnce) {
+    HeadlessHost h;
+    int minimized_pumps = 0;
+    h.backend.set_on_pump([&](HeadlessBackend& b) {
+        if (b.suspended() && ++minimized_pumps == 3) b.inject_close();
+        b.set_suspended(b.now_us() >= 100'000 && b.now_us() < 5'000'000);
+    });
+    h.run([](Host& rt) {
+        for (;;) rt.step(), rt.backend().sleep_us(1000);
+    });
+    EXPECT_EQ(h.host->ending(), Host::Ending::Closed);
+    EXPECT_LT(h.backend.now_us(), 1'000'000u);
 }
 
 // How a SIGSEGV ends the process: killed by it, or on Windows the C runtime's exit code 3.

@@ -38,9 +38,7 @@ TEST(CommandLineParse, EachOptionAndEachMistake) {
     };
     // clang-format on
     for (const Case& c : cases) {
-        std::string all;
-        for (const auto& a : c.args) all += a + " ";
-        SCOPED_TRACE(all);
+        SCOPED_TRACE(::testing::PrintToString(c.args));
         CommandLine cl = parse_command_line(c.args);
         EXPECT_EQ(cl.action, c.action);
         EXPECT_EQ(cl.error.empty(), c.action != Action::Error);
