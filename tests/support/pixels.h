@@ -1,5 +1,4 @@
-// Pixels of an image in graphics coordinates (origin bottom left, y up), for tests
-// that look at what was drawn.
+// Pixels of an image in graphics coordinates (origin bottom left, y up), for tests of drawings.
 #pragma once
 
 #include <algorithm>

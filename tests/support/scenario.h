@@ -13,8 +13,7 @@ struct Scenario {
     std::filesystem::path dir;
     script::RunResult result;
 
-    // Runs the script text with the game's main program, or another; fails the test when it
-    // does not parse.
+    // Runs the script text with the game's main program, or another; fails the test if it does not parse.
     explicit Scenario(const std::string& script_text, const Host::MainProgram& program = {});
     ~Scenario();
 

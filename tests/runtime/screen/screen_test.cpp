@@ -248,6 +248,7 @@ TEST(Ellipses, EveryThinSectorReachesItsCentre) {
         circle(odd, 100, 100, 10, 1, 15, 1, 15, start, end);
         circle(even, 300.5f, 300.5f, 15.5f, 1, 15, 1, 15, start, end);
         EXPECT_EQ(pixel(odd.buffer(), 100, 100), kWhite) << start;
+        EXPECT_LT(pixels_of(odd.buffer(), kWhite).size(), 30u) << start;  // and stays thin
         EXPECT_EQ(pixels_at(even.buffer(), {{300, 300}, {301, 300}, {300, 301}, {301, 301}}),
                   std::vector<Rgb>(4, kWhite))
             << start;
@@ -275,14 +276,14 @@ TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
         [&] { s.put_block(0, 0, 1, 39, 19, cut, 0); }, [&] { s.put_block(0, 0, 1, 39, 19, garbage, 0); },
         [&] { s.put_block(0, 0, 1, 39, 19, empty, 0); }, [&] { s.locate(81, 0, 0, 1); }, [&] { s.locate(0, 39, 0, 2); },
         [&] { s.set_color(16, 0, 0, 0, 1); }, [&] { s.set_color(1, 1, 1, 6, 15); }, [&] { s.set_palette(16, 2); },
-        [&] { s.set_palette(3, 8); }, [&] { s.cls(6); }, [&] { s.tab_to(256); },
+        [&] { s.set_palette(3, 8); }, [&] { s.cls(6); }, [&] { s.tab_to(256); }, [&] { s.locate(0, 0, 2, 4); },
       }},
       {err::kOverflow, {
         [&] { line(s, 0, 0, 40000, 0, 15); }, [&] { line(s, 0, NAN, 3, 0, 15); },
         [&] { circle(s, 10, 10, 1e6f, 1, 15); }, [&] { s.get_block(0, 0, 1, 40000, 0, block); },
         [&] { s.get_block(40000, 0, 0, 0, 10, block); },
       }},
-      {0, {[&] { s.locate(500, -7, 9, 0); }}},  // nothing selected, nothing checked
+      {0, {[&] { s.locate(500, -7, 9, 0); }, [&] { s.locate(500, -7, 0, 4); }}},  // only what is selected is checked
     };
     // clang-format on
     for (const auto& [number, group] : calls)
@@ -351,6 +352,9 @@ TEST(Text, PaletteChangesReachLaterDrawingsAndRepaintedText) {
     s.set_color(0, 0, 0, 0, 8);  // mode 0: the dark form
     s.set_palette(3, 2);
     EXPECT_EQ(s.palette(3), rgb(128, 0, 0));
+    std::multiset<Rgb> fixed, palette;  // a fresh palette: the fixed colours in another order
+    for (int n = 0; n < 16; ++n) fixed.insert(s.fixed_colour(n)), palette.insert(Screen().palette(n));
+    EXPECT_EQ(fixed, palette);
 }
 
 TEST(Text, AnItemThatDoesNotFitStartsOnTheNextRowUnlessItFollowsTabTo) {

@@ -11,8 +11,7 @@ namespace {
 using Kind = ShortMessage::Kind;
 using Messages = std::vector<uint32_t>;
 
-// The game's two messages for a contact with note offset n: a note-on at velocity 127 and
-// the same key at velocity 0.
+// The game's two messages for a contact with note offset n: a note-on at velocity 127, then 0.
 uint32_t strike(int n) { return 8338576u + 256u * uint32_t(n); }
 uint32_t release(int n) { return 15504u + 256u * uint32_t(n); }
 
