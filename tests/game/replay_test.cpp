@@ -222,8 +222,7 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
         EXPECT_EQ(o.exit_code, 2) << why;
         EXPECT_NE(o.message.find(why), std::string::npos) << o.message;
     }
-    // Each small number of the header, and the score, at and just past both ends of its range; each
-    // number with a letter after it.
+    // Each small number of the header, and the score, at and just past both ends of its range, or with a letter.
     for (auto [key, low, high] : {std::tuple{"level", 1, 4}, {"speed", 1, 6}, {"mascot", 1, 7}, {"end", 0, 300}})
         for (int v : {low - 1, low, high, high + 1}) {
             const size_t at = text.find(std::string("\n") + key + " ") + 1, eol = text.find('\n', at);
@@ -251,8 +250,7 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
     EXPECT_EQ(o.exit_code, 3);
     EXPECT_NE(o.message.find("which the file has not given yet (line 13)"), std::string::npos) << o.message;
 }
-// A throw line's numbers at and just past both ends of their ranges: only a line with every
-// number in its range is read.
+// A throw line's numbers at and just past both ends of their ranges: read only when all are in range.
 TEST(Replay, AThrowLineIsReadOnlyWithEveryNumberInItsRange) {
     for (int frame : {0, 1, 12, 13})
         for (int throw_no : {0, 1, 2, 3})

@@ -144,8 +144,7 @@ TEST(SavedFiles, AHundredFilesSetAsideInOneSecondAreAllKept) {
     EXPECT_EQ(kept.size(), 100u);
 }
 
-// A save removes the temporary files that saves killed before it left behind, of its own
-// record only, and of no other name.
+// A save removes the temporary files that killed saves of its own record left, and no other files.
 TEST(SavedFiles, ASaveRemovesWhatKilledSavesLeftBehind) {
     TempDir dir;
     for (const char* name : {"best20.txt.tmp12", "best20.txt.tmp999999", "settings.txt.tmp12", "best20.txt.tmpx"})

@@ -1,5 +1,4 @@
-// The number of the run-time error a call raises, or 0 when it raises none; and the place the
-// error names as where it was raised.
+// The number of the run-time error a call raises (0: none), and the place the error says it was raised.
 #pragma once
 
 #include <functional>

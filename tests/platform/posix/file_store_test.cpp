@@ -1,5 +1,5 @@
-// The POSIX store when the disk fills mid-save: a file size limit makes every write past a few
-// bytes fail, as a full disk does.
+// The POSIX store and file replacement when the disk fills mid-save: a file size limit makes every
+// write past a few bytes fail, as a full disk does.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "platform/posix/file_store.h"
+#include "runtime/core/os.h"
 #include "tests/support/portable.h"
 
 namespace zell {
@@ -28,13 +30,17 @@ TEST(FileStore, AWriteThatCannotFinishFailsAndKeepsTheOldRecord) {
         const std::string old = "old", bytes(size, 'x');
         auto store = make_file_store(dir.string());
         std::string why;
-        bool ok = store->write("best", old, &why);
+        const std::string log = (dir / "log").string();  // the error log's replacement, the same way
+        bool ok = store->write("best", old, &why) && os::replace_file(log, old);
         const rlimit limit{64, 64};
         ok = ok && setrlimit(RLIMIT_FSIZE, &limit) == 0;
         const bool fits = size <= 64;
         ok = ok && store->write("best", bytes, &why) == fits && why.empty() == fits;
-        ok = ok && store->read("best").bytes == (fits ? bytes : old);
-        for (const auto& e : std::filesystem::directory_iterator(dir)) ok = ok && e.path().filename() == "best";
+        ok = ok && store->read("best").bytes == (fits ? bytes : old) && os::replace_file(log, bytes) == fits;
+        std::ifstream in(log);
+        ok = ok && std::string(std::istreambuf_iterator<char>(in), {}) == (fits ? bytes : old);
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            ok = ok && (e.path().filename() == "best" || e.path().filename() == "log");
         std::exit(ok ? 0 : 1);
     };
     for (size_t size : {size_t(1), size_t(64), size_t(65), size_t(4096), size_t(1) << 20})

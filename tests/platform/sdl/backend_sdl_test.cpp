@@ -169,8 +169,7 @@ Image scaled(const Image& img, int factor, int window_w, int window_h) {
     return out;
 }
 
-// The backend on the dummy video driver: a real SDL window and software renderer
-// whose output stays in the window's surface.
+// The backend on the dummy video driver: a real SDL window and renderer, drawing into the window's surface.
 class SdlBackendTest : public ::testing::Test {
 protected:
     testing::ScopedEnv video_{"SDL_VIDEODRIVER", "dummy"};

@@ -40,9 +40,10 @@ TEST(Form, InvalidDescriptionsAreRefused) {
     const auto bytes = stored();
     ASSERT_EQ(bytes.size(), 349u);
     // A tag of 81 or more or one the parser does not know (menus) in place of the end tag,
-    // a wrong magic, a text screen of 0 or 133 columns or of 0 or 125 rows, a colour above 15.
-    for (auto [offset, value] :
-         {std::pair{0x15B, 81}, {0x15B, 22}, {0x00, 'X'}, {0x25, 133}, {0x25, 0}, {0x27, 0}, {0x27, 125}, {0x45, 16}}) {
+    // a wrong magic or version, a text screen of 0 or 133 columns or of 0 or 125 rows, a colour above 15.
+    const std::pair<int, int> changes[] = {{0x15B, 81}, {0x15B, 22}, {0x00, 'X'}, {0x01, 'X'}, {0x02, 2}, {0x04, 2},
+                                           {0x25, 133}, {0x25, 0},   {0x27, 0},   {0x27, 125}, {0x45, 16}};
+    for (auto [offset, value] : changes) {
         auto b = bytes;
         b[size_t(offset)] = uint8_t(value);
         EXPECT_FALSE(parse_form(b)) << "byte " << offset << " = " << value;

@@ -27,8 +27,7 @@ unsigned line_of(const std::string& file, const std::string& text) {
     return 0;
 }
 
-// Feeds one input per wait of the program; once they are used up, counts the waits that follow
-// and types a key at the given one of them.
+// Feeds one input per wait of the program; then counts the waits that follow and types a key at the given one.
 class Feed {
 public:
     Feed(HeadlessBackend& backend, std::deque<std::function<void(HeadlessBackend&)>> inputs, int key_at_wait)

@@ -239,8 +239,7 @@ TEST(Ellipses, FilledEllipsesSectorsArcsAndSteps) {
               (std::vector{kWhite, kWhite, kWhite, kBlack}));
 }
 
-// However thin and wherever it starts, a filled sector reaches its centre: the one pixel there,
-// or all four where the centre falls between pixels.
+// However thin and wherever it starts, a filled sector reaches its centre pixel (all four of an even circle).
 TEST(Ellipses, EveryThinSectorReachesItsCentre) {
     for (int k = 0; k < 32; ++k) {
         const float start = float(k) / 32, end = start + 1.0f / 128;
@@ -283,7 +282,9 @@ TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
         [&] { circle(s, 10, 10, 1e6f, 1, 15); }, [&] { s.get_block(0, 0, 1, 40000, 0, block); },
         [&] { s.get_block(40000, 0, 0, 0, 10, block); },
       }},
-      {0, {[&] { s.locate(500, -7, 9, 0); }, [&] { s.locate(500, -7, 0, 4); }}},  // only what is selected is checked
+      {0, {[&] { s.locate(500, -7, 9, 0); }, [&] { s.locate(500, -7, 0, 4); },  // only what is selected is checked
+           [&] { s.set_color(7, 99, 99, 99, 1); }, [&] { s.set_color(99, 0, 99, 99, 2); },
+           [&] { s.set_color(99, 99, 15, 99, 4); }, [&] { s.set_color(99, 99, 99, 4, 8); }}},
     };
     // clang-format on
     for (const auto& [number, group] : calls)
