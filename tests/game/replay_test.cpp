@@ -250,6 +250,19 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
     EXPECT_EQ(o.exit_code, 3);
     EXPECT_NE(o.message.find("which the file has not given yet (line 13)"), std::string::npos) << o.message;
 }
+
+// Any value comes back from a journal's text as it was, the text printable ASCII and ending where the value does.
+TEST(Replay, EveryJournalValueComesBackFromItsPrintableText) {
+    for (int b = 0; b < 256; ++b)
+        for (const std::string value : {std::string(1, char(b)), "a" + std::string(1, char(b)) + "\"\\b"}) {
+            const std::string text = encode_journal_value(value) + " next";
+            std::string_view rest = text;
+            EXPECT_EQ(decode_journal_value(rest), value) << b;
+            EXPECT_EQ(rest, " next") << b;
+            EXPECT_TRUE(std::ranges::all_of(text, [](unsigned char c) { return c >= ' ' && c < 0x7F; })) << b;
+        }
+}
+
 // A throw line's numbers at and just past both ends of their ranges: read only when all are in range.
 TEST(Replay, AThrowLineIsReadOnlyWithEveryNumberInItsRange) {
     for (int frame : {0, 1, 12, 13})
@@ -264,8 +277,7 @@ TEST(Replay, AThrowLineIsReadOnlyWithEveryNumberInItsRange) {
                 }
 }
 
-// Sixty games over some weeks; the table holds two of the oldest (one of them twice, as equal
-// games do) and one game whose replay is gone.
+// Sixty games over weeks; the table holds two of the oldest (one twice, as equal games do) and one without replay.
 TEST(Replay, PruningKeepsTheTablesGamesAndTheLastFifty) {
     const fs::path dir = fs::temp_directory_path() / ("zell-prune-test-" + std::to_string(::getpid()));
     fs::remove_all(dir);

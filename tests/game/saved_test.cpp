@@ -177,8 +177,7 @@ TEST(SavedFormat, TextThatIsNoValidTableIsRefusedWithAReason) {
     }
 }
 
-// The unreadable record is set aside and kept, the game starts with an empty table, and the
-// next save writes a new one beside it.
+// The unreadable record is set aside and kept, the game starts with an empty table, the next save writes anew.
 TEST(SavedFiles, AnUnreadableTableIsKeptAsideAndTheGameStartsAfresh) {
     for (const auto& [what, make] : std::vector<std::pair<const char*, std::function<void(const fs::path&)>>>{
              {"corrupt", [](const fs::path& p) { std::ofstream(p) << "zell-bowling best20 1\ngames x\n"; }},

@@ -1,5 +1,4 @@
-// A test image whose every pixel tells its own position:
-// pixel (x, y) = RGB(x mod 256, y mod 256, 0x80 | (x / 256) << 2 | y / 256).
+// A test image whose pixels tell their position: (x, y) = RGB(x mod 256, y mod 256, 0x80 | (x / 256) << 2 | y / 256).
 #pragma once
 
 #include "runtime/screen/image.h"

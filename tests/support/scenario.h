@@ -1,5 +1,4 @@
-// Runs the whole program headless from a script, like zell-script does, and
-// gives the test what it left behind.
+// Runs the whole program headless from a script, like zell-script does, and gives the test what it left.
 #pragma once
 
 #include <filesystem>

@@ -1,6 +1,5 @@
-// The SDL window backend without a display: input translation on hand-made SDL
-// events, and the backend itself on SDL's "dummy" video driver, whose window
-// surface holds what the software renderer presented.
+// The SDL window backend without a display: input translation on hand-made SDL events, and the
+// backend itself on SDL's "dummy" video driver, whose window surface holds what was presented.
 #include "platform/sdl/backend_sdl.h"
 
 #include <SDL.h>
@@ -231,8 +230,7 @@ TEST_F(SdlBackendTest, ShowsTheLastImageScaledByWholeFactorsCentredOnBlackAtEver
         resize(w, h);
         EXPECT_EQ(shown(), scaled(pattern, factor, w, h)) << w << "x" << h;
     }
-    // A new image is drawn at the current scale at once, and so is one of another size:
-    // 100 x 50 fits 12 times into 1296 x 1404.
+    // A new image is drawn at the current scale at once, so is one of another size (100 x 50: 12 times).
     const Image small = test_pattern(100, 50);
     backend_->present(small);
     EXPECT_EQ(shown(), scaled(small, 12, 1296, 1404));

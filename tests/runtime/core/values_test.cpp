@@ -142,8 +142,7 @@ void expect_outputs(const std::vector<UsingCase>& cases) {
 }
 
 // clang-format off
-// Each item returns its field with the text around it up to the next field; items past the last
-// field start the template again.
+// Each item returns its field with the text up to the next field; items past the last start it again.
 TEST(Using, EachItemReturnsItsFieldAndTheTemplateRestartsWhenItemsOutrunTheFields) {
     UsingFormatter u(to_sjis("[##|◆|##]"));
     EXPECT_EQ(to_utf8(u.number(4)), "[ 4|◆|");

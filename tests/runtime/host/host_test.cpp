@@ -24,20 +24,18 @@ using testing::HeadlessHost;
 // A program that only computes pumps at its first step and then whenever kPumpPeriodUs has passed
 // by the clock, never waiting; where the clock stands still, every kBackstopSteps steps.
 TEST(StatementPoll, PumpsOnTimeAndWhereTheClockStandsStillAtTheBackstop) {
-    struct Case {
-        uint64_t gap_us;  // the clock's advance after each step
-        int steps, pumps;
-    };
-    for (const Case& c : {Case{500, 40, 10}, Case{1500, 20, 10}, Case{2000, 10, 10}, Case{10'000, 3, 3},
-                          Case{0, 3 * Host::kBackstopSteps + 1, 4}}) {
+    // The clock's advance after each step, the steps, the pumps.
+    const std::tuple<uint64_t, int, int> cases[] = {
+        {500, 40, 10}, {1500, 20, 10}, {2000, 10, 10}, {10'000, 3, 3}, {0, 3 * Host::kBackstopSteps + 1, 4}};
+    for (auto [gap_us, steps, pumps] : cases) {
         HeadlessHost h;
         h.run([&](Host& rt) {
-            for (int i = 0; i < c.steps; ++i) {
+            for (int i = 0; i < steps; ++i) {
                 rt.step();
-                h.backend.sleep_us(c.gap_us);
+                h.backend.sleep_us(gap_us);
             }
         });
-        EXPECT_EQ(h.backend.pumps(), c.pumps) << c.gap_us;
+        EXPECT_EQ(h.backend.pumps(), pumps) << gap_us;
         EXPECT_EQ(h.backend.waits(), 0);
     }
 }

@@ -316,8 +316,7 @@ TEST(Text, ForegroundsOfEightAndAboveSwitchToReverseVideoAndBack) {
         Rgb colour;
         int count;
     };
-    // White cells with black letters in mode 5, transparent letters in mode 4; in mode 0, 7 is
-    // silver and 15 switches to mode 1 with silver cells.
+    // White cells, black letters in mode 5, clear letters in mode 4; in mode 0, 7 is silver, 15 gives mode 1.
     // clang-format off
     const std::vector<Step> steps = {{15, 5, kWhite, kCell - letter}, {15, 5, kBlack, letter}, {3, 4, kMagenta, letter},
                                      {3, 4, kOlive, kCell - letter}, {0, 4, kBlack, letter}, {7, 4, kWhite, letter},

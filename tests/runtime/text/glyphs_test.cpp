@@ -15,8 +15,7 @@ namespace zell {
 namespace {
 
 TEST(Glyphs, EveryDoubleByteCodeHasItsCharactersGlyph) {
-    // Kanji all come from one font: each has one glyph of its own, drawn, whichever of its codes
-    // (the two vendors' duplicates) is looked up.
+    // Kanji come from one font: each has one drawn glyph of its own, whichever of its (duplicate) codes is used.
     std::map<std::string, std::array<uint16_t, kGlyphRows>> kanji;
     std::set<std::array<uint16_t, kGlyphRows>> kanji_glyphs;
     int duplicates = 0;

@@ -83,7 +83,8 @@ TEST(Sjis, MalformedUtf8NeverSwallowsTheNextCharacter) {
         }
     // clang-format off
     for (auto [in, out] : {std::pair{"\xC0\xAFz", "?z"}, {"\xF0\x9F\x98z", "?z"}, {"\xE3\x81z", "?z"}, {"\x80\x80z", "??z"},
-                           {"\xF0\x80\x80\x80\x80z", "??z"}, {"a\xF0\x9F\x98\x80éz", "a??z"}})
+                           {"\xF0\x80\x80\x80\x80z", "??z"}, {"a\xF0\x9F\x98\x80éz", "a??z"},
+                           {"\x80\x90\x80\x80z", "????z"}})
         EXPECT_EQ(to_sjis(in), out) << in;
     // clang-format on
 }
