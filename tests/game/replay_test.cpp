@@ -254,7 +254,7 @@ TEST(Replay, AnUnreadableFileNamesItsLine) {
 // Any value comes back from a journal's text as it was, the text printable ASCII and ending where the value does.
 TEST(Replay, EveryJournalValueComesBackFromItsPrintableText) {
     for (int b = 0; b < 256; ++b)
-        for (const std::string value : {std::string(1, char(b)), "a" + std::string(1, char(b)) + "\"\\b"}) {
+        for (const std::string& value : {std::string(1, char(b)), "a" + std::string(1, char(b)) + "\"\\b"}) {
             const std::string text = encode_journal_value(value) + " next";
             std::string_view rest = text;
             EXPECT_EQ(decode_journal_value(rest), value) << b;
