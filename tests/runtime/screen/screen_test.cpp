@@ -274,13 +274,14 @@ TEST(Screen, BadArgumentsRaiseErrorsAndChangeNothing) {
         [&] { s.put_block(0, 0, 1, 39, 19, block, 6); }, [&] { s.put_block(-3, 0, 1, 39, 19, block, 0); },
         [&] { s.put_block(0, 0, 1, 39, 19, cut, 0); }, [&] { s.put_block(0, 0, 1, 39, 19, garbage, 0); },
         [&] { s.put_block(0, 0, 1, 39, 19, empty, 0); }, [&] { s.locate(81, 0, 0, 1); }, [&] { s.locate(0, 39, 0, 2); },
+        [&] { s.get_block(-32768, 0, 0, 32767, 10, block); },  // in range, but off the screen
         [&] { s.set_color(16, 0, 0, 0, 1); }, [&] { s.set_color(1, 1, 1, 6, 15); }, [&] { s.set_palette(16, 2); },
         [&] { s.set_palette(3, 8); }, [&] { s.cls(6); }, [&] { s.tab_to(256); }, [&] { s.locate(0, 0, 2, 4); },
       }},
       {err::kOverflow, {
         [&] { line(s, 0, 0, 40000, 0, 15); }, [&] { line(s, 0, NAN, 3, 0, 15); },
-        [&] { circle(s, 10, 10, 1e6f, 1, 15); }, [&] { s.get_block(0, 0, 1, 40000, 0, block); },
-        [&] { s.get_block(40000, 0, 0, 0, 10, block); },
+        [&] { circle(s, 10, 10, 1e6f, 1, 15); }, [&] { s.get_block(0, 0, 1, 32768, 0, block); },
+        [&] { s.get_block(-32769, 0, 0, 0, 10, block); },
       }},
       {0, {[&] { s.locate(500, -7, 9, 0); }, [&] { s.locate(500, -7, 0, 4); },  // only what is selected is checked
            [&] { s.set_color(7, 99, 99, 99, 1); }, [&] { s.set_color(99, 0, 99, 99, 2); },

@@ -63,8 +63,7 @@ TEST(WindowScale, MapsEveryWindowPixelAtFactorsOneTwoAndThreeWithBorders) {
     }
 }
 
-// Sharp scaling fills the limiting side at any size, keeping the aspect; each window pixel over the
-// image maps to one screen pixel, owning a run as long as the scale rounded; the border to nothing.
+// Sharp scaling fills the limiting side keeping the aspect; window pixels map to runs of screen pixels.
 TEST(WindowScale, SharpFillsTheDisplayAndMapsEveryWindowPixelAtAnySize) {
     struct Case {
         int window_w, window_h, width, height, factor;
