@@ -519,10 +519,12 @@ TEST(Blocks, GetStoresAHeaderAndBottomUpPaddedRowsWithBlackBeyondTheBuffer) {
     EXPECT_EQ(le(40, 3), 0xFF0000u) << "blue, green, red bytes; the bottom row first";
     EXPECT_EQ(le(40 + 19 * 120 + 39 * 3, 3), 0x0000FFu);
     EXPECT_EQ(Screen::block_size(3, 2), 40u + 24u);  // 3 pixels padded to 12 bytes
-    box(s, 646, 0, 647, 1, 15);
-    b.assign(64, 0xAA);
-    s.get_block(646, 0, 0, 648, 1, b);
-    EXPECT_EQ((std::array{b[40], b[43], b[46], b[49], b[51]}), (std::array<uint8_t, 5>{255, 255, 0, 0, 0}));
+    const int top = s.height() - 1;
+    box(s, 646, top - 1, 647, top, 15);
+    b.assign(76, 0xAA);
+    s.get_block(646, top - 1, 0, 648, top + 1, b);  // the top-right corner and one pixel past it
+    EXPECT_EQ((std::array{b[40], b[43], b[46], b[49], b[52], b[55], b[58], b[64], b[67], b[70]}),
+              (std::array<uint8_t, 10>{255, 255, 0, 0, 255, 255, 0, 0, 0, 0}));
 }
 
 TEST(Blocks, PutRestoresTheImageWithItsBottomLeftAtTheCornerStretchedAndClipped) {

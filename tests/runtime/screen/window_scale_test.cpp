@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace zell {
@@ -13,12 +14,8 @@ namespace {
 constexpr int kW = 648, kH = 702;
 
 TEST(WindowScale, TakesTheLargestWholeFactorThatFitsAndCentresIt) {
-    struct Case {
-        int window_w, window_h, factor;
-        Point origin;
-    };
     // clang-format off
-    const std::vector<Case> cases = {
+    const std::tuple<int, int, int, Point> cases[] = {
         {648, 702, 1, {0, 0}}, {700, 800, 1, {26, 49}},
         {1295, 1403, 1, {323, 350}},  // one pixel short of twice
         {1296, 1404, 2, {0, 0}}, {1400, 1500, 2, {52, 48}}, {2000, 1404, 2, {352, 0}}, {1296, 3000, 2, {0, 798}},
@@ -28,12 +25,11 @@ TEST(WindowScale, TakesTheLargestWholeFactorThatFitsAndCentresIt) {
         {320, 200, 1, {0, 0}}, {320, 800, 1, {0, 49}}, {900, 500, 1, {126, 0}}, {0, 0, 1, {0, 0}},
     };
     // clang-format on
-    for (const Case& c : cases) {
-        const WindowScale v = WindowScale::fit(c.window_w, c.window_h, kW, kH);
-        SCOPED_TRACE(::testing::Message() << c.window_w << "x" << c.window_h);
-        EXPECT_EQ(v.factor(), c.factor);
-        EXPECT_EQ(v.origin(), c.origin);
-        EXPECT_EQ((std::array{v.width(), v.height()}), (std::array{kW * c.factor, kH * c.factor}));
+    for (const auto& [w, h, factor, origin] : cases) {
+        const WindowScale v = WindowScale::fit(w, h, kW, kH);
+        EXPECT_EQ((std::array{v.factor(), v.origin().x, v.origin().y, v.width(), v.height()}),
+                  (std::array{factor, origin.x, origin.y, kW * factor, kH * factor}))
+            << w << "x" << h;
     }
     // Pixels past a small window's edge are part of the screen still (a drag may leave the window).
     const WindowScale small = WindowScale::fit(320, 200, kW, kH);
@@ -110,13 +106,8 @@ TEST(WindowScale, SharpFillsTheDisplayAndMapsEveryWindowPixelAtAnySize) {
 }
 
 TEST(InitialFactor, FollowsTheDisplayDensityWithinTheDesktop) {
-    struct Case {
-        int desktop_w, desktop_h;
-        float dpi;
-        int factor;
-    };
     // clang-format off
-    const std::vector<Case> cases = {
+    const std::tuple<int, int, float, int> cases[] = {
         {1920, 1080, 96.0f, 1}, {2560, 1440, 109.0f, 1},
         {1920, 1200, 120.0f, 1},  // a little dense: rounds down
         {1600, 1500, 144.0f, 2},  // one and a half times: rounds up
@@ -130,9 +121,8 @@ TEST(InitialFactor, FollowsTheDisplayDensityWithinTheDesktop) {
         {7680, 4320, -1.0f, 4},
     };
     // clang-format on
-    for (const Case& c : cases)
-        EXPECT_EQ(initial_factor(c.desktop_w, c.desktop_h, c.dpi, kW, kH), c.factor)
-            << c.desktop_w << "x" << c.desktop_h << " at " << c.dpi << " dpi";
+    for (auto [w, h, dpi, factor] : cases)
+        EXPECT_EQ(initial_factor(w, h, dpi, kW, kH), factor) << w << "x" << h << " at " << dpi << " dpi";
 }
 
 TEST(PointerFilter, EachButtonPressedOnTheBorderIsHeldBackOnItsOwn) {
