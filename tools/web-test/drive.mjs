@@ -349,6 +349,23 @@ try {
   }
   await page.close();
 
+  // The name prompt (E): the page's text field has the focus, which brings up a touch device's
+  // keyboard, only while the game reads the line; its Enter ends the name.
+  const typing = await browser.createBrowserContext();
+  const np = await openPage(typing, {width: 900, height: 800, deviceScaleFactor: 1});
+  await np.goto(base, {waitUntil: 'load'});
+  await on(np).waitFor('menu.png', 30000);
+  const focused = () => np.evaluate(() => document.activeElement === document.getElementById('ime'));
+  const atMenu = await focused();
+  for (const key of ['ArrowDown', 'ArrowDown', 'ArrowDown', 'ArrowDown', 'Enter']) await np.keyboard.press(key);
+  let reading = false;
+  for (let i = 0; i < 50 && !reading; ++i) reading = await sleep(100).then(focused);
+  await np.keyboard.type('Zell');
+  await np.keyboard.press('Enter');
+  await sleep(1000);
+  check(!atMenu && reading && !(await focused()), 'the text field has the focus only while the name is read');
+  await typing.close();
+
   // A phone held upright, in a fresh profile: touch only, not one key event.
   const phone = await browser.createBrowserContext();
   const tp = await openPage(phone, {width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true});
